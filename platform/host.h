@@ -54,6 +54,13 @@ struct DriverProfile {
   // Forced failures, by call name ("DirectDrawCreate", "SetCooperativeLevel",
   // "CreateSurface", "CreateViewport", "SetRenderState", "MIDASinit",
   // "MIDASloadModule", ...): the call returns this code (sound calls fail).
+  // DirectDraw names: "DirectDrawCreate", "QueryInterface" (DirectDraw and
+  // surfaces), "SetCooperativeLevel", "SetDisplayMode32" / "SetDisplayMode24"
+  // (one depth) and "SetDisplayMode" (any), "CreateSurface" (every surface),
+  // "CreateZBuffer" and "CreateTexture" (only those kinds), "CreatePalette",
+  // "GetEntries", "AddAttachedSurface", "GetAttachedSurface", "Blt", "Flip",
+  // "GetDC", "ReleaseDC", "GetPixelFormat", "GetSurfaceDesc", "Lock", "Unlock",
+  // "Restore", "SetPalette", "GetDDInterface".
   std::map<std::string, HRESULT> failures;
 };
 

@@ -1,0 +1,312 @@
+// host.cpp: the stand-in's own controls: options, driver profile, clock, test
+// hooks, data-file lookup and the end of a run.
+//
+// Everything here lives on the main thread; nothing is locked. The data-file
+// lookup imitates Windows' case-insensitive names on a case-sensitive file
+// system by matching each missing path component against its directory.
+#include "platform/host.h"
+
+#include <SDL.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+
+#include "platform/internal.h"
+
+namespace fs = std::filesystem;
+
+#ifndef VUXA_INSTALL_DATA_DIR
+#define VUXA_INSTALL_DATA_DIR "/usr/local/share/vuxa"
+#endif
+
+namespace host {
+namespace {
+
+struct HostState {
+  DriverProfile profile;
+  std::function<DWORD()> tickSource;
+  std::function<void(unsigned)> flipHook;
+  unsigned flips = 0;
+  std::vector<MessageRecord> messages;
+};
+
+HostState& State() {
+  static HostState state = [] {
+    HostState s;
+    s.profile.textureFormats = DefaultTextureFormats();
+    return s;
+  }();
+  return state;
+}
+
+Options& MutableOptions() {
+  static Options options;
+  return options;
+}
+
+std::string& MutableDataDir() {
+  static std::string dir;
+  return dir;
+}
+
+DDPIXELFORMAT Format(DWORD flags, DWORD bits, DWORD r, DWORD g, DWORD b, DWORD a) {
+  DDPIXELFORMAT f{};
+  f.dwSize = sizeof(DDPIXELFORMAT);
+  f.dwFlags = flags;
+  f.dwRGBBitCount = bits;
+  f.dwRBitMask = r;
+  f.dwGBitMask = g;
+  f.dwBBitMask = b;
+  f.dwRGBAlphaBitMask = a;
+  return f;
+}
+
+}  // namespace
+
+void SetOptions(const Options& options) { MutableOptions() = options; }
+const Options& GetOptions() { return MutableOptions(); }
+
+bool IsOffscreen() {
+  const Options& o = GetOptions();
+  return o.offscreen || !o.captureDir.empty() || !o.videoFile.empty();
+}
+
+std::vector<DDPIXELFORMAT> DefaultTextureFormats() {
+  const DWORD rgb = DDPF_RGB;
+  const DWORD argb = DDPF_RGB | DDPF_ALPHAPIXELS;
+  return {
+      Format(rgb, 16, 0x7C00, 0x03E0, 0x001F, 0),                     // 555
+      Format(argb, 16, 0x7C00, 0x03E0, 0x001F, 0x8000),               // 1555
+      Format(argb, 16, 0x0F00, 0x00F0, 0x000F, 0xF000),               // 4444
+      Format(rgb, 16, 0xF800, 0x07E0, 0x001F, 0),                     // 565
+      Format(rgb, 32, 0xFF0000, 0xFF00, 0xFF, 0),                     // 888
+      Format(argb, 32, 0xFF0000, 0xFF00, 0xFF, 0xFF000000u),          // 8888
+      Format(rgb, 8, 0xE0, 0x1C, 0x03, 0),                            // 332
+      Format(DDPF_PALETTEINDEXED8, 8, 0, 0, 0, 0),                    // palette
+  };
+}
+
+DriverProfile& Profile() { return State().profile; }
+
+HRESULT ForcedFailure(const char* call) {
+  const auto& failures = State().profile.failures;
+  auto it = failures.find(call);
+  return it == failures.end() ? DD_OK : it->second;
+}
+
+void ResetPlatform() {
+  HostState& s = State();
+  s.profile = DriverProfile{};
+  s.profile.textureFormats = DefaultTextureFormats();
+  s.tickSource = nullptr;
+  s.flipHook = nullptr;
+  s.flips = 0;
+  s.messages.clear();
+  platform::ResetWindows();
+  platform::ResetPresentation();
+  platform::ResetSound();
+  platform::ResetDirect3D();
+}
+
+void SetTickSource(std::function<DWORD()> source) { State().tickSource = std::move(source); }
+unsigned FlipCount() { return State().flips; }
+void SetFlipHook(std::function<void(unsigned)> hook) { State().flipHook = std::move(hook); }
+
+void PostKeyDown(WPARAM virtualKey) {
+  platform::PostMessageToQueue(platform::ActiveWindow(), WM_KEYDOWN, virtualKey, 1);
+}
+
+void PostCloseRequest() {
+  platform::PostMessageToQueue(platform::ActiveWindow(), WM_CLOSE, 0, 0);
+}
+
+const std::vector<MessageRecord>& MessageLog() { return State().messages; }
+
+// ---- Data files ----
+
+namespace {
+
+bool SameIgnoringCase(const std::string& a, const std::string& b) {
+  return a.size() == b.size() &&
+         std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {
+           return std::tolower(x) == std::tolower(y);
+         });
+}
+
+bool EndsWithIgnoringCase(const std::string& name, const std::string& suffix) {
+  return name.size() >= suffix.size() &&
+         SameIgnoringCase(name.substr(name.size() - suffix.size()), suffix);
+}
+
+// The entry of `dir` whose name equals `name` without regard to case; the
+// first in name order when several do. Empty when none does.
+std::string MatchEntry(const fs::path& dir, const std::string& name) {
+  std::error_code ec;
+  std::string best;
+  for (fs::directory_iterator it(dir.empty() ? fs::path(".") : dir, ec), end; !ec && it != end;
+       it.increment(ec)) {
+    std::string entry = it->path().filename().string();
+    if (SameIgnoringCase(entry, name) && (best.empty() || entry < best)) best = entry;
+  }
+  return best;
+}
+
+bool Exists(const fs::path& p) {
+  std::error_code ec;
+  return fs::exists(p, ec);
+}
+
+bool IsRegularFile(const fs::path& p) {
+  std::error_code ec;
+  return fs::is_regular_file(p, ec);
+}
+
+// True when `dir` holds any of the show's data files, matched without regard to case.
+bool HoldsShowData(const fs::path& dir) {
+  std::string music = MatchEntry(dir, "music");
+  if (!music.empty()) {
+    std::string xm = MatchEntry(dir / music, "vuxa.xm");
+    if (!xm.empty() && IsRegularFile(dir / music / xm)) return true;
+  }
+  std::string scenes = MatchEntry(dir, "scenes");
+  if (!scenes.empty()) {
+    std::string ball = MatchEntry(dir / scenes, "ball.3ds");
+    if (!ball.empty() && IsRegularFile(dir / scenes / ball)) return true;
+  }
+  std::string images = MatchEntry(dir, "images");
+  if (!images.empty()) {
+    std::error_code ec;
+    for (fs::directory_iterator it(dir / images, ec), end; !ec && it != end; it.increment(ec)) {
+      if (EndsWithIgnoringCase(it->path().filename().string(), ".pcx") &&
+          IsRegularFile(it->path()))
+        return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
+void SetDataDir(const std::string& dir) { MutableDataDir() = dir; }
+const std::string& DataDir() { return MutableDataDir(); }
+
+std::string ResolvePath(const char* name) {
+  if (name == nullptr) return {};
+  std::string written(name);
+  std::replace(written.begin(), written.end(), '\\', '/');
+  fs::path wanted(written);
+  fs::path base;
+  if (wanted.is_relative() && !DataDir().empty()) base = DataDir();
+  // Walk the components; where one does not exist as written, look for it
+  // among its directory's entries without regard to case.
+  fs::path resolved = base;
+  for (const fs::path& part : wanted) {
+    std::string piece = part.string();
+    if (piece.empty() || piece == "/" || piece == "." || piece == "..") {
+      resolved /= part;
+      continue;
+    }
+    fs::path direct = resolved / part;
+    if (!Exists(direct)) {
+      std::string match = MatchEntry(resolved, piece);
+      if (!match.empty()) {
+        resolved /= match;
+        continue;
+      }
+    }
+    resolved = direct;
+  }
+  return resolved.string();
+}
+
+std::FILE* OpenDataFile(const char* name) {
+  std::string path = ResolvePath(name);
+  if (path.empty() || !IsRegularFile(path)) return nullptr;
+  return std::fopen(path.c_str(), "rb");
+}
+
+std::string FindDataDir(const char* argv0) {
+  std::error_code ec;
+  fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+  if (ec && argv0 != nullptr) exe = fs::absolute(argv0, ec);
+  fs::path cwd = fs::current_path(ec);
+  return platform::ChooseDataDir(cwd.string(), exe.parent_path().string(),
+                                 VUXA_INSTALL_DATA_DIR);
+}
+
+bool Shutdown() {
+  bool soundOk = platform::SoundFinish();
+  bool framesOk = !platform::CaptureFailed();
+  platform::ResetPresentation();
+  if (SDL_WasInit(0) != 0) SDL_Quit();
+  return soundOk && framesOk;
+}
+
+}  // namespace host
+
+namespace platform {
+
+unsigned CountFlip() { return host::State().flips++; }
+
+void RunFlipHook(unsigned flipIndex) {
+  // A copy, so that a hook may replace itself.
+  auto hook = host::State().flipHook;
+  if (hook) hook(flipIndex);
+}
+
+std::uint32_t CaptureSamplesForFrame(unsigned flipIndex, int fps) {
+  const std::uint64_t rate = 48000;
+  const std::uint64_t perSecond = fps > 0 ? static_cast<std::uint64_t>(fps) : 60;
+  const std::uint64_t k = flipIndex;
+  return static_cast<std::uint32_t>((k + 1) * rate / perSecond - k * rate / perSecond);
+}
+
+DWORD TickCount() {
+  host::HostState& s = host::State();
+  if (s.tickSource) return s.tickSource();
+  if (host::IsOffscreen()) {
+    int fps = host::GetOptions().fps;
+    std::uint64_t perSecond = fps > 0 ? static_cast<std::uint64_t>(fps) : 60;
+    return static_cast<DWORD>(std::uint64_t{s.flips} * 1000 / perSecond);
+  }
+  return static_cast<DWORD>(SDL_GetTicks64());
+}
+
+void LogMessageBox(const char* caption, const char* text) {
+  host::State().messages.push_back({caption ? caption : "", text ? text : ""});
+}
+
+std::string ChooseDataDir(const std::string& workingDir, const std::string& exeDir,
+                          const std::string& installDir) {
+  if (host::HoldsShowData(workingDir)) return "";
+  std::error_code ec;
+  if (!exeDir.empty()) {
+    fs::path beside = fs::path(exeDir) / "data";
+    if (fs::is_directory(beside, ec)) return beside.string();
+  }
+  return installDir;
+}
+
+bool RealDisplay() {
+  auto set = [](const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr && *value != '\0';
+  };
+  if (SDL_WasInit(SDL_INIT_VIDEO) == 0) return set("DISPLAY") || set("WAYLAND_DISPLAY");
+  const char* driver = SDL_GetCurrentVideoDriver();
+  if (driver == nullptr) return false;
+  bool headless = std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0;
+  const char* asked = std::getenv("SDL_VIDEODRIVER");
+  return !headless || (asked != nullptr && std::strstr(asked, driver) != nullptr);
+}
+
+bool DisplayAvailable() {
+  return !host::IsOffscreen() && SDL_WasInit(SDL_INIT_VIDEO) != 0;
+}
+
+}  // namespace platform
