@@ -1,0 +1,173 @@
+// renderer.cpp: draws the Scene through the device, lit per vertex in software.
+//
+// Each call sets the camera's view and projection, orders the meshes by
+// material, moves every vertex into world coordinates by its mesh's placement
+// (a column-vector transform; a diagonal of exactly 1 is taken as a pure
+// translation), lights it, and submits pre-lit triangle lists. The texture
+// handle changes only where the material changes along the draw order.
+// A camera that gives no usable view (eye on target, no field of view, no
+// finite matrix) draws nothing. Faces naming missing vertices are skipped.
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <numeric>
+#include <vector>
+
+#include "scene/lighting.h"
+#include "scene/scene.h"
+
+namespace {
+
+std::size_t MeshTotal(const Scene& scene) {
+  return std::min<std::size_t>(scene.meshCount, scene.meshes.size());
+}
+
+const SceneMaterial* MaterialAt(const Scene& scene, std::uint32_t index) {
+  const std::size_t total = std::min<std::size_t>(scene.materialCount, scene.materials.size());
+  return index < total ? &scene.materials[index] : nullptr;
+}
+
+DWORD TextureHandle(const Scene& scene, std::uint32_t materialIndex) {
+  const SceneMaterial* material = MaterialAt(scene, materialIndex);
+  return material != nullptr && material->texture ? material->texture->handle : 0;
+}
+
+// value x 255 truncated toward zero, low 8 bits; a value beyond any integer
+// (only from outlandish light colours) packs as 0.
+DWORD PackByte(float value) {
+  const float scaled = value * 255.0f;
+  if (!(scaled > -2147483648.0f && scaled < 2147483648.0f)) return 0;
+  return static_cast<DWORD>(static_cast<std::int32_t>(scaled)) & 0xFF;
+}
+
+D3DCOLOR PackColor(float alpha, float red, float green, float blue) {
+  return PackByte(alpha) << 24 | PackByte(red) << 16 | PackByte(green) << 8 | PackByte(blue);
+}
+
+bool IsFinite(const Matrix4& m) {
+  const float* e = &m._11;
+  return std::all_of(e, e + 16, [](float x) { return std::isfinite(x); });
+}
+
+bool CameraUsable(const Scene& scene, const Matrix4& view, const Matrix4& projection) {
+  const Vec3& eye = scene.cameraEye;
+  const Vec3& target = scene.cameraTarget;
+  if (eye.x == target.x && eye.y == target.y && eye.z == target.z) return false;
+  if (scene.cameraFieldOfView == 0.0f) return false;
+  return IsFinite(view) && IsFinite(projection);
+}
+
+// Vertices usable this frame: the lit buffer follows the points if a caller
+// left the two out of step.
+std::size_t PrepareVertices(SceneMesh& mesh) {
+  const std::size_t count = std::min<std::size_t>(mesh.vertexCount, mesh.vertices.size());
+  if (mesh.litVertices.size() < count) mesh.litVertices.resize(count);
+  return count;
+}
+
+void PlaceVertices(SceneMesh& mesh, std::size_t count) {
+  const Matrix4& m = mesh.placement;
+  if (m._11 == 1.0f && m._22 == 1.0f && m._33 == 1.0f) {
+    for (std::size_t i = 0; i < count; ++i) {
+      const SceneVertex& v = mesh.vertices[i];
+      SceneLitVertex& lit = mesh.litVertices[i];
+      lit.x = v.x + m._14;
+      lit.y = v.y + m._24;
+      lit.z = v.z + m._34;
+      lit.nx = v.nx;
+      lit.ny = v.ny;
+      lit.nz = v.nz;
+    }
+    return;
+  }
+  for (std::size_t i = 0; i < count; ++i) {
+    const SceneVertex& v = mesh.vertices[i];
+    SceneLitVertex& lit = mesh.litVertices[i];
+    lit.x = m._11 * v.x + m._12 * v.y + m._13 * v.z + m._14;
+    lit.y = m._21 * v.x + m._22 * v.y + m._23 * v.z + m._24;
+    lit.z = m._31 * v.x + m._32 * v.y + m._33 * v.z + m._34;
+    lit.nx = m._11 * v.nx + m._12 * v.ny + m._13 * v.nz;
+    lit.ny = m._21 * v.nx + m._22 * v.ny + m._23 * v.nz;
+    lit.nz = m._31 * v.nx + m._32 * v.ny + m._33 * v.nz;
+  }
+}
+
+void SubmitMesh(IDirect3DDevice2* device, const SceneMesh& mesh, std::size_t count,
+                D3DCOLOR specular) {
+  device->Begin(D3DPT_TRIANGLELIST, D3DVT_LVERTEX, 0);
+  const std::size_t faces = std::min<std::size_t>(mesh.faceCount, mesh.faces.size());
+  D3DLVERTEX out{};
+  for (std::size_t f = 0; f < faces; ++f) {
+    const SceneFace& face = mesh.faces[f];
+    if (face.index[0] >= count || face.index[1] >= count || face.index[2] >= count) continue;
+    for (const std::uint32_t i : face.index) {
+      const SceneLitVertex& lit = mesh.litVertices[i];
+      out.x = lit.x;
+      out.y = lit.y;
+      out.z = lit.z;
+      out.dwReserved = 0;
+      out.color = PackColor(mesh.opacity, lit.red, lit.green, lit.blue);
+      out.specular = specular;
+      out.tu = mesh.vertices[i].u;
+      out.tv = mesh.vertices[i].v;
+      device->Vertex(&out);
+    }
+  }
+  device->End(0);
+}
+
+void DrawMesh(const Scene& scene, SceneMesh& mesh, IDirect3DDevice2* device) {
+  static constexpr float WHITE[3] = {1.0f, 1.0f, 1.0f};
+  static constexpr float BLACK[3] = {0.0f, 0.0f, 0.0f};
+  const SceneMaterial* material = MaterialAt(scene, mesh.materialIndex);
+  const float* diffuse = material != nullptr ? material->diffuse : WHITE;
+  const float* spec = material != nullptr ? material->specular : BLACK;
+  const D3DCOLOR specular = PackColor(1.0f, spec[0], spec[1], spec[2]);
+  const std::size_t count = PrepareVertices(mesh);
+  PlaceVertices(mesh, count);
+  LightMesh(scene, diffuse, &mesh, count);
+  SubmitMesh(device, mesh, count, specular);
+}
+
+}  // namespace
+
+void SortMeshesByMaterial(const Scene* scene, std::uint32_t* order) {
+  const std::size_t total = MeshTotal(*scene);
+  const auto material = [scene](std::uint32_t mesh) { return scene->meshes[mesh].materialIndex; };
+  bool exchanged = total >= 2;
+  while (exchanged) {
+    exchanged = false;
+    for (std::size_t k = 1; k < total; ++k) {
+      if (material(order[k - 1]) > material(order[k])) {
+        std::swap(order[k - 1], order[k]);
+        exchanged = true;
+      }
+    }
+  }
+}
+
+void RenderScene(Scene* scene, IDirect3DDevice2* device) {
+  const Vec3 up{std::sin(scene->cameraRoll), std::cos(scene->cameraRoll), 0.0f};
+  Matrix4 view = ViewMatrix(scene->cameraEye, scene->cameraTarget, up);
+  Matrix4 projection = ProjectionMatrix(10.0f, 500.0f, scene->cameraFieldOfView);
+  if (!CameraUsable(*scene, view, projection)) return;
+  device->SetTransform(D3DTRANSFORMSTATE_VIEW, &view);
+  device->SetTransform(D3DTRANSFORMSTATE_PROJECTION, &projection);
+
+  const std::size_t total = MeshTotal(*scene);
+  if (total == 0) return;
+  std::vector<std::uint32_t> order(total);
+  std::iota(order.begin(), order.end(), 0u);
+  SortMeshesByMaterial(scene, order.data());
+
+  std::uint32_t current = scene->meshes[order[0]].materialIndex;
+  device->SetRenderState(D3DRENDERSTATE_TEXTUREHANDLE, TextureHandle(*scene, current));
+  for (const std::uint32_t index : order) {
+    SceneMesh& mesh = scene->meshes[index];
+    if (mesh.materialIndex != current) {
+      current = mesh.materialIndex;
+      device->SetRenderState(D3DRENDERSTATE_TEXTUREHANDLE, TextureHandle(*scene, current));
+    }
+    DrawMesh(*scene, mesh, device);
+  }
+}
