@@ -1,0 +1,81 @@
+// End-to-end tests of the vuxa command line and of the runs that end early:
+// help, version, bad options, no display, a missing module.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+
+#include "show/show.h"
+#include "show_process.h"
+
+namespace {
+
+using show_e2e::RunVuxa;
+using show_e2e::ScratchDir;
+
+std::size_t CountLines(const std::string& text) {
+  return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
+}
+
+TEST(ShowCommandLine, HelpAndVersionGoToStdoutAndExitZero) {
+  const auto dir = ScratchDir("help");
+  const auto help = RunVuxa(dir, "--help");
+  EXPECT_EQ(help.exitCode, 0);
+  EXPECT_EQ(help.out.rfind("usage: vuxa [options]\n", 0), 0u) << help.out;
+  EXPECT_NE(help.out.find("--capture DIR"), std::string::npos);
+  EXPECT_EQ(help.err, "");
+
+  const auto version = RunVuxa(dir, "--version");
+  EXPECT_EQ(version.exitCode, 0);
+  EXPECT_EQ(version.out.rfind("vuxa ", 0), 0u) << version.out;
+  EXPECT_EQ(CountLines(version.out), 1u);
+  std::filesystem::remove_all(dir);
+}
+
+TEST(ShowCommandLine, BadOptionsGiveOneErrorLineThenTheUsageAndExitTwo) {
+  const auto dir = ScratchDir("bad");
+  const auto usage = RunVuxa(dir, "--help").out;
+  for (const char* args :
+       {"--bogus", "--fps 0", "--fps abc", "--scale 17", "--capture", "--window extra"}) {
+    const auto run = RunVuxa(dir, args);
+    EXPECT_EQ(run.exitCode, 2) << args;
+    EXPECT_EQ(run.out, "") << args;
+    ASSERT_EQ(run.err.rfind("vuxa: ", 0), 0u) << args << ": " << run.err;
+    const std::size_t firstLineEnd = run.err.find('\n');
+    EXPECT_EQ(run.err.substr(firstLineEnd + 1), usage) << args;
+  }
+  // Nothing was created for a capture that never started.
+  EXPECT_FALSE(std::filesystem::exists(dir / "out"));
+  RunVuxa(dir, "--capture out --fps 0");
+  EXPECT_FALSE(std::filesystem::exists(dir / "out"));
+  std::filesystem::remove_all(dir);
+}
+
+TEST(ShowCommandLine, WithoutADisplayTheSetUpFailsAndSaysWhy) {
+  const auto dir = ScratchDir("nodisplay");
+  const auto run = RunVuxa(dir, "", "-u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER");
+  EXPECT_EQ(run.exitCode, 1);
+  // The stand-in cannot open a display, so DirectDrawCreate reports no DirectDraw driver.
+  const std::string box = std::string("Pelmorak 3D: ") + DescribeDisplayError(DDERR_NODIRECTDRAWHW);
+  EXPECT_NE(run.err.find(box), std::string::npos) << run.err;
+  EXPECT_EQ(run.err.find("Average framerate"), std::string::npos) << run.err;
+  EXPECT_EQ(run.out, "");
+  std::filesystem::remove_all(dir);
+}
+
+TEST(ShowCommandLine, AMissingModuleEndsWithTheSoundLibrarysMessage) {
+  // A working directory that holds the pictures and the scene but no music.
+  const auto dir = ScratchDir("nomusic");
+  const std::filesystem::path data = VUXA_DATA_DIR;
+  for (const char* part : {"images", "scenes", "Textures"})
+    if (std::filesystem::exists(data / part))
+      std::filesystem::copy(data / part, dir / part, std::filesystem::copy_options::recursive);
+  const auto run = RunVuxa(dir, "--capture frames --fps 25");
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_NE(run.err.find("Midas: "), std::string::npos) << run.err;
+  EXPECT_EQ(run.out, "");
+  std::filesystem::remove_all(dir);
+}
+
+}  // namespace
