@@ -1,0 +1,216 @@
+// Which pixels the rasterizer touches: fill rule, culling, clipping, and
+// nothing outside its buffers whatever the vertices hold.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <random>
+
+#include "raster_test_util.h"
+
+using namespace rastertest;
+
+namespace {
+
+// Additive blending of (1, 1, 1): each pixel's blue byte counts its coverage.
+raster::DrawContext CountingContext(Canvas& canvas) {
+  raster::DrawContext c = ScreenContext(canvas);
+  c.states.alphaBlend = true;
+  c.states.srcBlend = raster::kOne;
+  c.states.destBlend = raster::kOne;
+  return c;
+}
+constexpr std::uint32_t kOnce = 0xFF010101u;
+
+TEST(RasterCoverage, JitteredGridCoversEveryPixelExactlyOnce) {
+  Canvas canvas(64, 48);
+  raster::DrawContext c = CountingContext(canvas);
+  // A grid over [4.5, 60.5] x [4.5, 44.5]; inner vertices moved by sub-pixel
+  // amounts, both windings drawn.
+  constexpr int kCols = 7, kRows = 5;
+  float gx[kRows + 1][kCols + 1], gy[kRows + 1][kCols + 1];
+  std::mt19937 rng(7);
+  std::uniform_real_distribution<float> jitter(-2.7f, 2.7f);
+  for (int j = 0; j <= kRows; ++j)
+    for (int i = 0; i <= kCols; ++i) {
+      bool inner = i > 0 && j > 0 && i < kCols && j < kRows;
+      gx[j][i] = 4.5f + i * 8.0f + (inner ? jitter(rng) : 0);
+      gy[j][i] = 4.5f + j * 8.0f + (inner ? jitter(rng) : 0);
+    }
+  for (int j = 0; j < kRows; ++j)
+    for (int i = 0; i < kCols; ++i) {
+      raster::Vertex a = V(gx[j][i], gy[j][i], kOnce), b = V(gx[j][i + 1], gy[j][i + 1], kOnce);
+      raster::Vertex d = V(gx[j + 1][i], gy[j + 1][i], kOnce), e = V(gx[j + 1][i + 1], gy[j + 1][i + 1], kOnce);
+      raster::DrawTriangle(c, a, b, e);
+      raster::DrawTriangle(c, a, d, e);  // the other winding
+    }
+  for (int y = 0; y < 48; ++y)
+    for (int x = 0; x < 64; ++x) {
+      bool inside = x >= 5 && x <= 60 && y >= 5 && y <= 44;
+      ASSERT_EQ(canvas.Rgb(x, y), inside ? 0x010101u : 0u) << x << "," << y;
+    }
+}
+
+TEST(RasterCoverage, FanAroundACentreLeavesNoGapsOrOverlaps) {
+  Canvas canvas(64, 64);
+  raster::DrawContext c = CountingContext(canvas);
+  constexpr int kSlices = 13;
+  const float cx = 31.3f, cy = 32.6f, r = 25.0f;
+  for (int i = 0; i < kSlices; ++i) {
+    float a0 = 6.2831853f * i / kSlices, a1 = 6.2831853f * (i + 1) / kSlices;
+    raster::DrawTriangle(c, V(cx, cy, kOnce), V(cx + r * std::cos(a0), cy + r * std::sin(a0), kOnce),
+                         V(cx + r * std::cos(a1), cy + r * std::sin(a1), kOnce));
+  }
+  int covered = 0;
+  for (int y = 0; y < 64; ++y)
+    for (int x = 0; x < 64; ++x) {
+      std::uint32_t v = canvas.Rgb(x, y);
+      ASSERT_LE(v, 0x010101u) << x << "," << y;
+      covered += v != 0;
+      if (std::hypot(x - cx, y - cy) < r * 0.95f) {
+        ASSERT_EQ(v, 0x010101u) << x << "," << y;
+      }
+    }
+  EXPECT_GT(covered, 1700);
+}
+
+TEST(RasterCoverage, TopLeftRuleOnAnAlignedSquare) {
+  Canvas canvas(16, 16);
+  raster::DrawContext c = CountingContext(canvas);
+  // Square with edges exactly on pixel centres 2 and 6: left and top rows are
+  // included, right and bottom are not.
+  raster::DrawTriangle(c, V(2, 2, kOnce), V(6, 2, kOnce), V(6, 6, kOnce));
+  raster::DrawTriangle(c, V(2, 2, kOnce), V(6, 6, kOnce), V(2, 6, kOnce));
+  for (int y = 0; y < 16; ++y)
+    for (int x = 0; x < 16; ++x)
+      EXPECT_EQ(canvas.Rgb(x, y), (x >= 2 && x < 6 && y >= 2 && y < 6) ? 0x010101u : 0u);
+}
+
+TEST(RasterCoverage, CullModesDropTheRightWinding) {
+  auto drawn = [](std::uint32_t cull, bool clockwise) {
+    Canvas canvas(16, 16);
+    raster::DrawContext c = ScreenContext(canvas);
+    c.states.cull = cull;
+    raster::Vertex a = V(2, 2), b = V(12, 2), d = V(2, 12);  // a, b, d: clockwise on screen
+    if (clockwise) raster::DrawTriangle(c, a, b, d);
+    else raster::DrawTriangle(c, a, d, b);
+    return canvas.Rgb(4, 4) != 0;
+  };
+  EXPECT_TRUE(drawn(raster::kCullCounterClockwise, true));
+  EXPECT_FALSE(drawn(raster::kCullCounterClockwise, false));
+  EXPECT_FALSE(drawn(raster::kCullClockwise, true));
+  EXPECT_TRUE(drawn(raster::kCullClockwise, false));
+  EXPECT_TRUE(drawn(raster::kCullNone, true));
+  EXPECT_TRUE(drawn(raster::kCullNone, false));
+}
+
+// A perspective camera at the origin looking down +z, near plane 1, 90 degrees.
+raster::DrawContext PerspectiveContext(Canvas& canvas) {
+  raster::DrawContext c = ScreenContext(canvas);
+  c.viewport = {0, 0, canvas.width, canvas.height, -1, 1, 2, 2, 0, 1};
+  const float s = std::sqrt(0.5f), q = s / (1 - 1 / 100.0f);
+  c.transform.m[0][0] = s;
+  c.transform.m[1][1] = s;
+  c.transform.m[2][2] = q;
+  c.transform.m[2][3] = s;
+  c.transform.m[3][2] = -q;
+  c.transform.m[3][3] = 0;
+  return c;
+}
+
+TEST(RasterCoverage, NothingBehindTheEyeIsDrawn) {
+  Canvas canvas(100, 100);
+  raster::DrawContext c = PerspectiveContext(canvas);
+  // Entirely behind the eye: a naive projection would put it on screen.
+  raster::DrawTriangle(c, {-1, -1, -5, ~0u, 0, 0, 0}, {1, -1, -5, ~0u, 0, 0, 0}, {0, 1, -5, ~0u, 0, 0, 0});
+  for (int y = 0; y < 100; ++y)
+    for (int x = 0; x < 100; ++x) ASSERT_EQ(canvas.Rgb(x, y), 0u);
+}
+
+TEST(RasterCoverage, TriangleCrossingTheNearPlaneIsCutThere) {
+  Canvas canvas(100, 100);
+  raster::DrawContext c = PerspectiveContext(canvas);
+  // A and B in front at z = 5, C behind at z = -5. The visible part is the
+  // quad A, B, and the two points where AC and BC cross z = 1.
+  raster::Vertex A{-1, -1, 5, ~0u, 0, 0, 0}, B{-1, 1, 5, ~0u, 0, 0, 0}, C{3, 0, -5, ~0u, 0, 0, 0};
+  raster::DrawTriangle(c, A, B, C);
+  auto screen = [](float x, float y, float z) {  // 90 degrees: x/z, y/z onto 100x100
+    return std::pair<float, float>{50 + 50 * x / z, 50 - 50 * y / z};
+  };
+  // Crossings at t = 0.4 along A->C and B->C.
+  std::pair<float, float> quad[4] = {screen(-1, -1, 5), screen(0.6f, -0.6f, 1), screen(0.6f, 0.6f, 1),
+                                     screen(-1, 1, 5)};
+  auto distanceInside = [&](float px, float py) {  // signed distance to the quad's nearest edge
+    float best = 1e9f;
+    for (int i = 0; i < 4; ++i) {
+      auto [x0, y0] = quad[i];
+      auto [x1, y1] = quad[(i + 1) % 4];
+      float ex = x1 - x0, ey = y1 - y0, len = std::hypot(ex, ey);
+      float d = (ey * (px - x0) - ex * (py - y0)) / len;
+      best = std::min(best, d);
+    }
+    return best;
+  };
+  // The quad winds one way; normalise the sign with its centre.
+  float sign = distanceInside(60, 50) > 0 ? 1.0f : -1.0f;
+  int drawn = 0;
+  for (int y = 0; y < 100; ++y)
+    for (int x = 0; x < 100; ++x) {
+      float d = sign * distanceInside(static_cast<float>(x), static_cast<float>(y));
+      bool on = canvas.Rgb(x, y) != 0;
+      drawn += on;
+      if (d > 1.0f) {
+        ASSERT_TRUE(on) << x << "," << y;
+      }
+      if (d < -1.0f) {
+        ASSERT_FALSE(on) << x << "," << y;
+      }
+    }
+  EXPECT_GT(drawn, 1500);
+}
+
+TEST(RasterCoverage, HostileVerticesNeverWriteOutsideTheBuffers) {
+  const float inf = std::numeric_limits<float>::infinity();
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  const float specials[] = {0, 1, -1, 0.5f, 1e30f, -1e30f, 1e-30f, -1e-30f, inf, -inf, nan, 3e38f, 64, -64, 1e6f};
+  std::mt19937 rng(11);
+  std::uniform_int_distribution<int> pick(0, std::size(specials) - 1);
+  std::uniform_real_distribution<float> any(-200, 200);
+  for (int bpp : {4, 3}) {
+    Canvas canvas(40, 30, bpp);
+    raster::DrawContext c = PerspectiveContext(canvas);
+    c.states.cull = raster::kCullNone;
+    c.states.depthTest = true;
+    // A viewport larger than the buffer on every side.
+    c.viewport = {-20, -15, 80, 60, -1, 1, 2, 2, 0, 1};
+    std::vector<std::uint8_t> texels(16 * 16 * 4, 0x7F);
+    c.texture = {texels.data(), 16, 16, 64, raster::TexelFormat::Xrgb8888, nullptr};
+    auto value = [&] { return (rng() % 3 == 0) ? specials[pick(rng)] : any(rng); };
+    for (int i = 0; i < 20000; ++i) {
+      if (i % 500 == 0) {
+        for (auto& row : c.transform.m)
+          for (float& e : row) e = (rng() % 4 == 0) ? specials[pick(rng)] : any(rng) / 50;
+        if (i % 1000 == 0) c.transform = PerspectiveContext(canvas).transform;
+        c.states.wrapU = rng() % 2;
+        c.states.magFilter = rng() % 2 ? raster::kLinear : raster::kNearest;
+      }
+      raster::Vertex v[3];
+      for (auto& p : v) p = {value(), value(), value(), static_cast<std::uint32_t>(rng()), 0, value(), value()};
+      raster::DrawTriangle(c, v[0], v[1], v[2]);
+    }
+    EXPECT_TRUE(canvas.GuardsIntact()) << bpp;
+  }
+}
+
+TEST(RasterCoverage, ViewportLimitsDrawing) {
+  Canvas canvas(32, 32);
+  raster::DrawContext c = ScreenContext(canvas);
+  c.viewport = {8, 4, 16, 20, 0, 0, 16, 20, 0, 1};  // screen x = 8 + clip x, y = 4 - clip y
+  raster::DrawTriangle(c, {-100, 100, 0.5f, ~0u, 0, 0, 0}, {200, 100, 0.5f, ~0u, 0, 0, 0},
+                       {-100, -200, 0.5f, ~0u, 0, 0, 0});
+  for (int y = 0; y < 32; ++y)
+    for (int x = 0; x < 32; ++x)
+      ASSERT_EQ(canvas.Rgb(x, y) != 0, x >= 8 && x < 24 && y >= 4 && y < 24) << x << "," << y;
+}
+
+}  // namespace
