@@ -25,32 +25,31 @@ struct Image {
   const std::uint8_t* At(int x, int y) const { return rgb.data() + (y * width + x) * 3; }
 };
 
+// Reads the IHDR fields from the file itself and the pixels through libpng's
+// simplified API (no setjmp), as RGB.
 Image ReadPng(const fs::path& path) {
   Image image;
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr) return image;
-  png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-  png_infop info = png_create_info_struct(png);
-  if (setjmp(png_jmpbuf(png))) {
-    png_destroy_read_struct(&png, &info, nullptr);
-    std::fclose(file);
-    return Image{};
-  }
-  png_init_io(png, file);
-  png_read_info(png, info);
-  image.width = png_get_image_width(png, info);
-  image.height = png_get_image_height(png, info);
-  image.bitDepth = png_get_bit_depth(png, info);
-  image.colorType = png_get_color_type(png, info);
-  if (image.colorType == PNG_COLOR_TYPE_RGB && image.bitDepth == 8) {
-    image.rgb.resize(std::size_t{image.width} * image.height * 3);
-    std::vector<png_bytep> rows(image.height);
-    for (png_uint_32 y = 0; y < image.height; ++y) rows[y] = image.rgb.data() + y * image.width * 3;
-    png_read_image(png, rows.data());
+  std::ifstream in(path, std::ios::binary);
+  std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (bytes.size() < 33) return image;
+  auto be32 = [&](std::size_t at) {
+    return png_uint_32{bytes[at]} << 24 | png_uint_32{bytes[at + 1]} << 16 |
+           png_uint_32{bytes[at + 2]} << 8 | png_uint_32{bytes[at + 3]};
+  };
+  image.width = be32(16);
+  image.height = be32(20);
+  image.bitDepth = bytes[24];
+  image.colorType = bytes[25];
+  png_image png{};
+  png.version = PNG_IMAGE_VERSION;
+  if (!png_image_begin_read_from_memory(&png, bytes.data(), bytes.size())) return image;
+  png.format = PNG_FORMAT_RGB;
+  image.rgb.resize(PNG_IMAGE_SIZE(png));
+  if (image.colorType == PNG_COLOR_TYPE_RGB && image.bitDepth == 8 &&
+      png_image_finish_read(&png, nullptr, image.rgb.data(), 0, nullptr))
     image.ok = true;
-  }
-  png_destroy_read_struct(&png, &info, nullptr);
-  std::fclose(file);
+  else
+    png_image_free(&png);
   return image;
 }
 
