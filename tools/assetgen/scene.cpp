@@ -47,10 +47,11 @@ struct LightDef {
 };
 
 // Textures are modulated by the lit vertex colour, so the ball's diffuse is
-// near white; the rings tint violet. Specular stays low so the rim colours show.
+// near white; the rings tint violet. Specular is added evenly to every vertex,
+// so it stays low to keep the colours deep.
 const MaterialDef kMaterials[] = {
-    {"PLANET", {24, 20, 48}, {246, 242, 255}, {56, 52, 72}, "PLANET.BMP"},
-    {"RINGS", {30, 22, 20}, {255, 240, 224}, {80, 70, 90}, "RINGS.BMP"},
+    {"PLANET", {24, 20, 48}, {246, 242, 255}, {14, 10, 22}, "PLANET.BMP"},
+    {"RINGS", {30, 22, 20}, {255, 240, 224}, {22, 18, 30}, "RINGS.BMP"},
 };
 
 // No ambient term reaches the scene: a warm light front left above, a cool
@@ -58,7 +59,7 @@ const MaterialDef kMaterials[] = {
 // that faces the camera while the shapes turn.
 const LightDef kLights[] = {
     {"Warm", {-190, -150, 90}, {1.0f, 0.56f, 0.3f}, 600.0f, 1.2f, false, {}, 0, 0},
-    {"Cool", {200, -130, -60}, {0.3f, 0.55f, 1.0f}, 600.0f, 1.2f, false, {}, 0, 0},
+    {"Cool", {200, -130, -60}, {0.3f, 0.55f, 1.0f}, 600.0f, 0.9f, false, {}, 0, 0},
     {"Top spot", {30, -60, 240}, {0.42f, 0.36f, 0.7f}, 600.0f, 1.0f, true, {0, 0, 0}, 40.0f, 75.0f},
 };
 
@@ -217,8 +218,7 @@ void RingBitmap(std::vector<std::uint8_t>& indices, std::vector<Rgb>& palette) {
     const float psi = kTau * (static_cast<float>(y) + 0.5f) / 128.0f;
     const float rho = std::cos(psi);  // 1 at the outer edge, -1 at the inner edge
     for (int x = 0; x < 128; ++x) {
-      float g = 0.58f + 0.2f * std::sin(rho * 17.0f) + 0.12f * std::sin(rho * 43.0f + 2.0f) +
-                0.08f * std::sin(rho * 97.0f + 1.0f);
+      float g = 0.58f + 0.24f * std::sin(rho * 9.0f) + 0.1f * std::sin(rho * 21.0f + 2.0f);
       g -= 0.45f * std::exp(-std::pow((rho - 0.25f) / 0.05f, 2.0f));  // a dark gap
       g *= 0.88f + 0.24f * ValueNoise(static_cast<float>(x) / 8.0f, rho * 3.0f + 3.0f, 61, 16, 0);
       g *= 1.0f - 0.35f * SmoothStep(0.8f, 1.0f, std::fabs(rho));  // darker rims
