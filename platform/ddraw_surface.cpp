@@ -38,7 +38,10 @@ bool HeadsFlipChain(const DDSURFACEDESC& d) {
 Surface::Surface(DirectDraw* owner, const DDSURFACEDESC& desc, int width, int height,
                  const DDPIXELFORMAT& format)
     : owner_(owner), width_(width), height_(height), format_(format), caps_(desc.ddsCaps.dwCaps) {
-  memory_.assign(static_cast<std::size_t>(width) * height * BytesPerPixel(), 0);
+  // A new z-buffer holds the far plane, so a scene drawn before the first
+  // Clear (a run started at the 3D scene) is not hidden behind depth 0.
+  const std::uint8_t fill = (caps_ & DDSCAPS_ZBUFFER) ? 0xFF : 0;
+  memory_.assign(static_cast<std::size_t>(width) * height * BytesPerPixel(), fill);
   if (HeadsFlipChain(desc)) {
     caps_ |= DDSCAPS_FRONTBUFFER;
     back_ = new Surface(owner, BackBufferDesc(desc), width, height, format);
@@ -123,7 +126,8 @@ HRESULT Surface::Flip(IDirectDrawSurface* target, DWORD) {
   const unsigned index = CountFlip();
   PresentFrame(*this);
   const host::Options& options = host::GetOptions();
-  if (!options.captureDir.empty()) SoundCaptureFrame(CaptureSamplesForFrame(index, options.fps));
+  if (!options.captureDir.empty() || !options.videoFile.empty())
+    SoundCaptureFrame(CaptureSamplesForFrame(index, options.fps));
   RunFlipHook(index);
   return DD_OK;
 }

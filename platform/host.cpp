@@ -3,7 +3,9 @@
 //
 // Everything here lives on the main thread; nothing is locked. The data-file
 // lookup imitates Windows' case-insensitive names on a case-sensitive file
-// system by matching each missing path component against its directory.
+// system by matching each missing path component against its directory. The
+// clock also remembers the show's start tick (the first tick read after the
+// music starts), so that screenshots can be named with the show time.
 #include "platform/host.h"
 
 #include <SDL.h>
@@ -11,6 +13,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -33,6 +36,10 @@ struct HostState {
   std::function<void(unsigned)> flipHook;
   unsigned flips = 0;
   std::vector<MessageRecord> messages;
+  DWORD lastTick = 0;
+  bool showStartPending = false;  // the music has started; the next tick is the show's start
+  bool showStarted = false;
+  DWORD showStartTick = 0;
 };
 
 HostState& State() {
@@ -107,6 +114,10 @@ void ResetPlatform() {
   s.flipHook = nullptr;
   s.flips = 0;
   s.messages.clear();
+  s.lastTick = 0;
+  s.showStartPending = s.showStarted = false;
+  s.showStartTick = 0;
+  platform::ResetVideo();
   platform::ResetWindows();
   platform::ResetPresentation();
   platform::ResetSound();
@@ -242,9 +253,63 @@ std::string FindDataDir(const char* argv0) {
 bool Shutdown() {
   bool soundOk = platform::SoundFinish();
   bool framesOk = !platform::CaptureFailed();
+  bool videoOk = platform::VideoFinish();
   platform::ResetPresentation();
   if (SDL_WasInit(0) != 0) SDL_Quit();
-  return soundOk && framesOk;
+  return soundOk && framesOk && videoOk;
+}
+
+// ---- Checks before the run ----
+
+namespace {
+
+// How many displays SDL sees, or -1 when the video system cannot start (the
+// show's own display set-up then says why). Leaves SDL video as it found it.
+int CountDisplays() {
+  if (SDL_WasInit(SDL_INIT_VIDEO) != 0) return SDL_GetNumVideoDisplays();
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return -1;
+  int count = SDL_GetNumVideoDisplays();
+  SDL_QuitSubSystem(SDL_INIT_VIDEO);
+  return count;
+}
+
+OptionProblem CheckDisplay(const Options& o) {
+  if (IsOffscreen() || o.display == 0) return {};
+  int count = CountDisplays();
+  if (count < 0 || o.display < count) return {};
+  std::string which = count == 1 ? "only display 0 exists"
+                                 : "displays 0 to " + std::to_string(count - 1) + " exist";
+  return {"invalid value '" + std::to_string(o.display) + "' for --display (no such display; " +
+              which + ")",
+          2};
+}
+
+OptionProblem CheckVideo(const Options& o) {
+  if (o.videoFile.empty()) return {};
+  if (platform::FindOnPath("ffmpeg").empty())
+    return {"--video " + o.videoFile +
+                ": ffmpeg is not on the PATH; install ffmpeg to write videos",
+            1};
+  const std::string bad = "invalid value '" + o.videoFile + "' for --video (";
+  std::error_code ec;
+  if (fs::is_directory(o.videoFile, ec)) return {bad + "a directory, not a file name)", 2};
+  // The file is made as FILE.part and renamed at the end: try making that now.
+  const std::string part = o.videoFile + ".part";
+  std::FILE* probe = std::fopen(part.c_str(), "wb");
+  if (probe == nullptr) return {bad + "cannot write there: " + std::strerror(errno) + ")", 2};
+  std::fclose(probe);
+  std::remove(part.c_str());
+  return {};
+}
+
+}  // namespace
+
+OptionProblem CheckOptions() {
+  const Options& o = GetOptions();
+  OptionProblem problem = CheckDisplay(o);
+  if (problem.exitCode == 0) problem = CheckVideo(o);
+  return problem;
 }
 
 }  // namespace host
@@ -266,8 +331,9 @@ std::uint32_t CaptureSamplesForFrame(unsigned flipIndex, int fps) {
   return static_cast<std::uint32_t>((k + 1) * rate / perSecond - k * rate / perSecond);
 }
 
-DWORD TickCount() {
-  host::HostState& s = host::State();
+namespace {
+
+DWORD ReadClock(const host::HostState& s) {
   if (s.tickSource) return s.tickSource();
   if (host::IsOffscreen()) {
     int fps = host::GetOptions().fps;
@@ -275,6 +341,55 @@ DWORD TickCount() {
     return static_cast<DWORD>(std::uint64_t{s.flips} * 1000 / perSecond);
   }
   return static_cast<DWORD>(SDL_GetTicks64());
+}
+
+}  // namespace
+
+DWORD TickCount() {
+  host::HostState& s = host::State();
+  const DWORD tick = ReadClock(s);
+  s.lastTick = tick;
+  if (s.showStartPending) {
+    s.showStartPending = false;
+    s.showStarted = true;
+    s.showStartTick = tick;
+  }
+  return tick;
+}
+
+DWORD LastTick() { return host::State().lastTick; }
+
+void MarkShowStart() {
+  host::HostState& s = host::State();
+  s.showStartPending = true;
+  s.showStarted = false;
+}
+
+double ShowSeconds(DWORD tick) {
+  const host::HostState& s = host::State();
+  const double start = host::GetOptions().startSeconds;
+  if (!s.showStarted) return start;
+  return start + static_cast<double>(static_cast<DWORD>(tick - s.showStartTick)) / 1000.0;
+}
+
+std::string FindOnPath(const std::string& program) {
+  auto runnable = [](const fs::path& p) {
+    return host::IsRegularFile(p) && ::access(p.c_str(), X_OK) == 0;
+  };
+  if (program.empty()) return {};
+  if (program.find('/') != std::string::npos) return runnable(program) ? program : std::string();
+  const char* path = std::getenv("PATH");
+  std::string dirs = path ? path : "/usr/local/bin:/usr/bin:/bin";
+  std::size_t begin = 0;
+  while (begin <= dirs.size()) {
+    std::size_t end = dirs.find(':', begin);
+    if (end == std::string::npos) end = dirs.size();
+    std::string dir = dirs.substr(begin, end - begin);
+    fs::path candidate = fs::path(dir.empty() ? "." : dir) / program;
+    if (runnable(candidate)) return candidate.string();
+    begin = end + 1;
+  }
+  return {};
 }
 
 void LogMessageBox(const char* caption, const char* text) {
@@ -288,6 +403,10 @@ std::string ChooseDataDir(const std::string& workingDir, const std::string& exeD
   if (!exeDir.empty()) {
     fs::path beside = fs::path(exeDir) / "data";
     if (fs::is_directory(beside, ec)) return beside.string();
+    // Installed: <prefix>/bin/vuxa finds <prefix>/share/vuxa, whatever prefix
+    // `cmake --install --prefix` was given.
+    fs::path installed = (fs::path(exeDir) / ".." / "share" / "vuxa").lexically_normal();
+    if (fs::is_directory(installed, ec)) return installed.string();
   }
   return installDir;
 }

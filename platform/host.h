@@ -36,6 +36,17 @@ struct Options {
 
 void SetOptions(const Options& options);
 const Options& GetOptions();
+
+// Checks, before the show starts, what the options ask of this machine: that
+// the --display exists, that ffmpeg is on the PATH and the --video file can be
+// written. All well: an empty message and exit code 0. Otherwise one line
+// naming the option and its value, with exit code 2 for a value that cannot
+// work and 1 for something this machine lacks.
+struct OptionProblem {
+  std::string message;
+  int exitCode = 0;
+};
+OptionProblem CheckOptions();
 // True when frames go nowhere real: offscreen, capture or video.
 bool IsOffscreen();
 
@@ -102,11 +113,13 @@ const std::string& DataDir();
 std::string ResolvePath(const char* name);
 std::FILE* OpenDataFile(const char* name);  // binary read; null when missing
 // The working directory when it holds any of the show's files, else the data
-// directory built beside the program, else the installed one.
+// directory built beside the program, else the one installed with it
+// (<exe dir>/../share/vuxa), else the install location configured at build time.
 std::string FindDataDir(const char* argv0);
 
-// Ends the run: finishes capture files (an incomplete capture is removed),
-// closes the window and audio. Returns false when capture output failed.
+// Ends the run: finishes capture files and the video (an incomplete capture or
+// video is removed), closes the window and audio. Returns false when capture
+// or video output failed.
 bool Shutdown();
 
 }  // namespace host

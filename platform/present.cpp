@@ -1,20 +1,21 @@
 // present.cpp: shows each flipped frame: in an SDL window, as a PNG file of a
-// capture, or nowhere (offscreen).
+// capture, piped to the video encoder, or nowhere (offscreen).
 //
 // The window is made at the first presented frame: borderless full screen on
-// the desktop by default, or a window of 320x240 times an integer scale. The
-// frame keeps 4:3 with black bars, at an integer scale where one fits, with
-// nearest filtering unless linear is asked for. Capture frames are written with
-// libpng at a fast compression level; the first write failure is reported once
-// and ends the capture of frames.
+// the desktop by default, or a window of 320x240 times an integer scale, on the
+// chosen display. The frame keeps 4:3 with black bars, at an integer scale
+// where one fits, with nearest filtering unless linear is asked for; the
+// renderer works in the output's real pixels, so high-DPI screens stay sharp.
+// The frame shown last is kept for screenshots (F12). The first write failure
+// of a capture is reported once and ends the capture of frames.
 #include <SDL.h>
-#include <png.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <span>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -40,6 +41,10 @@ struct Presentation {
   bool windowFailed = false;
   bool captureFailed = false;
   bool captureDirReady = false;
+  // The frame shown last, as surface memory, and the tick it was drawn for.
+  std::vector<std::uint8_t> shown;
+  int shownBytesPerPixel = 0;
+  DWORD shownTick = 0;
 };
 
 Presentation& State() {
@@ -47,49 +52,21 @@ Presentation& State() {
   return state;
 }
 
-// ---- Capture ----
+// ---- Capture and video ----
 
-[[noreturn]] void PngError(png_structp png, png_const_charp) { png_longjmp(png, 1); }
-void PngWarning(png_structp, png_const_charp) {}
-
-// One row of surface memory (blue first, 3 or 4 bytes a pixel) as RGB bytes.
-void RowToRgb(const std::uint8_t* src, int bytesPerPixel, int width, std::uint8_t* dst) {
-  for (int x = 0; x < width; ++x, src += bytesPerPixel, dst += 3) {
-    dst[0] = src[2];
-    dst[1] = src[1];
-    dst[2] = src[0];
+// Packed surface memory (blue first, 3 or 4 bytes a pixel) as packed RGB
+// bytes; empty for depths that are never shown.
+std::vector<std::uint8_t> ToRgb(const std::uint8_t* pixels, int bytes, int width, int height) {
+  if (bytes < 3) return {};
+  std::vector<std::uint8_t> rgb(static_cast<std::size_t>(width) * height * 3);
+  std::uint8_t* dst = rgb.data();
+  const std::uint8_t* src = pixels;
+  for (std::size_t i = 0; i < static_cast<std::size_t>(width) * height; ++i, src += bytes) {
+    *dst++ = src[2];
+    *dst++ = src[1];
+    *dst++ = src[0];
   }
-}
-
-// Writes an RGB image; false on any failure. Everything the error path needs
-// is made before setjmp, and nothing is changed after it but libpng's state.
-bool WritePng(const std::string& path, const std::vector<png_bytep>& rows, int width,
-              int height) {
-  std::FILE* file = std::fopen(path.c_str(), "wb");
-  if (file == nullptr) return false;
-  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, PngError, PngWarning);
-  png_infop info = png ? png_create_info_struct(png) : nullptr;
-  if (info == nullptr) {
-    png_destroy_write_struct(&png, nullptr);
-    std::fclose(file);
-    return false;
-  }
-  if (setjmp(png_jmpbuf(png))) {
-    png_destroy_write_struct(&png, &info);
-    std::fclose(file);
-    return false;
-  }
-  png_init_io(png, file);
-  png_set_compression_level(png, 1);
-  png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_SUB);
-  png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
-               PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_BASE,
-               PNG_FILTER_TYPE_BASE);
-  png_write_info(png, info);
-  png_write_image(png, const_cast<png_bytepp>(rows.data()));
-  png_write_end(png, info);
-  png_destroy_write_struct(&png, &info);
-  return std::fclose(file) == 0;
+  return rgb;
 }
 
 void CaptureFailure(const std::string& what) {
@@ -98,9 +75,10 @@ void CaptureFailure(const std::string& what) {
                std::strerror(errno));
 }
 
-void CaptureFrame(const Surface& frame, const std::string& dir) {
+void CaptureFrame(const Surface& frame, std::span<const std::uint8_t> rgb,
+                  const std::string& dir) {
   Presentation& s = State();
-  if (s.captureFailed) return;
+  if (s.captureFailed || rgb.empty()) return;
   if (!s.captureDirReady) {
     std::error_code ec;
     std::filesystem::create_directories(dir, ec);
@@ -111,26 +89,14 @@ void CaptureFrame(const Surface& frame, const std::string& dir) {
     }
     s.captureDirReady = true;
   }
-  const int width = frame.Width();
-  const int height = frame.Height();
-  const int bytes = frame.BytesPerPixel();
-  if (bytes < 3) return;  // only the 32- and 24-bit screens are shown
-  std::vector<std::uint8_t> rgb(static_cast<std::size_t>(width) * height * 3);
-  std::vector<png_bytep> rows(static_cast<std::size_t>(height));
-  for (int y = 0; y < height; ++y) {
-    rows[y] = rgb.data() + static_cast<std::size_t>(y) * width * 3;
-    RowToRgb(frame.Pixels() + static_cast<std::size_t>(y) * frame.Pitch(), bytes, width, rows[y]);
-  }
   unsigned index = host::FlipCount() > 0 ? host::FlipCount() - 1 : 0;
   char name[32];
   std::snprintf(name, sizeof name, "frame_%05u.png", index);
   std::string path = (std::filesystem::path(dir) / name).string();
   errno = 0;
-  if (!WritePng(path, rows, width, height)) {
+  if (!WriteRgbPng(path, rgb.data(), frame.Width(), frame.Height())) {
     if (errno == 0) errno = EIO;
     CaptureFailure(path);
-    std::error_code ec;
-    std::filesystem::remove(path, ec);  // no half-written frame stays behind
   }
 }
 
@@ -216,19 +182,6 @@ bool EnsureTexture(int bits) {
   return s.texture != nullptr;
 }
 
-// Where the 320x240 frame goes in an output of w x h pixels: centred, at the
-// largest integer scale that fits, else as large as fits at 4:3.
-SDL_Rect FrameRect(int w, int h) {
-  int scale = std::min(w / kWidth, h / kHeight);
-  int fw = kWidth * scale;
-  int fh = kHeight * scale;
-  if (scale < 1) {
-    fw = std::min(w, h * 4 / 3);
-    fh = fw * 3 / 4;
-  }
-  return SDL_Rect{(w - fw) / 2, (h - fh) / 2, fw, fh};
-}
-
 void ShowFrame(const Surface& frame) {
   int bits = frame.BytesPerPixel() * 8;
   if ((bits != 32 && bits != 24) || frame.Width() != kWidth || frame.Height() != kHeight) return;
@@ -239,9 +192,14 @@ void ShowFrame(const Surface& frame) {
     s.hidden = false;
   }
   SDL_UpdateTexture(s.texture, nullptr, frame.Pixels(), frame.Pitch());
+  const std::size_t frameBytes = static_cast<std::size_t>(frame.Pitch()) * kHeight;
+  s.shown.assign(frame.Pixels(), frame.Pixels() + frameBytes);
+  s.shownBytesPerPixel = frame.BytesPerPixel();
+  s.shownTick = LastTick();
   int w = 0, h = 0;
   SDL_GetRendererOutputSize(s.renderer, &w, &h);
-  SDL_Rect dest = FrameRect(w, h);
+  const FramePlace place = PlaceFrame(w, h);
+  const SDL_Rect dest{place.x, place.y, place.w, place.h};
   SDL_SetRenderDrawColor(s.renderer, 0, 0, 0, 255);
   SDL_RenderClear(s.renderer);
   SDL_RenderCopy(s.renderer, s.texture, nullptr, &dest);
@@ -250,14 +208,41 @@ void ShowFrame(const Surface& frame) {
 
 }  // namespace
 
+FramePlace PlaceFrame(int w, int h) {
+  int scale = std::min(w / kWidth, h / kHeight);
+  int fw = kWidth * scale;
+  int fh = kHeight * scale;
+  if (scale < 1) {
+    fw = std::max(0, std::min(w, h * 4 / 3));
+    fh = fw * 3 / 4;
+  }
+  return FramePlace{(w - fw) / 2, (h - fh) / 2, fw, fh};
+}
+
 void PresentFrame(const Surface& primary) {
   const host::Options& options = host::GetOptions();
-  if (!options.captureDir.empty()) {
-    CaptureFrame(primary, options.captureDir);
+  if (!options.captureDir.empty() || !options.videoFile.empty()) {
+    const std::vector<std::uint8_t> rgb = ToRgb(primary.Pixels(), primary.BytesPerPixel(),
+                                                primary.Width(), primary.Height());
+    if (!options.captureDir.empty()) CaptureFrame(primary, rgb, options.captureDir);
+    if (!options.videoFile.empty() && primary.Width() == kWidth && primary.Height() == kHeight)
+      VideoFrame(rgb);
     return;
   }
   if (host::IsOffscreen() || !DisplayAvailable()) return;
   ShowFrame(primary);
+}
+
+void SaveScreenshot() {
+  Presentation& s = State();
+  if (s.shown.empty() || s.renderer == nullptr) return;
+  int w = 0, h = 0;
+  SDL_GetRendererOutputSize(s.renderer, &w, &h);
+  const FramePlace place = PlaceFrame(w, h);
+  const std::vector<std::uint8_t> rgb =
+      ToRgb(s.shown.data(), s.shownBytesPerPixel, kWidth, kHeight);
+  WriteScreenshots(".", rgb, place.w, place.h, host::GetOptions().linearFilter,
+                   ShowSeconds(s.shownTick));
 }
 
 void ResetPresentation() {
@@ -278,6 +263,15 @@ void ToggleFullScreen() {
   }
   s.fullscreen = !s.fullscreen;
   if (s.window != nullptr) {
+    // The window first covers the display by itself, so full screen fills it
+    // even where no window manager acts on the full-screen request.
+    if (s.fullscreen) {
+      SDL_Rect bounds;
+      if (SDL_GetDisplayBounds(ClampedDisplay(), &bounds) == 0) {
+        SDL_SetWindowPosition(s.window, bounds.x, bounds.y);
+        SDL_SetWindowSize(s.window, bounds.w, bounds.h);
+      }
+    }
     SDL_SetWindowFullscreen(s.window, s.fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
     if (!s.fullscreen) SizeWindowed(s.window);
   }

@@ -6,6 +6,9 @@
 // (host::ForcedFailure), which then becomes the last error. Modules are rendered
 // at 48 kHz with libopenmpt's default settings except dithering, which is off:
 // libopenmpt seeds its dither randomly, and capture runs must repeat exactly.
+// A run with --start plays the module from that point of the song.
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -71,6 +74,31 @@ int ReadWholeFile(std::FILE* file, std::vector<std::uint8_t>& data) {
     if (got < chunk.size()) break;
   }
   return std::ferror(file) ? MIDAS_ERR_FILE_READ : MIDAS_OK;
+}
+
+// Moves the module to `seconds` into the song, to the sample. libopenmpt
+// seeks to the start of a row at or after the time asked, so the seek aims
+// earlier until it lands at or before it; the rest of the way is rendered and
+// dropped.
+void SeekSong(openmpt_module* module, double seconds) {
+  if (seconds <= 0) return;
+  double aim = seconds;
+  double at = openmpt_module_set_position_seconds(module, aim);
+  for (double back = 0.25; at > seconds && aim > 0; back *= 2) {
+    aim = std::max(0.0, seconds - back);
+    at = openmpt_module_set_position_seconds(module, aim);
+  }
+  auto remaining = static_cast<std::int64_t>(
+      std::llround((seconds - at) * platform::sound::kSampleRate));
+  std::vector<std::int16_t> scratch(2 * 4096);
+  while (remaining > 0) {
+    const std::size_t frames =
+        static_cast<std::size_t>(std::min<std::int64_t>(remaining, scratch.size() / 2));
+    if (openmpt_module_read_interleaved_stereo(module, platform::sound::kSampleRate, frames,
+                                               scratch.data()) == 0)
+      break;  // the song ended
+    remaining -= static_cast<std::int64_t>(frames);
+  }
 }
 
 // Builds a libopenmpt module from file bytes, or gives the error code.
@@ -160,14 +188,17 @@ MIDASmodulePlayHandle MIDASplayModule(MIDASmodule module, BOOL loopSong) {
     openmpt_module* playing = found->second.get();
     openmpt_module_set_repeat_count(playing, loopSong ? -1 : 0);
     openmpt_module_set_position_seconds(playing, 0.0);
+    SeekSong(playing, host::GetOptions().startSeconds);
     s.playing = playing;
     s.playHandle = s.nextPlay++;
     s.songLoops = 0;
-    s.lastOrderRow = 0;
+    s.lastOrderRow = openmpt_module_get_current_order(playing) * 1024 +
+                     openmpt_module_get_current_row(playing);
     s.playStart = std::chrono::steady_clock::now();
     s.mutedFramesDone = 0;
   }
   platform::sound::ResumeAudio();
+  platform::MarkShowStart();
   return s.playHandle;
 }
 

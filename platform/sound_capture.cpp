@@ -5,7 +5,8 @@
 // that fails or is cut short never leaves a WAV that looks complete; a
 // music.wav of an earlier run is removed when the capture starts. Offscreen runs
 // without a capture directory render the same way and drop the samples, so the
-// music advances with the fixed-step clock.
+// music advances with the fixed-step clock. With --video the same samples also
+// go to the video encoder.
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -86,6 +87,7 @@ void SoundCaptureFrame(std::uint32_t sampleFrames) {
     sound::AudioLock lock;
     sound::RenderMusic(samples);
   }
+  if (!host::GetOptions().videoFile.empty()) VideoAudio(samples);
   if (host::GetOptions().captureDir.empty() || !sound::EnsureOpen(capture)) return;
   if (!capture.wav.Write(samples)) sound::MarkFailed(capture);
 }

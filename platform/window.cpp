@@ -3,8 +3,9 @@
 // A window is a record with a class's procedure and a user-data slot; it has
 // no pixels of its own (frames are shown by platform/present.cpp). The queue is
 // one FIFO for the single thread; SDL keyboard and close events join it when
-// PeekMessageA looks, so the pump never blocks. Alt+Enter switches the display
-// between full screen and a window here and never reaches the show.
+// PeekMessageA looks, so the pump never blocks. Two keys belong to the platform
+// and never reach the show: Alt+Enter switches the display between full screen
+// and a window, and F12 saves the frame shown last as screenshots.
 #include <SDL.h>
 
 #include <algorithm>
@@ -31,6 +32,7 @@ namespace {
 constexpr WPARAM VK_RETURN = 0x0D;
 constexpr WPARAM VK_MENU = 0x12;
 constexpr WPARAM VK_F4 = 0x73;
+constexpr WPARAM VK_F12 = 0x7B;
 constexpr LPARAM KF_ALTDOWN_BIT = LPARAM{1} << 29;
 constexpr LPARAM KF_REPEAT_BIT = LPARAM{1} << 30;
 constexpr LPARAM KF_UP_BIT = LPARAM{1} << 31;
@@ -90,6 +92,10 @@ void QueueKey(const SDL_KeyboardEvent& key) {
   bool alt = (key.keysym.mod & KMOD_ALT) != 0;
   if (down && alt && vk == VK_RETURN) {
     if (!key.repeat) platform::ToggleFullScreen();
+    return;
+  }
+  if (vk == VK_F12) {
+    if (down && !key.repeat) platform::SaveScreenshot();
     return;
   }
   LPARAM lParam = 1 | (static_cast<LPARAM>(key.keysym.scancode & 0xFF) << 16);

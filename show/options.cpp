@@ -3,10 +3,15 @@
 // Each option is a row of the table below: its name, whether it takes a value
 // and how it applies that value to host::Options. Values are given as the next
 // argument or after '=' ("--fps 25", "--fps=25"). Numbers are whole decimal
-// numbers within the option's range. A later repetition of an option wins.
+// numbers within the option's range, except --start's seconds, which may have
+// decimals ("24.5"). A later repetition of an option wins. What needs the
+// machine (a display that exists, ffmpeg, a writable video path) is checked
+// later, by host::CheckOptions.
 #include "show/options.h"
 
+#include <algorithm>
 #include <array>
+#include <cctype>
 #include <charconv>
 #include <optional>
 #include <string_view>
@@ -36,10 +41,72 @@ std::string BadNumber(std::string_view option, std::string_view value, int low, 
          ")";
 }
 
-constexpr std::array<OptionRule, 5> Rules = {{
+// Seconds into the show: plain decimals, at least 0 and below the show's 52.
+std::optional<double> StartSeconds(std::string_view text) {
+  double value = 0;
+  const auto [end, error] =
+      std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::fixed);
+  if (text.empty() || error != std::errc{} || end != text.data() + text.size()) return {};
+  if (!(value >= 0.0 && value < 52.0)) return {};
+  return value;
+}
+
+bool EndsWithIgnoringCase(std::string_view text, std::string_view suffix) {
+  return text.size() > suffix.size() &&
+         std::equal(suffix.begin(), suffix.end(), text.end() - static_cast<long>(suffix.size()),
+                    [](char a, char b) {
+                      return std::tolower(static_cast<unsigned char>(a)) ==
+                             std::tolower(static_cast<unsigned char>(b));
+                    });
+}
+
+std::string BadValue(std::string_view option, std::string_view value, std::string_view expected) {
+  return "invalid value '" + std::string(value) + "' for " + std::string(option) + " (expected " +
+         std::string(expected) + ")";
+}
+
+constexpr std::array<OptionRule, 11> Rules = {{
     {"--window", false,
      [](host::Options& o, std::string_view) {
        o.window = true;
+       return std::string();
+     }},
+    {"--fullscreen", false,
+     [](host::Options& o, std::string_view) {
+       o.window = false;
+       return std::string();
+     }},
+    {"--display", true,
+     [](host::Options& o, std::string_view v) {
+       const auto n = WholeNumber(v, 0, 63);
+       if (!n) return BadNumber("--display", v, 0, 63);
+       o.display = *n;
+       return std::string();
+     }},
+    {"--filter", true,
+     [](host::Options& o, std::string_view v) {
+       if (v != "nearest" && v != "linear") return BadValue("--filter", v, "nearest or linear");
+       o.linearFilter = v == "linear";
+       return std::string();
+     }},
+    {"--no-vsync", false,
+     [](host::Options& o, std::string_view) {
+       o.vsync = false;
+       return std::string();
+     }},
+    {"--start", true,
+     [](host::Options& o, std::string_view v) {
+       const auto seconds = StartSeconds(v);
+       if (!seconds)
+         return BadValue("--start", v, "seconds from 0 to below 52, such as 24 or 24.5");
+       o.startSeconds = *seconds;
+       return std::string();
+     }},
+    {"--video", true,
+     [](host::Options& o, std::string_view v) {
+       if (!EndsWithIgnoringCase(v, ".mp4") && !EndsWithIgnoringCase(v, ".mkv"))
+         return BadValue("--video", v, "a file name ending in .mp4 or .mkv");
+       o.videoFile = std::string(v);
        return std::string();
      }},
     {"--scale", true,
@@ -90,6 +157,11 @@ ParsedOptions ParseOptions(int argc, const char* const* argv) {
     const std::string_view arg = argv[i];
     if (arg == "--help") return ParsedOptions{ParsedOptions::Action::Help, {}, {}};
     if (arg == "--version") return ParsedOptions{ParsedOptions::Action::Version, {}, {}};
+    if (arg == "--benchmark") {
+      result.benchmark = true;
+      result.options.offscreen = true;
+      continue;
+    }
 
     const std::size_t equals = arg.find('=');
     const std::string_view name = arg.substr(0, equals);
@@ -114,16 +186,43 @@ ParsedOptions ParseOptions(int argc, const char* const* argv) {
 
 const char* UsageText() {
   return "usage: vuxa [options]\n"
-         "Plays the show: 52 seconds of pictures and music. Escape ends it early.\n"
+         "Plays the show: 52 seconds of pictures and music. Keys: Escape ends it early,\n"
+         "Alt+Enter switches between full screen and a window, F12 saves the frame on\n"
+         "screen as vuxa-shot-<show time>s.png (320x240) and vuxa-shot-<time>s-WxH.png\n"
+         "(as large as shown) in the working directory.\n"
          "\n"
+         "  --fullscreen     full screen on the desktop (the default)\n"
          "  --window         play in a window instead of full screen\n"
          "  --scale N        window size as N times 320x240 (1 to 16; default: largest that fits)\n"
+         "  --display N      the monitor to play on (0 is the first; default 0)\n"
+         "  --filter F       how the picture is scaled: nearest (sharp pixels; the default)\n"
+         "                   or linear\n"
+         "  --no-vsync       show frames without waiting for the display's refresh\n"
+         "  --start S        begin S seconds into the show (0 to below 52), the music at the\n"
+         "                   same point; the random generator's state is the show's own\n"
+         "                   only when starting at 0\n"
          "  --capture DIR    no window and no sound: write every frame as DIR/frame_NNNNN.png\n"
          "                   and the music as DIR/music.wav (DIR is created if missing)\n"
-         "  --fps N          frames per second of the capture clock (1 to 1000; default 60)\n"
+         "  --video FILE     no window and no sound: frames and music through ffmpeg (on the\n"
+         "                   PATH) into one .mp4 or .mkv file: H.264 scaled up 4x with\n"
+         "                   scale=1280:960:flags=neighbor, AAC sound; progress on stderr\n"
+         "  --fps N          frames per second of --capture and --video (1 to 1000; default 60)\n"
          "  --mute           no audio device\n"
+         "  --benchmark      play the whole show offscreen at --fps with no output, then\n"
+         "                   print the CPU time and peak memory used\n"
          "  --help           show this text\n"
-         "  --version        show the version\n";
+         "  --version        show the version\n"
+         "\n"
+         "Examples:\n"
+         "  vuxa --fullscreen --display 1      full screen on the second monitor\n"
+         "  vuxa --window --scale 3            in a 960x720 window\n"
+         "  vuxa --filter linear --no-vsync    smoothed scaling, no waiting for the refresh\n"
+         "  vuxa --start 24                    from the 3D scene (12: tunnel, 36: closing)\n"
+         "  vuxa --capture frames --fps 25     1,301 PNG frames and music.wav in frames/\n"
+         "  vuxa --video vuxa.mp4              a 60 fps video of the show with its music\n"
+         "  vuxa --mute                        without sound\n"
+         "  vuxa --benchmark --fps 60          how fast this machine draws the show\n"
+         "  vuxa --version                     prints the version\n";
 }
 
 const char* VersionText() { return "vuxa " VUXA_VERSION; }

@@ -13,6 +13,7 @@ struct ParsedOptions {
   Action action = Action::Run;
   host::Options options;
   std::string error;  // for Error: what is wrong, without the program name
+  bool benchmark = false;  // offscreen, nothing written; CPU time and peak memory reported at the end
 };
 
 ParsedOptions ParseOptions(int argc, const char* const* argv);

@@ -5,6 +5,7 @@
 // with a message box and result 1; any sound failure ends the process through
 // ExitOnSoundError with exit code 1. Pictures, tables and the scene are never
 // released: they live until the process ends.
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -13,6 +14,7 @@
 #include "effects/assets.h"
 #include "effects/glow.h"
 #include "effects/scenes.h"
+#include "platform/host.h"
 #include "platform/midas.h"
 #include "show/show.h"
 #include "show/timeline.h"
@@ -160,12 +162,16 @@ int WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
   LoadAssets();
   StartMusic();
   MIDASpoll();
-  const DWORD startTick = GetTickCount();
+  const DWORD firstTick = GetTickCount();
+  // --start: the timeline begins that far in, as if the show had been running
+  // that long (the sound library has put the music at the same point).
+  const DWORD startTick =
+      firstTick - static_cast<DWORD>(std::lround(host::GetOptions().startSeconds * 1000.0));
   CreateFonts();
 
   const DWORD frames = RunTimeline(startTick);
 
-  const double seconds = ShowClock(startTick, GetTickCount());
+  const double seconds = ShowClock(firstTick, GetTickCount());  // the time actually played
   const auto framesPerSecond = static_cast<float>(static_cast<double>(frames) / seconds);
   StopSound();
   ShowCursor(TRUE);

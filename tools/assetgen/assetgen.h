@@ -22,6 +22,9 @@ bool WritePictures(const std::filesystem::path& outdir, std::string& error);
 // scenes/ball.3ds and the bitmaps under Textures/ that its materials name
 bool WriteScene(const std::filesystem::path& outdir, std::string& error);
 
+// icons/vuxa.png: the 256x256 desktop icon (installed, not read by the show)
+bool WriteIcon(const std::filesystem::path& outdir, std::string& error);
+
 // Writes bytes to path, creating its directory; false with a message on failure.
 bool WriteFileBytes(const std::filesystem::path& path, const Bytes& bytes, std::string& error);
 

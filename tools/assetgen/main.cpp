@@ -42,7 +42,7 @@ int main(int argc, char** argv) {
   const std::filesystem::path outdir = argv[1];
   std::string error;
   if (!assetgen::WriteMusic(outdir, error) || !assetgen::WritePictures(outdir, error) ||
-      !assetgen::WriteScene(outdir, error)) {
+      !assetgen::WriteScene(outdir, error) || !assetgen::WriteIcon(outdir, error)) {
     std::fprintf(stderr, "assetgen: %s\n", error.c_str());
     return 1;
   }

@@ -1,0 +1,126 @@
+// The show in a window on a virtual 1280x720 screen (xvfb-run; skipped where
+// xvfb-run, xdotool or xwininfo are missing): the window opens at the asked
+// scale, Alt+Enter switches to full screen and back, F12 saves screenshots that
+// hold the frame shown (the same picture a capture run makes at the time in
+// their name, and its exact upscale), Escape and the report box end the run,
+// and a display that does not exist is refused.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+
+#include "show_process.h"
+#include "watch_support.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using watch_e2e::ReadPng;
+
+// Runs inside xvfb-run: drives the window with xdotool and writes what it saw
+// to session.txt as "name value" lines.
+constexpr const char* kSession = R"sh(#!/bin/sh
+out=session.txt
+geometry() { xwininfo -id "$1" | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}'; }
+"$VUXA" --window --scale 2 --start 24 > run.out 2> run.err &
+pid=$!
+wid=
+for i in $(seq 100); do
+  wid=$(xdotool search --onlyvisible --class '^vuxa$' 2>/dev/null | head -1)
+  [ -n "$wid" ] && break
+  sleep 0.1
+done
+sleep 1
+echo "window $(geometry "$wid")" >> $out
+xdotool windowfocus --sync "$wid"
+xdotool key F12; sleep 0.5
+xdotool key alt+Return; sleep 1
+echo "full $(geometry "$wid")" >> $out
+xdotool key F12; sleep 0.5
+xdotool key alt+Return; sleep 1
+echo "back $(geometry "$wid")" >> $out
+xdotool key Escape
+box=
+for i in $(seq 50); do
+  box=$(xwininfo -root -tree | awk '/"Pelmorak 3D": \(\)/ {print $1}' | head -1)
+  [ -n "$box" ] && break
+  sleep 0.2
+done
+echo "box ${box:-none}" >> $out
+[ -n "$box" ] && xdotool windowfocus --sync "$box" key Return
+wait $pid
+echo "exit $?" >> $out
+"$VUXA" --window --display 3 > display.out 2> display.err
+echo "display $?" >> $out
+)sh";
+
+std::map<std::string, std::string> ReadSession(const fs::path& file) {
+  std::map<std::string, std::string> seen;
+  std::ifstream in(file);
+  std::string name, value;
+  while (in >> name >> value) seen[name] = value;
+  return seen;
+}
+
+TEST(Window, ScaleFullScreenScreenshotsAndEnd) {
+  if (!watch_e2e::HaveTools({"xvfb-run", "xdotool", "xwininfo"}))
+    GTEST_SKIP() << "xvfb-run, xdotool or xwininfo is missing";
+  const fs::path dir = show_e2e::ScratchDir("watch_window");
+  std::ofstream(dir / "session.sh") << kSession;
+  const std::string command = "cd '" + dir.string() +
+                              "' && VUXA='" VUXA_BINARY_DIR
+                              "/vuxa' SDL_AUDIODRIVER=dummy timeout 120 xvfb-run -a -s "
+                              "'-screen 0 1280x720x24' sh session.sh > xvfb.txt 2>&1";
+  ASSERT_EQ(std::system(command.c_str()), 0) << show_e2e::ReadWhole(dir / "xvfb.txt");
+
+  auto seen = ReadSession(dir / "session.txt");
+  EXPECT_EQ(seen["window"], "640x480");
+  EXPECT_EQ(seen["full"], "1280x720");  // the whole 16:9 screen; the picture has bars
+  EXPECT_EQ(seen["back"], "640x480");
+  EXPECT_NE(seen["box"], "none");
+  EXPECT_EQ(seen["exit"], "0") << show_e2e::ReadWhole(dir / "run.err");
+  EXPECT_NE(show_e2e::ReadWhole(dir / "run.out").find("Average framerate"), std::string::npos);
+
+  // Two screenshots, one in the window (640x480) and one full screen (the
+  // frame at scale 3 between the bars); stderr named each.
+  const auto shots = watch_e2e::FilesStartingWith(dir, "vuxa-shot-");
+  ASSERT_EQ(shots.size(), 4u) << show_e2e::ReadWhole(dir / "run.err");
+  const std::string err = show_e2e::ReadWhole(dir / "run.err");
+  int checked = 0;
+  for (const std::string& name : shots) {
+    if (name.find("s.png") == std::string::npos) continue;  // a large one
+    EXPECT_NE(err.find("saved " + name), std::string::npos) << err;
+    const std::string time = name.substr(10, 7);  // "024.517"
+    const auto small = ReadPng(dir / name);
+    ASSERT_TRUE(small.ok) << name;
+    ASSERT_EQ(small.width, 320);
+    ASSERT_EQ(small.height, 240);
+    const bool full = checked == 1;
+    const std::string large = "vuxa-shot-" + time + (full ? "s-960x720.png" : "s-640x480.png");
+    const auto big = ReadPng(dir / large);
+    ASSERT_TRUE(big.ok) << large;
+    const int scale = full ? 3 : 2;
+    for (int y = 0; y < big.height; y += 7)
+      for (int x = 0; x < big.width; x += 5)
+        ASSERT_EQ(std::memcmp(big.At(x, y), small.At(x / scale, y / scale), 3), 0) << large;
+
+    // The frame shown then: a capture run started at that time shows it first.
+    const std::string capture = "cap" + std::to_string(checked);
+    const auto run = show_e2e::RunVuxa(dir, "--capture " + capture + " --fps 1 --start " + time);
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(ReadPng(dir / capture / "frame_00001.png").rgb, small.rgb) << name;
+    ++checked;
+  }
+  EXPECT_EQ(checked, 2);
+
+  EXPECT_EQ(seen["display"], "2");
+  const std::string display = show_e2e::ReadWhole(dir / "display.err");
+  EXPECT_EQ(display.substr(0, display.find('\n')),
+            "vuxa: invalid value '3' for --display (no such display; only display 0 exists)");
+  fs::remove_all(dir);
+}
+
+}  // namespace
