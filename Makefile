@@ -3,8 +3,10 @@ BUILD   ?= build
 JOBS    ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?=
 ARGS    ?=
+BENCH_BUILD ?= build-release
+BENCH_ARGS  ?=
 
-.PHONY: all deps configure build run test bench install clean
+.PHONY: all deps configure build run test bench install clean fuzz sanitize
 
 all: build
 
@@ -25,8 +27,32 @@ run: build
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) $(CTEST_ARGS)
 
+# Benchmarks in an optimised build of their own; writes bench/results.md.
+bench: deps
+	cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DVUXA_TESTS=OFF $(CMAKE_FLAGS)
+	cmake --build $(BENCH_BUILD) -j $(JOBS) --target vuxa vuxa_bench vuxa_show_bench
+	bench/results.sh $(BENCH_BUILD) $(BENCH_ARGS)
+
 install: build
 	cmake --install $(BUILD) $(if $(PREFIX),--prefix $(PREFIX),)
 
 clean:
 	rm -rf $(BUILD)
+
+# Hard inputs: the libFuzzer targets of fuzz/ (clang, ASan + UBSan), each for
+# FUZZ_SECONDS, two at a time; FUZZ_TARGETS picks some (pcx scene bmp module options).
+FUZZ_SECONDS ?= 60
+FUZZ_TARGETS ?=
+fuzz: deps
+	FUZZ_SECONDS=$(FUZZ_SECONDS) scripts/fuzz $(FUZZ_TARGETS)
+
+# The whole test suite built with AddressSanitizer and UndefinedBehaviorSanitizer.
+SANITIZE_BUILD ?= build-sanitize
+SANITIZE_ENV = ASAN_OPTIONS=detect_leaks=1:strict_string_checks=1 \
+  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+  LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0
+sanitize: deps
+	@[ -f $(SANITIZE_BUILD)/CMakeCache.txt ] || \
+	  cmake -S . -B $(SANITIZE_BUILD) -DVUXA_SANITIZE=ON -DVUXA_BENCH=OFF $(CMAKE_FLAGS)
+	$(SANITIZE_ENV) cmake --build $(SANITIZE_BUILD) -j $(JOBS)
+	cd $(SANITIZE_BUILD) && $(SANITIZE_ENV) ctest --output-on-failure -j $(JOBS) $(CTEST_ARGS)

@@ -2,6 +2,7 @@
 // grey noise every frame under the glowing title and subtitle.
 #include "display/display.h"
 #include "effects/assets.h"
+#include "effects/frame_fast.h"
 #include "effects/frame_parts.h"
 #include "effects/glow.h"
 #include "effects/scenes.h"
@@ -17,7 +18,7 @@ void FillNoise(std::uint32_t* frame) {
 }
 
 void DrawTitleScene(float /*t*/) {
-  FillNoise(FrameBuffer);
+  FillNoiseFast(FrameBuffer);
   UploadFrame(&Display, FrameBuffer);
   const GlowLine lines[] = {
       {TitleFont, "Quenlor Presents: Vuxa-bil", 10, 66},

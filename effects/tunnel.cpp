@@ -8,6 +8,7 @@
 // into its neighbour.
 #include "display/display.h"
 #include "effects/assets.h"
+#include "effects/frame_fast.h"
 #include "effects/frame_parts.h"
 #include "effects/glow.h"
 #include "effects/scenes.h"
@@ -65,8 +66,8 @@ void AddCredit(std::uint32_t* frame, const std::uint32_t* picture, int fadeLevel
 void DrawTunnelScene(float t) {
   const CreditWindow window = FindCreditWindow(t);
   const int level = FadeLevel(t, window);
-  FillTunnel(FrameBuffer, level, ScrollOffset(TunnelStep(t)));
-  if (window.picture >= 0) AddCredit(FrameBuffer, CreditPictures[window.picture], level);
+  FillTunnelFast(FrameBuffer, level, ScrollOffset(TunnelStep(t)));
+  if (window.picture >= 0) AddCreditFast(FrameBuffer, CreditPictures[window.picture], level);
   UploadFrame(&Display, FrameBuffer);
   const GlowLine caption[] = {{CreditFont, window.caption, 10, 160}};
   DrawGlowTexts(&Display, caption);

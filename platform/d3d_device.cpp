@@ -3,9 +3,10 @@
 // Keeps render states (defaults of a DirectX 5 RGB device), the world, view
 // and projection transforms and the device's viewports; collects the vertices
 // of triangle lists of pre-lit vertices between Begin and End and draws each
-// triangle as soon as its third vertex arrives. Other primitive and vertex
-// types are refused. Drawing needs a current viewport whose data has been set;
-// without one, vertices are accepted and nothing is drawn.
+// triangle as soon as its third vertex arrives, through a batch that lives as
+// long as the prepared context. Other primitive and vertex types are refused.
+// Drawing needs a current viewport whose data has been set; without one,
+// vertices are accepted and nothing is drawn.
 #include <algorithm>
 
 #include "platform/d3d_objects.h"
@@ -29,7 +30,9 @@ constexpr DWORD D3DFILL_SOLID = 3;
 // A forced failure for `call`; skips the lookup when no failure is set, as
 // Vertex runs thousands of times a frame.
 HRESULT Forced(const char* call) {
-  return host::Profile().failures.empty() ? D3D_OK : host::ForcedFailure(call);
+  // The profile is one object for the whole run (a reset assigns to it).
+  static const auto& failures = host::Profile().failures;
+  return failures.empty() ? D3D_OK : host::ForcedFailure(call);
 }
 
 raster::Matrix ToRaster(const D3DMATRIX& d) {
@@ -170,7 +173,17 @@ HRESULT Direct3DDevice::Vertex(LPVOID vertex) {
   if (HRESULT forced = Forced("Vertex")) return forced;
   if (!inBegin_) return D3DERR_NOTINBEGIN;
   if (vertex == nullptr) return DDERR_INVALIDPARAMS;
-  pending_[pendingCount_++] = *static_cast<const D3DLVERTEX*>(vertex);
+  // Field by field: callers fill the record field by field just before, and
+  // loads of the same widths take the stored values straight from the stores.
+  const auto* in = static_cast<const D3DLVERTEX*>(vertex);
+  raster::Vertex& v = pending_[pendingCount_++];
+  v.x = in->x;
+  v.y = in->y;
+  v.z = in->z;
+  v.color = in->color;
+  v.specular = in->specular;
+  v.u = in->tu;
+  v.v = in->tv;
   if (pendingCount_ == 3) {
     DrawPending();
     pendingCount_ = 0;
@@ -258,18 +271,14 @@ bool Direct3DDevice::PrepareContext() {
   c.texture = raster::Texture{};
   if (const Surface* texture = FindTexture(states_[D3DRENDERSTATE_TEXTUREHANDLE]))
     c.texture = TextureView(*texture, palette_);
+  batch_.Reset();
   contextValid_ = true;
   return true;
 }
 
 void Direct3DDevice::DrawPending() {
   if (!contextValid_ && !PrepareContext()) return;
-  raster::Vertex v[3];
-  for (int i = 0; i < 3; ++i) {
-    const D3DLVERTEX& p = pending_[i];
-    v[i] = raster::Vertex{p.x, p.y, p.z, p.color, p.specular, p.tu, p.tv};
-  }
-  raster::DrawTriangle(context_, v[0], v[1], v[2]);
+  raster::detail::DrawTriangle(context_, batch_, pending_[0], pending_[1], pending_[2]);
 }
 
 }  // namespace platform

@@ -14,6 +14,7 @@
 
 #include "platform/d3d.h"
 #include "platform/raster.h"
+#include "platform/raster_internal.h"
 #include "platform/surface.h"
 
 namespace platform {
@@ -105,8 +106,9 @@ class Direct3DDevice final : public RefCounted<IDirect3DDevice2> {
   bool inBegin_ = false;
   bool contextValid_ = false;
   raster::DrawContext context_;
+  raster::detail::Batch batch_;  // follows context_: reset whenever it is prepared
   std::array<std::uint32_t, 256> palette_{};
-  D3DLVERTEX pending_[3] = {};
+  raster::Vertex pending_[3] = {};
   int pendingCount_ = 0;
 };
 

@@ -1,6 +1,7 @@
 // raster_fill.cpp: rectangle fills of the colour and depth buffers (the
 // viewport clear) and single texel reads.
 #include <algorithm>
+#include <cstring>
 
 #include "platform/raster_internal.h"
 
@@ -25,28 +26,31 @@ void FillColor(const Target& t, int x1, int y1, int x2, int y2, std::uint32_t rg
   if (!t.pixels || (t.bytesPerPixel != 3 && t.bytesPerPixel != 4)) return;
   if (!ClipRect(t.width, t.height, x1, y1, x2, y2)) return;
   rgb &= 0xFFFFFFu;
-  for (int y = y1; y < y2; ++y) {
-    std::uint8_t* p = t.pixels + static_cast<std::ptrdiff_t>(y) * t.pitch +
-                      static_cast<std::ptrdiff_t>(x1) * t.bytesPerPixel;
-    for (int x = x1; x < x2; ++x, p += t.bytesPerPixel) {
-      if (t.bytesPerPixel == 4) {
-        Store32(p, rgb);
-      } else {
-        p[0] = static_cast<std::uint8_t>(rgb);
-        p[1] = static_cast<std::uint8_t>(rgb >> 8);
-        p[2] = static_cast<std::uint8_t>(rgb >> 16);
-      }
+  // The first row pixel by pixel, the others copied from it.
+  const std::size_t rowBytes = static_cast<std::size_t>(x2 - x1) * t.bytesPerPixel;
+  std::uint8_t* first = t.pixels + static_cast<std::ptrdiff_t>(y1) * t.pitch +
+                        static_cast<std::ptrdiff_t>(x1) * t.bytesPerPixel;
+  if (t.bytesPerPixel == 4) {
+    for (int x = 0; x < x2 - x1; ++x) Store32(first + 4 * x, rgb);
+  } else {
+    for (int x = 0; x < x2 - x1; ++x) {
+      first[3 * x] = static_cast<std::uint8_t>(rgb);
+      first[3 * x + 1] = static_cast<std::uint8_t>(rgb >> 8);
+      first[3 * x + 2] = static_cast<std::uint8_t>(rgb >> 16);
     }
   }
+  for (int y = y1 + 1; y < y2; ++y)
+    std::memcpy(first + static_cast<std::ptrdiff_t>(y - y1) * t.pitch, first, rowBytes);
 }
 
 void FillDepth(const Target& t, int x1, int y1, int x2, int y2, std::uint16_t depth) {
   if (!t.depth) return;
   if (!ClipRect(t.depthWidth, t.depthHeight, x1, y1, x2, y2)) return;
-  for (int y = y1; y < y2; ++y) {
-    std::uint8_t* p = t.depth + static_cast<std::ptrdiff_t>(y) * t.depthPitch + 2 * x1;
-    for (int x = x1; x < x2; ++x, p += 2) Store16(p, depth);
-  }
+  const std::size_t rowBytes = static_cast<std::size_t>(x2 - x1) * 2;
+  std::uint8_t* first = t.depth + static_cast<std::ptrdiff_t>(y1) * t.depthPitch + 2 * x1;
+  for (int x = 0; x < x2 - x1; ++x) Store16(first + 2 * x, depth);
+  for (int y = y1 + 1; y < y2; ++y)
+    std::memcpy(first + static_cast<std::ptrdiff_t>(y - y1) * t.depthPitch, first, rowBytes);
 }
 
 std::uint32_t FetchTexel(const Texture& t, int x, int y) {

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <vector>
 
 #include "platform/raster.h"
 
@@ -59,12 +60,61 @@ struct Span {
 };
 
 using SpanRoutine = void (*)(const Pipeline&, Span&);
+
+// A vertex in clip space: position, colours 0..255, texture coordinates.
+enum ClipAttr { cX, cY, cZ, cW, cR, cG, cB, cA, cSr, cSg, cSb, cU, cV, kClipAttrCount };
+struct ClipVertex {
+  float v[kClipAttrCount];
+};
+
+// A vertex in clip space with what a triangle's set-up asks of it first: the
+// clip planes it lies outside of and, when it is inside them all, its
+// screen position, exact and snapped.
+struct PreparedVertex {
+  ClipVertex clip;
+  unsigned outside;  // one bit per plane
+  bool projected;    // inside every plane and its position can be drawn
+  float x, y, iw;    // iw = 1 / w
+  std::int32_t sx, sy;
+};
 SpanRoutine ChooseSpanRoutine(TexelFormat format, bool bilinear);
 
 // Inclusive pixel bounds that nothing may cross.
 struct Scissor {
   int x0, y0, x1, y1;
 };
+
+// What stays the same while triangles are drawn with one context: the state
+// of the pixel pipeline and the vertices prepared lately, so that a vertex
+// shared by several triangles is transformed and projected once. Vertices are
+// looked up by their whole value. Reset() whenever anything in the context
+// changes; a reset forgets everything without touching the stored entries.
+struct Batch {
+  static constexpr int kVertices = 512;  // a power of two
+  struct Entry {
+    Vertex key;
+    std::uint32_t stamp = 0;
+    PreparedVertex prepared;
+  };
+  void Reset() {
+    ready = false;
+    if (++stamp == 0) {
+      for (Entry& e : entries) e.stamp = 0;
+      stamp = 1;
+    }
+  }
+  std::uint32_t stamp = 1;  // entries with another stamp are empty
+  std::vector<Entry> entries = std::vector<Entry>(kVertices);
+  bool ready = false;       // the members below are set for the current context
+  bool drawable = false;
+  bool textured = false;
+  Pipeline pipeline;
+  Scissor scissor{};
+};
+
+// DrawTriangle for a run of triangles drawn with one context and one batch.
+void DrawTriangle(const DrawContext& context, Batch& batch, const Vertex& a, const Vertex& b,
+                  const Vertex& c);
 
 // Rasterizes a clockwise (on screen, y down) triangle inside the scissor.
 void ScanTriangle(const Pipeline& pipeline, SpanRoutine routine, const Target& target,

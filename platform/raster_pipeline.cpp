@@ -5,8 +5,15 @@
 // screen mapping, snapping, culling, and the choice of span routine. Every
 // clipped vertex that is not finite, or not in front of the eye, or absurdly
 // far off screen, drops the triangle.
+//
+// A triangle wholly inside the clip volume that culling drops is dropped
+// as soon as its corners are projected. Drawing through a Batch keeps the
+// pipeline state and the prepared corners of recent vertices, so a vertex
+// shared by several triangles of a mesh is transformed and projected once;
+// the pixels are the same either way.
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "platform/raster_internal.h"
 
@@ -25,10 +32,6 @@ Matrix Multiply(const Matrix& a, const Matrix& b) {
 
 namespace {
 
-enum ClipAttr { cX, cY, cZ, cW, cR, cG, cB, cA, cSr, cSg, cSb, cU, cV, kClipAttrCount };
-struct ClipVertex {
-  float v[kClipAttrCount];
-};
 // Each plane adds at most one vertex to a convex polygon (9 in all); rounding
 // can bend that rule, so there is room to spare and a hard limit.
 constexpr int kMaxPolygon = 16;
@@ -136,16 +139,23 @@ std::int32_t RoundToInt(float v) {
   return i - (f < static_cast<float>(i) ? 1 : 0);
 }
 
-// Division by w and screen mapping; false when the vertex cannot be drawn.
-bool Project(const ClipVertex& c, const Viewport& vp, bool perspective, ScreenVertex& s) {
+// Division by w and the screen position, snapped; false when the vertex
+// cannot be drawn. Sets iw to 1 / w.
+bool ProjectPosition(const ClipVertex& c, const Viewport& vp, ScreenVertex& s, float& iw) {
   float w = c.v[cW];
   if (!(w > 0) || !Finite(w)) return false;
-  float iw = 1.0f / w;
+  iw = 1.0f / w;
   s.x = static_cast<float>(vp.x) + (c.v[cX] * iw - vp.clipX) / vp.clipWidth * static_cast<float>(vp.width);
   s.y = static_cast<float>(vp.y) + (vp.clipY - c.v[cY] * iw) / vp.clipHeight * static_cast<float>(vp.height);
   if (!(std::fabs(s.x) < kMaxScreen) || !(std::fabs(s.y) < kMaxScreen)) return false;
   s.sx = RoundToInt(s.x * kSub);
   s.sy = RoundToInt(s.y * kSub);
+  return true;
+}
+
+// Depth, colours and texture coordinates of a vertex whose position is
+// projected; false when any of them is not finite.
+bool ProjectAttributes(const ClipVertex& c, const Viewport& vp, bool perspective, float iw, ScreenVertex& s) {
   float z = vp.minZ + c.v[cZ] * iw * (vp.maxZ - vp.minZ);
   s.attr[kZ] = std::clamp(z, 0.0f, 1.0f) * 65535.0f;
   for (int k = 0; k < 7; ++k) s.attr[kR + k] = c.v[cR + k];
@@ -156,6 +166,12 @@ bool Project(const ClipVertex& c, const Viewport& vp, bool perspective, ScreenVe
   for (float a : s.attr)
     if (!Finite(a)) return false;
   return Finite(s.attr[kZ]);
+}
+
+// Division by w and screen mapping; false when the vertex cannot be drawn.
+bool Project(const ClipVertex& c, const Viewport& vp, bool perspective, ScreenVertex& s) {
+  float iw = 0;
+  return ProjectPosition(c, vp, s, iw) && ProjectAttributes(c, vp, perspective, iw, s);
 }
 
 int PowerOfTwoMask(int n) { return (n > 0 && (n & (n - 1)) == 0) ? n - 1 : -1; }
@@ -225,6 +241,58 @@ bool Minified(const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& 
   return std::fabs(texArea) > std::fabs(area);
 }
 
+// Twice the signed screen area of p0 p1 p2 in snapped units; > 0: clockwise
+// on screen (y grows downwards).
+long long SnappedArea(const ScreenVertex& p0, const ScreenVertex& p1, const ScreenVertex& p2) {
+  return static_cast<long long>(p1.sx - p0.sx) * (p2.sy - p0.sy) -
+         static_cast<long long>(p2.sx - p0.sx) * (p1.sy - p0.sy);
+}
+
+// True when the culling of DrawFan would drop a triangle of this area.
+bool Culled(const States& st, long long area) {
+  return area == 0 || (st.cull == kCullCounterClockwise && area < 0) ||
+         (st.cull == kCullClockwise && area > 0);
+}
+
+// The planes of the clip volume a vertex lies outside of, one bit each.
+unsigned OutsidePlanes(const ClipVertex& c, const Viewport& vp) {
+  unsigned outside = 0;
+  for (int plane = 0; plane < 6; ++plane)
+    if (!(PlaneDistance(plane, c, vp) >= 0)) outside |= 1u << plane;
+  return outside;
+}
+
+PreparedVertex PrepareVertex(const DrawContext& ctx, const Vertex& in) {
+  PreparedVertex p{};
+  p.clip = ToClipSpace(ctx.transform, in);
+  p.outside = OutsidePlanes(p.clip, ctx.viewport);
+  ScreenVertex s;
+  p.projected = p.outside == 0 && ProjectPosition(p.clip, ctx.viewport, s, p.iw);
+  if (p.projected) {
+    p.x = s.x;
+    p.y = s.y;
+    p.sx = s.sx;
+    p.sy = s.sy;
+  }
+  return p;
+}
+
+// The prepared vertex of `in` from the batch, prepared now if it is not there.
+const PreparedVertex& Prepared(const DrawContext& ctx, Batch& batch, const Vertex& in) {
+  static_assert(sizeof(Vertex) == 7 * 4, "vertices are compared as their bytes");
+  std::uint32_t words[7];
+  std::memcpy(words, &in, sizeof words);
+  const std::uint32_t hash = (words[0] * 0x9E3779B1u) ^ (words[1] * 0x85EBCA77u) ^ (words[2] * 0xC2B2AE3Du) ^
+                             (words[5] * 0x27D4EB2Fu) ^ (words[6] * 0x165667B1u);
+  Batch::Entry& e = batch.entries[(hash >> 16) & (Batch::kVertices - 1)];
+  if (e.stamp != batch.stamp || std::memcmp(&e.key, &in, sizeof in) != 0) {
+    e.key = in;
+    e.stamp = batch.stamp;
+    e.prepared = PrepareVertex(ctx, in);
+  }
+  return e.prepared;
+}
+
 // Cuts the clipped polygon into a fan of triangles from its first vertex,
 // culls them by their winding on screen and rasterizes the rest clockwise.
 void DrawFan(const DrawContext& ctx, const Pipeline& pipeline, const Scissor& scissor, bool textured,
@@ -234,12 +302,8 @@ void DrawFan(const DrawContext& ctx, const Pipeline& pipeline, const Scissor& sc
     const ScreenVertex& p0 = screen[0];
     const ScreenVertex* p1 = &screen[k];
     const ScreenVertex* p2 = &screen[k + 1];
-    long long area = static_cast<long long>(p1->sx - p0.sx) * (p2->sy - p0.sy) -
-                     static_cast<long long>(p2->sx - p0.sx) * (p1->sy - p0.sy);
-    // area > 0: clockwise on screen (y grows downwards).
-    if (area == 0) continue;
-    if (st.cull == kCullCounterClockwise && area < 0) continue;
-    if (st.cull == kCullClockwise && area > 0) continue;
+    long long area = SnappedArea(p0, *p1, *p2);
+    if (Culled(st, area)) continue;
     if (area < 0) std::swap(p1, p2);
     bool bilinear = false;
     if (textured) {
@@ -254,20 +318,39 @@ void DrawFan(const DrawContext& ctx, const Pipeline& pipeline, const Scissor& sc
 
 }  // namespace
 
-void DrawTriangle(const DrawContext& ctx, const Vertex& a, const Vertex& b, const Vertex& c) {
-  const Target& target = ctx.target;
-  const Viewport& vp = ctx.viewport;
-  if (!target.pixels || (target.bytesPerPixel != 3 && target.bytesPerPixel != 4)) return;
-  const States& st = ctx.states;
-  bool textured = UsableTexture(ctx.texture);
-  Pipeline pipeline = MakePipeline(ctx, textured);
-  Scissor scissor;
-  if (!MakeScissor(ctx, pipeline.depthTest, scissor)) return;
+namespace {
 
+// The part of a triangle's drawing that is the same for every triangle of a
+// context; false when nothing can be drawn.
+bool PrepareState(const DrawContext& ctx, bool& textured, Pipeline& pipeline, Scissor& scissor) {
+  const Target& target = ctx.target;
+  if (!target.pixels || (target.bytesPerPixel != 3 && target.bytesPerPixel != 4)) return false;
+  textured = UsableTexture(ctx.texture);
+  pipeline = MakePipeline(ctx, textured);
+  return MakeScissor(ctx, pipeline.depthTest, scissor);
+}
+
+void DrawPrepared(const DrawContext& ctx, const Pipeline& pipeline, const Scissor& scissor, bool textured,
+                  const PreparedVertex (&corner)[3]) {
+  const Viewport& vp = ctx.viewport;
+  const States& st = ctx.states;
   ClipVertex poly[kMaxPolygon];
-  poly[0] = ToClipSpace(ctx.transform, a);
-  poly[1] = ToClipSpace(ctx.transform, b);
-  poly[2] = ToClipSpace(ctx.transform, c);
+  for (int i = 0; i < 3; ++i) poly[i] = corner[i].clip;
+  // A triangle wholly inside the clip volume stays one triangle, so its
+  // winding is known from its projected corners: a culled one is dropped
+  // before its colours and texture coordinates are worked on.
+  ScreenVertex screen[kMaxPolygon];
+  const bool inside = (corner[0].outside | corner[1].outside | corner[2].outside) == 0;
+  if (inside) {
+    for (int i = 0; i < 3; ++i) {
+      if (!corner[i].projected) return;
+      screen[i].x = corner[i].x;
+      screen[i].y = corner[i].y;
+      screen[i].sx = corner[i].sx;
+      screen[i].sy = corner[i].sy;
+    }
+    if (Culled(st, SnappedArea(screen[0], screen[1], screen[2]))) return;
+  }
   if (st.flat)
     for (int i = 1; i < 3; ++i) std::copy(poly[0].v + cR, poly[0].v + cU, poly[i].v + cR);
   if (textured) {
@@ -278,14 +361,47 @@ void DrawTriangle(const DrawContext& ctx, const Vertex& a, const Vertex& b, cons
       poly[i].v[cV] *= static_cast<float>(ctx.texture.height);
     }
   }
-  int n = ClipPolygon(vp, poly);
-  if (n == 0) return;
-
-  ScreenVertex screen[kMaxPolygon];
-  for (int i = 0; i < n; ++i)
-    if (!Project(poly[i], vp, st.perspective, screen[i])) return;
+  int n = 3;
+  if (inside) {
+    for (int i = 0; i < 3; ++i)
+      if (!ProjectAttributes(poly[i], vp, st.perspective, corner[i].iw, screen[i])) return;
+  } else {
+    n = ClipPolygon(vp, poly);
+    if (n == 0) return;
+    for (int i = 0; i < n; ++i)
+      if (!Project(poly[i], vp, st.perspective, screen[i])) return;
+  }
 
   DrawFan(ctx, pipeline, scissor, textured, screen, n);
 }
+
+}  // namespace
+
+void DrawTriangle(const DrawContext& ctx, const Vertex& a, const Vertex& b, const Vertex& c) {
+  bool textured = false;
+  Pipeline pipeline;
+  Scissor scissor;
+  if (!PrepareState(ctx, textured, pipeline, scissor)) return;
+  const PreparedVertex corner[3] = {PrepareVertex(ctx, a), PrepareVertex(ctx, b), PrepareVertex(ctx, c)};
+  DrawPrepared(ctx, pipeline, scissor, textured, corner);
+}
+
+namespace detail {
+
+void DrawTriangle(const DrawContext& ctx, Batch& batch, const Vertex& a, const Vertex& b, const Vertex& c) {
+  if (!batch.ready) {
+    batch.drawable = PrepareState(ctx, batch.textured, batch.pipeline, batch.scissor);
+    batch.ready = true;
+  }
+  if (!batch.drawable) return;
+  // Copies: a later look-up may take the entry of an earlier one.
+  PreparedVertex corner[3];
+  corner[0] = Prepared(ctx, batch, a);
+  corner[1] = Prepared(ctx, batch, b);
+  corner[2] = Prepared(ctx, batch, c);
+  DrawPrepared(ctx, batch.pipeline, batch.scissor, batch.textured, corner);
+}
+
+}  // namespace detail
 
 }  // namespace raster

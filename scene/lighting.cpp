@@ -26,6 +26,18 @@ float PointLightIntensity(const SceneLight& light, Vec3 p, Vec3 n) {
   return (c[0] + c[1] * f + c[2] * f * f) * facing;
 }
 
+namespace {
+
+// -(n . D): the spotlight's intensity before the cone ramp. The ramp factor
+// lies between 0 and 1, so when this is not above 0 neither is the
+// intensity, and a vertex can skip the arc cosine.
+float SpotFacing(const SceneLight& light, Vec3 n) {
+  const Vec3& axis = light.direction;
+  return -(n.x * axis.x + n.y * axis.y + n.z * axis.z);
+}
+
+}  // namespace
+
 float SpotLightIntensity(const SceneLight& light, Vec3 p, Vec3 n) {
   const Vec3 d{p.x - light.position.x, p.y - light.position.y, p.z - light.position.z};
   const float distance = std::sqrt(SquaredLength(d));
@@ -34,7 +46,7 @@ float SpotLightIntensity(const SceneLight& light, Vec3 p, Vec3 n) {
                        (d.z / distance) * axis.z;
   const float angle = std::acos(cosine);
   if (angle > light.falloff) return 0.0f;
-  float intensity = -(n.x * axis.x + n.y * axis.y + n.z * axis.z);
+  float intensity = SpotFacing(light, n);
   const float hotspot = light.hotspot;
   const float falloff = light.falloff;
   if (angle > hotspot && falloff > hotspot)
@@ -54,7 +66,7 @@ void LightMesh(const Scene& scene, const float diffuse[3], SceneMesh* mesh, std:
       float intensity;
       if (light.type == LIGHT_POINT)
         intensity = PointLightIntensity(light, p, n);
-      else if (light.type == LIGHT_SPOT)
+      else if (light.type == LIGHT_SPOT && SpotFacing(light, n) > 0.0f)
         intensity = SpotLightIntensity(light, p, n);
       else
         continue;

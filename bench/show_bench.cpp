@@ -1,0 +1,202 @@
+// show_bench.cpp: the show as a whole. Start-up to the first picture frame in
+// capture mode (from spawning the process to the second Flip: the first is the
+// black start-up frame), the whole 52-second show offscreen at 60 frames a
+// second with the frames discarded (CPU time of the process, start-up
+// included), and the peak resident memory of that run.
+//
+//   vuxa_show_bench [--runs N] [--table FILE]
+//   vuxa_show_bench --frame-hashes   one line per presented frame of the whole
+//                                    show at 60 fps: its index and a 64-bit hash
+//                                    of the screen, for proving a faster build
+//                                    draws the same frames
+//
+// Each measurement runs in a child process made from this program, which
+// holds the same code as vuxa; the figures are medians over the runs.
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "display/display.h"
+#include "platform/host.h"
+#include "platform/win32.h"
+
+extern char** environ;
+
+namespace {
+
+double MonotonicSeconds() {
+  timespec now{};
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
+}
+
+int PlayShow(host::Options options) {
+  host::SetOptions(options);
+  host::SetDataDir(VUXA_DATA_DIR);
+  std::string commandLine;
+  const int result = WinMain(GetModuleHandleA(nullptr), nullptr, commandLine.data(), SW_SHOWDEFAULT);
+  host::Shutdown();
+  return result;
+}
+
+// Child: capture into dir, print the monotonic time of the first picture frame, stop.
+int FirstFrameChild(const char* dir) {
+  host::Options options;
+  options.captureDir = dir;
+  host::SetFlipHook([](unsigned flip) {
+    if (flip != 1) return;
+    std::printf("%.9f\n", MonotonicSeconds());
+    std::fflush(stdout);
+    host::PostKeyDown(VK_ESCAPE);
+  });
+  return PlayShow(options);
+}
+
+// Child: the whole show offscreen at 60 frames a second, nothing written.
+int WholeShowChild() {
+  host::Options options;
+  options.offscreen = true;
+  options.fps = 60;
+  return PlayShow(options);
+}
+
+// FNV-1a over the presented 320x240 screen.
+std::uint64_t ScreenHash() {
+  DDSURFACEDESC desc{};
+  desc.dwSize = sizeof desc;
+  if (!Display.primary || Display.primary->Lock(nullptr, &desc, DDLOCK_WAIT, nullptr) != 0) return 0;
+  std::uint64_t hash = 14695981039346656037ull;
+  const auto* bytes = static_cast<const std::uint8_t*>(desc.lpSurface);
+  const int rowBytes = static_cast<int>(desc.dwWidth * desc.ddpfPixelFormat.dwRGBBitCount / 8);
+  for (DWORD y = 0; y < desc.dwHeight; ++y)
+    for (int x = 0; x < rowBytes; ++x) hash = (hash ^ bytes[y * desc.lPitch + x]) * 1099511628211ull;
+  Display.primary->Unlock(desc.lpSurface);
+  return hash;
+}
+
+int FrameHashes() {
+  host::SetFlipHook([](unsigned flip) {
+    std::printf("%05u %016llx\n", flip, static_cast<unsigned long long>(ScreenHash()));
+  });
+  return WholeShowChild();
+}
+
+struct ChildRun {
+  int status = -1;
+  std::string output;
+  double startSeconds = 0;  // monotonic time of the spawn
+  double wallSeconds = 0;
+  double cpuSeconds = 0;
+  long maxRssKb = 0;
+};
+
+ChildRun Spawn(const std::vector<std::string>& args) {
+  int out[2];
+  if (pipe(out) != 0) std::exit(1);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+  posix_spawn_file_actions_addclose(&actions, out[0]);
+  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+  std::vector<char*> argv;
+  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
+
+  ChildRun run;
+  run.startSeconds = MonotonicSeconds();
+  pid_t pid = 0;
+  if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) std::exit(1);
+  posix_spawn_file_actions_destroy(&actions);
+  close(out[1]);
+  char buffer[256];
+  for (ssize_t n; (n = read(out[0], buffer, sizeof buffer)) > 0;) run.output.append(buffer, static_cast<std::size_t>(n));
+  close(out[0]);
+  rusage usage{};
+  wait4(pid, &run.status, 0, &usage);
+  run.wallSeconds = MonotonicSeconds() - run.startSeconds;
+  run.cpuSeconds = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                   static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) * 1e-6;
+  run.maxRssKb = usage.ru_maxrss;
+  return run;
+}
+
+bool Succeeded(const ChildRun& run) { return WIFEXITED(run.status) && WEXITSTATUS(run.status) == 0; }
+
+double Median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  return values.empty() ? 0 : values[values.size() / 2];
+}
+
+std::string Row(const char* figure, const std::string& measured, const char* target, bool met) {
+  return std::string("| ") + figure + " | " + measured + " | " + target + " " + (met ? "met" : "MISSED") + " |\n";
+}
+
+int Parent(const std::string& self, int runs, const std::string& tableFile) {
+  std::vector<double> startups;
+  for (int i = 0; i < runs; ++i) {
+    const auto dir = std::filesystem::temp_directory_path() / ("vuxa-bench-" + std::to_string(getpid()));
+    const ChildRun run = Spawn({self, "--first-frame", dir.string()});
+    std::filesystem::remove_all(dir);
+    double firstFrame = 0;
+    if (!Succeeded(run) || std::sscanf(run.output.c_str(), "%lf", &firstFrame) != 1) {
+      std::fprintf(stderr, "vuxa_show_bench: the capture run failed\n");
+      return 1;
+    }
+    startups.push_back(firstFrame - run.startSeconds);
+  }
+  std::vector<double> cpu, wall;
+  long maxRss = 0;
+  for (int i = 0; i < runs; ++i) {
+    const ChildRun run = Spawn({self, "--whole-show"});
+    if (!Succeeded(run)) {
+      std::fprintf(stderr, "vuxa_show_bench: the offscreen run failed\n");
+      return 1;
+    }
+    cpu.push_back(run.cpuSeconds);
+    wall.push_back(run.wallSeconds);
+    maxRss = std::max(maxRss, run.maxRssKb);
+  }
+  char text[64];
+  std::string table = "| figure | measured | target |\n|---|---:|---|\n";
+  std::snprintf(text, sizeof text, "%.1f ms", Median(startups) * 1e3);
+  table += Row("start-up to the first frame, capture mode", text, "< 100 ms", Median(startups) < 0.1);
+  std::snprintf(text, sizeof text, "%.3f s (wall %.3f s)", Median(cpu), Median(wall));
+  table += Row("whole show, 3,120 frames at 60 fps, discarded: CPU time", text, "< 0.5 s", Median(cpu) < 0.5);
+  std::snprintf(text, sizeof text, "%.1f MB", static_cast<double>(maxRss) / 1024.0);
+  table += Row("peak resident memory of that run", text, "< 64 MB", maxRss < 64 * 1024);
+  std::fputs(table.c_str(), stdout);
+  if (!tableFile.empty()) {
+    std::FILE* out = std::fopen(tableFile.c_str(), "w");
+    if (!out) return 1;
+    std::fputs(table.c_str(), out);
+    std::fclose(out);
+  }
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc == 3 && std::strcmp(argv[1], "--first-frame") == 0) return FirstFrameChild(argv[2]);
+  if (argc == 2 && std::strcmp(argv[1], "--whole-show") == 0) return WholeShowChild();
+  if (argc == 2 && std::strcmp(argv[1], "--frame-hashes") == 0) return FrameHashes();
+  int runs = 3;
+  std::string tableFile;
+  for (int i = 1; i + 1 < argc; i += 2) {
+    if (std::strcmp(argv[i], "--runs") == 0) runs = std::max(1, std::atoi(argv[i + 1]));
+    else if (std::strcmp(argv[i], "--table") == 0) tableFile = argv[i + 1];
+  }
+  return Parent(std::filesystem::canonical("/proc/self/exe").string(), runs, tableFile);
+}
