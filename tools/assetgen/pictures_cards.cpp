@@ -240,7 +240,7 @@ Image CodeCard() {
     }
     const float db = bezel(x, y);
     if (db < 1.0f) {
-      Rgb plastic = Mix(Rgb8(120, 122, 176), Rgb8(40, 38, 82), SmoothStep(12.0f, 94.0f, y));
+      Rgb plastic = Mix(Rgb8(160, 160, 220), Rgb8(56, 52, 110), SmoothStep(12.0f, 94.0f, y));
       plastic = plastic * (0.9f + 0.2f * Fbm(x / 3.0f, y / 3.0f, 2, 22));
       plastic = plastic + Rgb{0.6f, 0.6f, 0.8f} * (0.7f * Bevel(bezel, x, y, 3.5f));
       // The inner lip around the glass, lit from the other side.
@@ -260,11 +260,11 @@ Image CodeCard() {
       const float u = (x - mx) / 43.0f, v = (y - my) / 31.0f;
       const float bu = u * (1.0f + 0.07f * v * v), bv = v * (1.0f + 0.09f * u * u);
       const float tx = mx + bu * 43.0f, ty = my + bv * 31.0f;
-      Rgb glass = Mix(Rgb8(14, 44, 84), Rgb8(3, 8, 22), SmoothStep(0.0f, 1.3f, std::hypot(bu, bv)));
+      Rgb glass = Mix(Rgb8(30, 92, 150), Rgb8(6, 18, 46), SmoothStep(0.0f, 1.3f, std::hypot(bu, bv)));
       Rgb ink;
       const float a = glyph_ink(tx, ty, ink);
       glass = Mix(glass, ink, a);
-      glow += ink * (a * 0.55f);
+      glow += ink * (a * 0.85f);
       // The cursor after the last line.
       const float cur = Fill(SdBox(tx - (text_x + 4.5f * col_w), ty - (text_y + 8.0f * line_h + 2.75f),
                                    1.5f, 2.2f),
