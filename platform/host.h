@@ -76,6 +76,9 @@ struct DriverProfile {
 };
 
 std::vector<DDPIXELFORMAT> DefaultTextureFormats();
+// A pixel format record (size 32) with these flags, bit count and masks.
+DDPIXELFORMAT MakePixelFormat(DWORD flags, DWORD bits, DWORD r = 0, DWORD g = 0, DWORD b = 0,
+                              DWORD a = 0);
 DriverProfile& Profile();
 // The forced failure code for a call, or 0.
 HRESULT ForcedFailure(const char* call);

@@ -28,14 +28,14 @@ TEST_F(BitmapBlit, RgbSurfacesReceiveColoursByTheirMasks) {
     std::array<std::uint32_t, 3> expected;
   };
   const Case cases[] = {
-      {PixelFormat(DDPF_RGB, 16, 0xF800, 0x07E0, 0x001F), {0xF800, 0x8204, 0xFFFF}},
-      {PixelFormat(DDPF_RGB, 16, 0x7C00, 0x03E0, 0x001F), {0x7C00, 0x4104, 0x7FFF}},
-      {PixelFormat(DDPF_RGB | DDPF_ALPHAPIXELS, 16, 0x7C00, 0x03E0, 0x001F, 0x8000), {0xFC00, 0xC104, 0xFFFF}},
-      {PixelFormat(DDPF_RGB | DDPF_ALPHAPIXELS, 16, 0x0F00, 0x00F0, 0x000F, 0xF000), {0xFF00, 0xF842, 0xFFFF}},
-      {PixelFormat(DDPF_RGB, 32, 0xFF0000, 0xFF00, 0xFF), {0xFF0000, 0x804020, 0xFFFFFF}},
-      {PixelFormat(DDPF_RGB | DDPF_ALPHAPIXELS, 32, 0xFF0000, 0xFF00, 0xFF, 0xFF000000u),
+      {host::MakePixelFormat(DDPF_RGB, 16, 0xF800, 0x07E0, 0x001F), {0xF800, 0x8204, 0xFFFF}},
+      {host::MakePixelFormat(DDPF_RGB, 16, 0x7C00, 0x03E0, 0x001F), {0x7C00, 0x4104, 0x7FFF}},
+      {host::MakePixelFormat(DDPF_RGB | DDPF_ALPHAPIXELS, 16, 0x7C00, 0x03E0, 0x001F, 0x8000), {0xFC00, 0xC104, 0xFFFF}},
+      {host::MakePixelFormat(DDPF_RGB | DDPF_ALPHAPIXELS, 16, 0x0F00, 0x00F0, 0x000F, 0xF000), {0xFF00, 0xF842, 0xFFFF}},
+      {host::MakePixelFormat(DDPF_RGB, 32, 0xFF0000, 0xFF00, 0xFF), {0xFF0000, 0x804020, 0xFFFFFF}},
+      {host::MakePixelFormat(DDPF_RGB | DDPF_ALPHAPIXELS, 32, 0xFF0000, 0xFF00, 0xFF, 0xFF000000u),
        {0xFFFF0000u, 0xFF804020u, 0xFFFFFFFFu}},
-      {PixelFormat(DDPF_RGB, 8, 0xE0, 0x1C, 0x03), {0xE0, 0x88, 0xFF}},
+      {host::MakePixelFormat(DDPF_RGB, 8, 0xE0, 0x1C, 0x03), {0xE0, 0x88, 0xFF}},
   };
   for (const Case& c : cases) {
     IDirectDrawSurface* surface = MakeSurface(3, 1, c.format);
@@ -54,7 +54,7 @@ TEST_F(BitmapBlit, RgbSurfacesReceiveColoursByTheirMasks) {
 }
 
 TEST_F(BitmapBlit, PaletteSurfacesGetIndicesOrTheNearestColour) {
-  const DDPIXELFORMAT indexed = PixelFormat(DDPF_PALETTEINDEXED8, 8, 0, 0, 0);
+  const DDPIXELFORMAT indexed = host::MakePixelFormat(DDPF_PALETTEINDEXED8, 8, 0, 0, 0);
   BmpLayout eight;
   eight.width = 5;
   eight.height = 2;
@@ -118,7 +118,7 @@ TEST_F(BitmapBlit, CopiesAreClippedToBitmapAndSurface) {
   layout.pixel = [](int x, int y) { return static_cast<std::uint32_t>(0x010000 * (x + 1) + 0x000100 * (y + 1) + 1); };
   WriteFile("g.bmp", MakeBmp(layout));
   HBITMAP bitmap = Load("g.bmp");
-  const DDPIXELFORMAT rgb = PixelFormat(DDPF_RGB, 32, 0xFF0000, 0xFF00, 0xFF);
+  const DDPIXELFORMAT rgb = host::MakePixelFormat(DDPF_RGB, 32, 0xFF0000, 0xFF00, 0xFF);
   IDirectDrawSurface* surface = MakeSurface(6, 5, rgb, 0xEE);
   // Destination starts left of and above the surface; source starts inside the bitmap;
   // the requested size runs past both.

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "display_fixture.h"
+#include "platform/host.h"
 #include "platform/win32.h"
 
 namespace bitmaptest {
@@ -91,17 +92,6 @@ inline std::vector<std::uint8_t> MakeBmp(const BmpLayout& s) {
   return out;
 }
 
-inline DDPIXELFORMAT PixelFormat(DWORD flags, DWORD bits, DWORD r, DWORD g, DWORD b, DWORD a = 0) {
-  DDPIXELFORMAT f{};
-  f.dwSize = 32;
-  f.dwFlags = flags;
-  f.dwRGBBitCount = bits;
-  f.dwRBitMask = r;
-  f.dwGBitMask = g;
-  f.dwBBitMask = b;
-  f.dwRGBAlphaBitMask = a;
-  return f;
-}
 
 class BitmapTest : public OffscreenPlatform {
  protected:

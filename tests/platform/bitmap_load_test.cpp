@@ -12,7 +12,7 @@ namespace {
 
 using BitmapLoad = BitmapTest;
 
-const DDPIXELFORMAT kRgb888 = PixelFormat(DDPF_RGB, 32, 0xFF0000, 0xFF00, 0xFF);
+const DDPIXELFORMAT kRgb888 = host::MakePixelFormat(DDPF_RGB, 32, 0xFF0000, 0xFF00, 0xFF);
 
 std::vector<RGBQUAD> Table(int n) {
   std::vector<RGBQUAD> t;

@@ -13,20 +13,9 @@ namespace {
 
 using Textures = Direct3DTest;
 
-DDPIXELFORMAT Format(DWORD flags, DWORD bits, DWORD r, DWORD g, DWORD b, DWORD a = 0) {
-  DDPIXELFORMAT f{};
-  f.dwSize = 32;
-  f.dwFlags = flags;
-  f.dwRGBBitCount = bits;
-  f.dwRBitMask = r;
-  f.dwGBitMask = g;
-  f.dwBBitMask = b;
-  f.dwRGBAlphaBitMask = a;
-  return f;
-}
-const DDPIXELFORMAT kRgb888 = Format(DDPF_RGB, 32, 0xFF0000, 0xFF00, 0xFF);
-const DDPIXELFORMAT kRgb565 = Format(DDPF_RGB, 16, 0xF800, 0x07E0, 0x001F);
-const DDPIXELFORMAT kIndexed8 = Format(DDPF_PALETTEINDEXED8, 8, 0, 0, 0);
+const DDPIXELFORMAT kRgb888 = host::MakePixelFormat(DDPF_RGB, 32, 0xFF0000, 0xFF00, 0xFF);
+const DDPIXELFORMAT kRgb565 = host::MakePixelFormat(DDPF_RGB, 16, 0xF800, 0x07E0, 0x001F);
+const DDPIXELFORMAT kIndexed8 = host::MakePixelFormat(DDPF_PALETTEINDEXED8, 8, 0, 0, 0);
 
 D3DTEXTUREHANDLE HandleOf(IDirectDrawSurface* surface, IDirect3DDevice2* device) {
   IDirect3DTexture2* texture = nullptr;
