@@ -17,6 +17,7 @@
 #include "platform/gdi_text.h"
 #include "platform/gdi_text_font.h"
 #include "platform/surface.h"
+#include "platform/text_blend.h"
 
 #include FT_OUTLINE_H
 
@@ -144,8 +145,8 @@ const TextMask& CachedMask(Font& font, std::string_view text) {
 
 // dst += (colour - dst) x coverage / 255 for blue, green and red.
 void BlendMask(const TextTarget& target, const TextMask& mask, int x, int y, COLORREF color) {
-  const int channel[3] = {static_cast<int>((color >> 16) & 0xFF),
-                          static_cast<int>((color >> 8) & 0xFF), static_cast<int>(color & 0xFF)};
+  // COLORREF is 0x00BBGGRR; the row blend takes 0x00RRGGBB.
+  const std::uint32_t rgb = ((color & 0xFF) << 16) | (color & 0xFF00) | ((color >> 16) & 0xFF);
   // Clip in 64-bit so far-off positions cannot overflow.
   long long x0 = std::max<long long>(0, static_cast<long long>(x) + mask.left);
   long long y0 = std::max<long long>(0, static_cast<long long>(y) + mask.top);
@@ -153,17 +154,12 @@ void BlendMask(const TextTarget& target, const TextMask& mask, int x, int y, COL
       std::min<long long>(target.width, static_cast<long long>(x) + mask.left + mask.width);
   long long y1 =
       std::min<long long>(target.height, static_cast<long long>(y) + mask.top + mask.height);
+  if (x0 >= x1) return;
   for (long long py = y0; py < y1; ++py) {
     const std::uint8_t* cover =
-        &mask.coverage[static_cast<std::size_t>(py - y - mask.top) * mask.width];
-    std::uint8_t* row = target.pixels + py * target.pitch;
-    for (long long px = x0; px < x1; ++px) {
-      int a = cover[px - x - mask.left];
-      if (a == 0) continue;
-      std::uint8_t* pixel = row + px * target.bytesPerPixel;
-      for (int i = 0; i < 3; ++i)
-        pixel[i] = static_cast<std::uint8_t>(pixel[i] + (channel[i] - pixel[i]) * a / 255);
-    }
+        &mask.coverage[static_cast<std::size_t>(py - y - mask.top) * mask.width + (x0 - x - mask.left)];
+    std::uint8_t* row = target.pixels + py * target.pitch + x0 * target.bytesPerPixel;
+    BlendCoverageRow(row, target.bytesPerPixel, cover, static_cast<int>(x1 - x0), rgb);
   }
 }
 

@@ -277,14 +277,20 @@ PreparedVertex PrepareVertex(const DrawContext& ctx, const Vertex& in) {
   return p;
 }
 
-// The prepared vertex of `in` from the batch, prepared now if it is not there.
-const PreparedVertex& Prepared(const DrawContext& ctx, Batch& batch, const Vertex& in) {
+// The batch entry that holds `in` when it is there.
+std::uint32_t Slot(const Vertex& in) {
   static_assert(sizeof(Vertex) == 7 * 4, "vertices are compared as their bytes");
   std::uint32_t words[7];
   std::memcpy(words, &in, sizeof words);
   const std::uint32_t hash = (words[0] * 0x9E3779B1u) ^ (words[1] * 0x85EBCA77u) ^ (words[2] * 0xC2B2AE3Du) ^
                              (words[5] * 0x27D4EB2Fu) ^ (words[6] * 0x165667B1u);
-  Batch::Entry& e = batch.entries[(hash >> 16) & (Batch::kVertices - 1)];
+  return (hash >> 16) & (Batch::kVertices - 1);
+}
+
+// The prepared vertex of `in` from entry `slot` of the batch, prepared now if
+// it is not there.
+const PreparedVertex& Prepared(const DrawContext& ctx, Batch& batch, const Vertex& in, std::uint32_t slot) {
+  Batch::Entry& e = batch.entries[slot];
   if (e.stamp != batch.stamp || std::memcmp(&e.key, &in, sizeof in) != 0) {
     e.key = in;
     e.stamp = batch.stamp;
@@ -331,26 +337,26 @@ bool PrepareState(const DrawContext& ctx, bool& textured, Pipeline& pipeline, Sc
 }
 
 void DrawPrepared(const DrawContext& ctx, const Pipeline& pipeline, const Scissor& scissor, bool textured,
-                  const PreparedVertex (&corner)[3]) {
+                  const PreparedVertex* const (&corner)[3]) {
   const Viewport& vp = ctx.viewport;
   const States& st = ctx.states;
-  ClipVertex poly[kMaxPolygon];
-  for (int i = 0; i < 3; ++i) poly[i] = corner[i].clip;
   // A triangle wholly inside the clip volume stays one triangle, so its
   // winding is known from its projected corners: a culled one is dropped
   // before its colours and texture coordinates are worked on.
   ScreenVertex screen[kMaxPolygon];
-  const bool inside = (corner[0].outside | corner[1].outside | corner[2].outside) == 0;
+  const bool inside = (corner[0]->outside | corner[1]->outside | corner[2]->outside) == 0;
   if (inside) {
     for (int i = 0; i < 3; ++i) {
-      if (!corner[i].projected) return;
-      screen[i].x = corner[i].x;
-      screen[i].y = corner[i].y;
-      screen[i].sx = corner[i].sx;
-      screen[i].sy = corner[i].sy;
+      if (!corner[i]->projected) return;
+      screen[i].x = corner[i]->x;
+      screen[i].y = corner[i]->y;
+      screen[i].sx = corner[i]->sx;
+      screen[i].sy = corner[i]->sy;
     }
     if (Culled(st, SnappedArea(screen[0], screen[1], screen[2]))) return;
   }
+  ClipVertex poly[kMaxPolygon];
+  for (int i = 0; i < 3; ++i) poly[i] = corner[i]->clip;
   if (st.flat)
     for (int i = 1; i < 3; ++i) std::copy(poly[0].v + cR, poly[0].v + cU, poly[i].v + cR);
   if (textured) {
@@ -364,7 +370,7 @@ void DrawPrepared(const DrawContext& ctx, const Pipeline& pipeline, const Scisso
   int n = 3;
   if (inside) {
     for (int i = 0; i < 3; ++i)
-      if (!ProjectAttributes(poly[i], vp, st.perspective, corner[i].iw, screen[i])) return;
+      if (!ProjectAttributes(poly[i], vp, st.perspective, corner[i]->iw, screen[i])) return;
   } else {
     n = ClipPolygon(vp, poly);
     if (n == 0) return;
@@ -382,7 +388,8 @@ void DrawTriangle(const DrawContext& ctx, const Vertex& a, const Vertex& b, cons
   Pipeline pipeline;
   Scissor scissor;
   if (!PrepareState(ctx, textured, pipeline, scissor)) return;
-  const PreparedVertex corner[3] = {PrepareVertex(ctx, a), PrepareVertex(ctx, b), PrepareVertex(ctx, c)};
+  const PreparedVertex prepared[3] = {PrepareVertex(ctx, a), PrepareVertex(ctx, b), PrepareVertex(ctx, c)};
+  const PreparedVertex* corner[3] = {&prepared[0], &prepared[1], &prepared[2]};
   DrawPrepared(ctx, pipeline, scissor, textured, corner);
 }
 
@@ -394,11 +401,17 @@ void DrawTriangle(const DrawContext& ctx, Batch& batch, const Vertex& a, const V
     batch.ready = true;
   }
   if (!batch.drawable) return;
+  const std::uint32_t sa = Slot(a), sb = Slot(b), sc = Slot(c);
+  if (sa != sb && sb != sc && sa != sc) {
+    const PreparedVertex* corner[3] = {&Prepared(ctx, batch, a, sa), &Prepared(ctx, batch, b, sb),
+                                       &Prepared(ctx, batch, c, sc)};
+    DrawPrepared(ctx, batch.pipeline, batch.scissor, batch.textured, corner);
+    return;
+  }
   // Copies: a later look-up may take the entry of an earlier one.
-  PreparedVertex corner[3];
-  corner[0] = Prepared(ctx, batch, a);
-  corner[1] = Prepared(ctx, batch, b);
-  corner[2] = Prepared(ctx, batch, c);
+  const PreparedVertex copies[3] = {Prepared(ctx, batch, a, sa), Prepared(ctx, batch, b, sb),
+                                    Prepared(ctx, batch, c, sc)};
+  const PreparedVertex* corner[3] = {&copies[0], &copies[1], &copies[2]};
   DrawPrepared(ctx, batch.pipeline, batch.scissor, batch.textured, corner);
 }
 

@@ -94,6 +94,13 @@ void PlaceVertices(SceneMesh& mesh, std::size_t count) {
 
 void SubmitMesh(IDirect3DDevice2* device, const SceneMesh& mesh, std::size_t count,
                 D3DCOLOR specular) {
+  // Each vertex's colour is packed once; faces share vertices several times over.
+  thread_local std::vector<D3DCOLOR> colors;
+  colors.resize(count);
+  for (std::size_t i = 0; i < count; ++i) {
+    const SceneLitVertex& lit = mesh.litVertices[i];
+    colors[i] = PackColor(mesh.opacity, lit.red, lit.green, lit.blue);
+  }
   device->Begin(D3DPT_TRIANGLELIST, D3DVT_LVERTEX, 0);
   const std::size_t faces = std::min<std::size_t>(mesh.faceCount, mesh.faces.size());
   D3DLVERTEX out{};
@@ -106,7 +113,7 @@ void SubmitMesh(IDirect3DDevice2* device, const SceneMesh& mesh, std::size_t cou
       out.y = lit.y;
       out.z = lit.z;
       out.dwReserved = 0;
-      out.color = PackColor(mesh.opacity, lit.red, lit.green, lit.blue);
+      out.color = colors[i];
       out.specular = specular;
       out.tu = mesh.vertices[i].u;
       out.tv = mesh.vertices[i].v;
