@@ -393,6 +393,8 @@ int LoadScene(const char* fileName, Scene* scene, DisplayState* display) {
       LoadSceneBytes(bytes, scene, display != nullptr ? display->device : nullptr);
   if (readError)
     problem = "read error after " + std::to_string(bytes.size()) + " bytes; using what was read";
+  else if (bytes.empty())
+    problem = "the file is empty; no scene was read";  // nothing to walk, but still a bad file
   if (!problem.empty()) WarnAbout(fileName, problem);
   return 0;
 }

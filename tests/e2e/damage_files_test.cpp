@@ -1,0 +1,112 @@
+// End-to-end runs on data directories whose files are missing, empty, cut
+// short or random bytes: every bad picture, scene or bitmap costs one warning
+// line and the show plays to its end; a bad module takes the sound library's
+// error path (its text under the caption "Midas", exit 1). Never a crash or a hang.
+#include <gtest/gtest.h>
+
+#include "damage_support.h"
+
+namespace {
+
+using namespace damage;
+
+enum class Kind { Missing, Empty, CutShort, Random };
+
+const char* KindName(Kind kind) {
+  switch (kind) {
+    case Kind::Missing: return "Missing";
+    case Kind::Empty: return "Empty";
+    case Kind::CutShort: return "CutShort";
+    default: return "Random";
+  }
+}
+
+void Damage(const Scratch& scratch, const std::string& file, Kind kind, unsigned seed) {
+  const fs::path path = scratch.Path(file);
+  switch (kind) {
+    case Kind::Missing: fs::remove(path); break;
+    case Kind::Empty: fs::resize_file(path, 0); break;
+    case Kind::CutShort: fs::resize_file(path, fs::file_size(path) / 2); break;
+    case Kind::Random: scratch.Write(file, RandomBytes(fs::file_size(path), seed)); break;
+  }
+}
+
+void ExpectWholeShow(const ShowRun& run) {
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(run.frames, LastFrame + 1) << "the show did not play to its end";
+}
+
+class DamagedFiles : public ::testing::TestWithParam<Kind> {};
+
+TEST_P(DamagedFiles, PicturesAndBitmapsWarnOnceEach) {
+  const Scratch scratch(std::string("files_") + KindName(GetParam()));
+  unsigned seed = 1;
+  for (const std::string& file : Pictures) Damage(scratch, file, GetParam(), seed++);
+  for (const std::string& file : Bitmaps) Damage(scratch, file, GetParam(), seed++);
+
+  const ShowRun run = RunShow(scratch);
+  ExpectWholeShow(run);
+  for (const std::string& file : Pictures) EXPECT_EQ(run.WarningsAbout(file), 1) << file << "\n" << run.err;
+  for (const std::string& file : Bitmaps) EXPECT_EQ(run.WarningsAbout(file), 1) << file << "\n" << run.err;
+  EXPECT_EQ(run.warnings.size(), Pictures.size() + Bitmaps.size()) << run.err;
+}
+
+TEST_P(DamagedFiles, SceneWarnsOnce) {
+  const Scratch scratch(std::string("scene_") + KindName(GetParam()));
+  Damage(scratch, SceneFile, GetParam(), 77);
+
+  const ShowRun run = RunShow(scratch);
+  ExpectWholeShow(run);
+  EXPECT_EQ(run.WarningsAbout(SceneFile), 1) << run.err;
+  // Anything else said is about bitmaps that the damaged scene named.
+  for (const std::string& w : run.warnings) {
+    if (w.find(SceneFile) == std::string::npos) {
+      EXPECT_NE(w.find("Textures/"), std::string::npos) << w;
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, DamagedFiles,
+                         ::testing::Values(Kind::Missing, Kind::Empty, Kind::CutShort, Kind::Random),
+                         [](const auto& info) { return KindName(info.param); });
+
+// The sound library's error path: its message under "Midas", exit 1.
+void ExpectMidasError(const ShowRun& run, const std::string& text) {
+  EXPECT_EQ(run.exitCode, 1) << run.err;
+  EXPECT_NE(run.err.find("Midas: " + text + "\n"), std::string::npos) << run.err;
+}
+
+TEST(DamagedModule, MissingCannotBeOpened) {
+  const Scratch scratch("module_missing");
+  Damage(scratch, ModuleFile, Kind::Missing, 0);
+  ExpectMidasError(RunShow(scratch), "Unable to open file");
+}
+
+TEST(DamagedModule, EmptyOrRandomIsNoModule) {
+  for (Kind kind : {Kind::Empty, Kind::Random}) {
+    const Scratch scratch(std::string("module_") + KindName(kind));
+    Damage(scratch, ModuleFile, kind, 5);
+    SCOPED_TRACE(KindName(kind));
+    ExpectMidasError(RunShow(scratch), "Unknown module format");
+  }
+}
+
+TEST(DamagedModule, PictureInItsPlaceIsNoModule) {
+  const Scratch scratch("module_picture");
+  fs::copy_file(scratch.Path("images/cred1.pcx"), scratch.Path(ModuleFile),
+                fs::copy_options::overwrite_existing);
+  ExpectMidasError(RunShow(scratch), "Unknown module format");
+}
+
+// A module cut short still has its header and first patterns: the sound
+// library plays what is there, and the show runs to its end.
+TEST(DamagedModule, CutShortPlaysWhatItHolds) {
+  const Scratch scratch("module_cut");
+  Damage(scratch, ModuleFile, Kind::CutShort, 0);
+  const ShowRun run = RunShow(scratch);
+  ExpectWholeShow(run);
+  EXPECT_TRUE(run.warnings.empty()) << run.err;
+  EXPECT_EQ(run.err.find("Midas:"), std::string::npos) << run.err;
+}
+
+}  // namespace
