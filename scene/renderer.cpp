@@ -128,8 +128,8 @@ void DrawMesh(const Scene& scene, SceneMesh& mesh, IDirect3DDevice2* device) {
   static constexpr float BLACK[3] = {0.0f, 0.0f, 0.0f};
   const SceneMaterial* material = MaterialAt(scene, mesh.materialIndex);
   const float* diffuse = material != nullptr ? material->diffuse : WHITE;
-  const float* spec = material != nullptr ? material->specular : BLACK;
-  const D3DCOLOR specular = PackColor(1.0f, spec[0], spec[1], spec[2]);
+  const float* shine = material != nullptr ? material->specular : BLACK;
+  const D3DCOLOR specular = PackColor(1.0f, shine[0], shine[1], shine[2]);
   const std::size_t count = PrepareVertices(mesh);
   PlaceVertices(mesh, count);
   LightMesh(scene, diffuse, &mesh, count);
