@@ -3,14 +3,10 @@
 
 #include <vector>
 
-#include "show/options.h"
+#include "parse_args.h"
 
 namespace {
 
-ParsedOptions Parse(std::vector<const char*> args) {
-  args.insert(args.begin(), "vuxa");
-  return ParseOptions(static_cast<int>(args.size()), args.data());
-}
 
 TEST(BenchmarkOption, RunsOffscreenWithoutCaptureAtTheGivenRate) {
   const ParsedOptions p = Parse({"--fps", "30", "--benchmark"});

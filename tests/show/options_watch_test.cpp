@@ -7,15 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "show/options.h"
+#include "parse_args.h"
 
 namespace {
-
-ParsedOptions Parse(std::initializer_list<const char*> args) {
-  std::vector<const char*> argv{"vuxa"};
-  argv.insert(argv.end(), args);
-  return ParseOptions(static_cast<int>(argv.size()), argv.data());
-}
 
 using Action = ParsedOptions::Action;
 
