@@ -21,24 +21,27 @@ namespace fuzz {
 
 namespace fs = std::filesystem;
 
+inline fs::path MakeScratch() {
+  std::error_code ec;
+  const fs::path base =
+      fs::is_directory("/dev/shm", ec) ? fs::path("/dev/shm") : fs::temp_directory_path();
+  const fs::path made = base / ("vuxa-fuzz-" + std::to_string(::getpid()));
+  fs::remove_all(made, ec);
+  fs::create_directories(made / "Textures");
+  for (const char* sub : {"images", "scenes", "music"}) fs::create_directories(made / sub);
+  const fs::path textures = fs::path(VUXA_DATA_DIR) / "Textures";
+  if (fs::is_directory(textures, ec))
+    for (const auto& entry : fs::directory_iterator(textures))
+      fs::copy_file(entry.path(), made / "Textures" / entry.path().filename(), ec);
+  return made;
+}
+
 inline void RemoveScratch();
 
 inline const fs::path& ScratchDir() {
-  static const fs::path dir = [] {
-    std::error_code ec;
-    const fs::path base = fs::is_directory("/dev/shm", ec) ? fs::path("/dev/shm")
-                                                          : fs::temp_directory_path();
-    const fs::path made = base / ("vuxa-fuzz-" + std::to_string(::getpid()));
-    fs::remove_all(made, ec);
-    fs::create_directories(made / "Textures");
-    for (const char* sub : {"images", "scenes", "music"}) fs::create_directories(made / sub);
-    const fs::path textures = fs::path(VUXA_DATA_DIR) / "Textures";
-    if (fs::is_directory(textures, ec))
-      for (const auto& entry : fs::directory_iterator(textures))
-        fs::copy_file(entry.path(), made / "Textures" / entry.path().filename(), ec);
-    std::atexit(RemoveScratch);
-    return made;
-  }();
+  static const fs::path dir = MakeScratch();
+  // Registered after `dir` is made, so it runs before `dir` is destroyed.
+  [[maybe_unused]] static const int removal = std::atexit(RemoveScratch);
   return dir;
 }
 
