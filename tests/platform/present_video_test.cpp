@@ -12,24 +12,15 @@
 
 #include "display_fixture.h"
 #include "platform/internal.h"
+#include "e2e/watch_support.h"
 #include "present_support.h"
 
 namespace {
 
 using namespace present_test;
 
-// What a shell command printed on stdout.
-std::string Output(const std::string& command) {
-  std::string text;
-  std::FILE* pipe = ::popen(command.c_str(), "r");
-  if (pipe == nullptr) return text;
-  std::array<char, 4096> buffer{};
-  std::size_t got = 0;
-  while ((got = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
-    text.append(buffer.data(), got);
-  ::pclose(pipe);
-  return text;
-}
+using watch_e2e::Output;
+
 
 class Video : public OffscreenPlatform {
  protected:
