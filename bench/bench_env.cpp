@@ -7,7 +7,7 @@
 #include "display/display.h"
 #include "effects/assets.h"
 #include "effects/glow.h"
-#include "platform/host.h"
+#include "platform/host/host.h"
 
 void StartShowEnvironment() {
   host::Options options;

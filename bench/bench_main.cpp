@@ -17,7 +17,8 @@
 #include <vector>
 
 #include "bench_env.h"
-#include "platform/host.h"
+#include "platform/ddraw/driver.h"
+#include "platform/host/host.h"
 
 namespace {
 
@@ -105,7 +106,7 @@ int main(int argc, char** argv) {
     }
     if (std::strcmp(argv[i], "--depth") == 0 && i + 1 < argc) {
       // Only 24 bits: the display then runs at 24 as on a driver without 32.
-      host::Profile().mode32 = std::strcmp(argv[++i], "24") != 0;
+      platform::Profile().mode32 = std::strcmp(argv[++i], "24") != 0;
       continue;
     }
     if (std::strcmp(argv[i], "--pictures") == 0 && i + 1 < argc) {

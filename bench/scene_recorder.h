@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "platform/d3d.h"
+#include "platform/d3d/d3d.h"
 
 // One Begin/End of the renderer: triangles under one texture handle.
 struct RecordedBatch {

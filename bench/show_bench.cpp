@@ -29,8 +29,9 @@
 #include <vector>
 
 #include "display/display.h"
-#include "platform/host.h"
-#include "platform/win32.h"
+#include "platform/win32/user.h"
+#include "platform/host/host.h"
+#include "platform/win32/win32.h"
 
 extern char** environ;
 
@@ -59,7 +60,7 @@ int FirstFrameChild(const char* dir) {
     if (flip != 1) return;
     std::printf("%.9f\n", MonotonicSeconds());
     std::fflush(stdout);
-    host::PostKeyDown(VK_ESCAPE);
+    platform::PostKeyDown(VK_ESCAPE);
   });
   return PlayShow(options);
 }

@@ -6,7 +6,7 @@
 // ReleaseDisplay); ReleaseDisplay lets go of them in reverse order.
 #pragma once
 
-#include "platform/d3d.h"
+#include "platform/d3d/d3d.h"
 
 constexpr DWORD DISPLAY_SURFACES = 1;  // DirectDraw, cooperative level, mode, flip chain, depth
 constexpr DWORD DISPLAY_3D = 2;        // Direct3D, z-buffer, device, viewport, material, states

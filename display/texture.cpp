@@ -13,7 +13,7 @@
 #include <cstdio>
 #include <string>
 
-#include "platform/host.h"
+#include "platform/host/host.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // texture.h: device textures made from bitmap files under "Textures\".
 #pragma once
 
-#include "platform/d3d.h"
+#include "platform/d3d/d3d.h"
 
 struct TextureSurface {
   IDirectDrawSurface* systemSurface;  // receives the bitmap through GDI

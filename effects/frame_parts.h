@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <span>
 
-#include "platform/win32.h"
+#include "platform/win32/win32.h"
 
 struct DisplayState;
 

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "platform/win32.h"
+#include "platform/win32/win32.h"
 
 // Linear congruential generator; state 1 at program start. Returns 0..32767.
 int ShowRandom();

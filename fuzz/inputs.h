@@ -20,8 +20,10 @@
 #include "effects/scenes.h"
 #include "fuzz/scratch.h"
 #include "image/pcx.h"
-#include "platform/host.h"
-#include "platform/midas.h"
+#include "platform/platform.h"
+#include "platform/ddraw/driver.h"
+#include "platform/host/host.h"
+#include "platform/midas/midas.h"
 #include "scene/scene.h"
 #include "show/options.h"
 
@@ -39,7 +41,7 @@ using Bytes = std::span<const std::uint8_t>;
 // scene open; true when it is ready. Puts the platform back as at start
 // first, and the data directory at the scratch directory.
 inline bool OpenDisplay() {
-  host::ResetPlatform();
+  platform::ResetPlatform();
   host::Options options;
   options.offscreen = true;
   host::SetOptions(options);
@@ -55,7 +57,7 @@ inline bool OpenDisplay() {
 
 inline void CloseDisplay() {
   ReleaseDisplay(&Display);
-  host::ResetPlatform();
+  platform::ResetPlatform();
 }
 
 // A PCX file decoded into a picture of one of the show's three sizes.
@@ -90,7 +92,7 @@ inline void RunScene(Bytes input) {
 // The texture formats a device may offer, chosen by the input's length so
 // that bitmaps also reach the 16-bit and palette-less conversions.
 inline std::vector<DDPIXELFORMAT> TextureFormatsFor(std::size_t length) {
-  std::vector<DDPIXELFORMAT> formats = host::DefaultTextureFormats();
+  std::vector<DDPIXELFORMAT> formats = platform::DefaultTextureFormats();
   if (length % 3 == 0) return formats;  // palette for indexed bitmaps, 32 bits for 24
   const auto bits = [](const DDPIXELFORMAT& f, DWORD n, bool indexed) {
     return f.dwRGBBitCount == n && ((f.dwFlags & DDPF_PALETTEINDEXED8) != 0) == indexed &&
@@ -127,7 +129,7 @@ inline void DrawTexturedQuad(IDirect3DDevice2* device, D3DTEXTUREHANDLE handle) 
 inline void RunBmp(Bytes input) {
   WriteInput("Textures/input.bmp", input);
   if (!OpenDisplay()) std::abort();
-  host::Profile().textureFormats = TextureFormatsFor(input.size());
+  platform::Profile().textureFormats = TextureFormatsFor(input.size());
   TextureSurface texture{};
   if (LoadTexture(&texture, Display.device, "input.bmp") && texture.handle != 0) {
     DrawTexturedQuad(Display.device, texture.handle);

@@ -10,6 +10,8 @@
 
 #include <unistd.h>
 
+#include "platform/host/host.h"
+
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>

@@ -19,7 +19,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/host.h"
+#include "platform/host/host.h"
 
 namespace {
 

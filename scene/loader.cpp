@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "display/display.h"
-#include "platform/host.h"
+#include "platform/host/host.h"
 #include "scene/loader.h"
 
 namespace {

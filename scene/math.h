@@ -6,7 +6,7 @@
 // vectors. Every operation is pure.
 #pragma once
 
-#include "platform/d3d.h"
+#include "platform/d3d/d3d.h"
 
 struct Vec3 {
   float x, y, z;

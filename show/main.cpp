@@ -14,8 +14,8 @@
 #include <string>
 #include <system_error>
 
-#include "platform/host.h"
-#include "platform/win32.h"
+#include "platform/host/host.h"
+#include "platform/win32/win32.h"
 #include "show/options.h"
 
 namespace {

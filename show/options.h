@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "platform/host.h"
+#include "platform/host/host.h"
 
 struct ParsedOptions {
   enum class Action { Run, Help, Version, Error };

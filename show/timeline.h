@@ -5,7 +5,7 @@
 // own start.
 #pragma once
 
-#include "platform/win32.h"
+#include "platform/win32/win32.h"
 
 // Seconds between two tick counts: the unsigned 32-bit difference of the
 // millisecond counter times the 32-bit constant 0.001, formed in double

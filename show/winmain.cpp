@@ -14,8 +14,8 @@
 #include "effects/assets.h"
 #include "effects/glow.h"
 #include "effects/scenes.h"
-#include "platform/host.h"
-#include "platform/midas.h"
+#include "platform/host/host.h"
+#include "platform/midas/midas.h"
 #include "show/show.h"
 #include "show/timeline.h"
 

@@ -8,7 +8,9 @@
 #include <vector>
 
 #include "display/display.h"
-#include "platform/host.h"
+#include "platform/platform.h"
+#include "platform/ddraw/driver.h"
+#include "platform/host/host.h"
 
 namespace {
 
@@ -18,14 +20,14 @@ constexpr int Height = 240;
 class FrameTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    host::ResetPlatform();
+    platform::ResetPlatform();
     host::Options options;
     options.offscreen = true;
     host::SetOptions(options);
   }
   void TearDown() override {
     ReleaseDisplay(&display_);
-    host::ResetPlatform();
+    platform::ResetPlatform();
   }
 
   void Init(DWORD flags) {
@@ -132,7 +134,7 @@ TEST_F(FrameTest, At32BitsThePictureFillsRows20To219WithItsTopByte) {
 }
 
 TEST_F(FrameTest, At24BitsEachPixelBecomesBlueGreenRed) {
-  host::Profile().mode32 = false;
+  platform::Profile().mode32 = false;
   Init(DISPLAY_SURFACES);
   ASSERT_EQ(display_.bitDepth, 24u);
   FillBack(0x5A);
@@ -166,9 +168,9 @@ TEST_F(FrameTest, OtherDepthsLockAndUnlockButCopyNothing) {
 TEST_F(FrameTest, AFailedLockSkipsThePicture) {
   Init(DISPLAY_SURFACES);
   FillBack(0x5A);
-  host::Profile().failures["Lock"] = DDERR_SURFACEBUSY;
+  host::ForcedFailures()["Lock"] = DDERR_SURFACEBUSY;
   UploadFrame(&display_, TestPicture().data());
-  host::Profile().failures.clear();
+  host::ForcedFailures().clear();
   const auto bytes = ReadBack();
   EXPECT_TRUE(AllEqual(bytes, 0, bytes.size(), 0x5A));
 }

@@ -8,7 +8,9 @@
 #include <string>
 
 #include "display/display.h"
-#include "platform/host.h"
+#include "platform/platform.h"
+#include "platform/ddraw/driver.h"
+#include "platform/host/host.h"
 
 namespace {
 
@@ -20,7 +22,7 @@ class SetupTest : public ::testing::Test {
 
   // A fresh platform and an empty record, offscreen.
   void Restart() {
-    host::ResetPlatform();
+    platform::ResetPlatform();
     host::Options options;
     options.offscreen = true;
     host::SetOptions(options);
@@ -28,7 +30,7 @@ class SetupTest : public ::testing::Test {
   }
   void TearDown() override {
     if (!released_) ReleaseDisplay(&d_);
-    host::ResetPlatform();
+    platform::ResetPlatform();
   }
 
   HRESULT Init(DWORD flags = DISPLAY_SURFACES | DISPLAY_3D) {
@@ -78,13 +80,13 @@ TEST_F(SetupTest, TheDefaultDriverGivesA32BitDisplayWithSoftwareFallbacks) {
 }
 
 TEST_F(SetupTest, DisplayModesFallBackTo24BitsAndReportThe24BitCode) {
-  host::Profile().mode32 = false;
+  platform::Profile().mode32 = false;
   ASSERT_EQ(Init(), 0);
   EXPECT_EQ(d_.bitDepth, 24u);
   ReleaseDisplay(&d_);
   Restart();
-  host::Profile().failures["SetDisplayMode32"] = DDERR_INVALIDMODE;
-  host::Profile().failures["SetDisplayMode24"] = Marker;
+  host::ForcedFailures()["SetDisplayMode32"] = DDERR_INVALIDMODE;
+  host::ForcedFailures()["SetDisplayMode24"] = Marker;
   EXPECT_EQ(Init(), Marker);
   EXPECT_NE(d_.ddraw, nullptr);
   EXPECT_EQ(d_.primary, nullptr);
@@ -92,12 +94,12 @@ TEST_F(SetupTest, DisplayModesFallBackTo24BitsAndReportThe24BitCode) {
 }
 
 TEST_F(SetupTest, TheZBufferGoesToSystemMemoryOnlyWithoutZBufferHardware) {
-  host::Profile().videoMemoryZBuffer = true;
+  platform::Profile().videoMemoryZBuffer = true;
   ASSERT_EQ(Init(), 0);
   EXPECT_TRUE(Caps(d_.zBuffer) & DDSCAPS_VIDEOMEMORY);
   ReleaseDisplay(&d_);
   Restart();
-  host::Profile().failures["CreateZBuffer"] = DDERR_OUTOFVIDEOMEMORY;  // not retried
+  host::ForcedFailures()["CreateZBuffer"] = DDERR_OUTOFVIDEOMEMORY;  // not retried
   EXPECT_EQ(Init(), DDERR_OUTOFVIDEOMEMORY);
   EXPECT_EQ(d_.zBuffer, nullptr);
   EXPECT_NE(d_.backBuffer, nullptr);
@@ -108,7 +110,7 @@ TEST_F(SetupTest, DevicesAreTriedHardwareThenRgbThenRamp) {
   D3DDEVICEDESC hardware{}, software{};
   hardware.dwSize = software.dwSize = 204;
 
-  host::Profile().halDevice = true;
+  platform::Profile().halDevice = true;
   ASSERT_EQ(Init(), 0);
   ASSERT_EQ(d_.device->GetCaps(&hardware, &software), 0);
   EXPECT_NE(hardware.dcmColorModel, 0u);  // the hardware device was taken
@@ -122,13 +124,13 @@ TEST_F(SetupTest, DevicesAreTriedHardwareThenRgbThenRamp) {
   ReleaseDisplay(&d_);
 
   Restart();
-  host::Profile().rgbDevice = false;  // neither hardware nor RGB: the Ramp device
+  platform::Profile().rgbDevice = false;  // neither hardware nor RGB: the Ramp device
   ASSERT_EQ(Init(), 0);
   EXPECT_NE(d_.device, nullptr);
   ReleaseDisplay(&d_);
   Restart();
-  host::Profile().rampDevice = false;
-  host::Profile().rgbDevice = false;
+  platform::Profile().rampDevice = false;
+  platform::Profile().rgbDevice = false;
   const HRESULT code = Init();
   EXPECT_NE(code, 0);
   EXPECT_EQ(d_.device, nullptr);
@@ -174,7 +176,7 @@ void PrintTo(const StepFailure& step, std::ostream* out) { *out << step.call; }
 class SetupStepTest : public SetupTest, public ::testing::WithParamInterface<StepFailure> {};
 
 TEST_P(SetupStepTest, AFailingStepReturnsItsCodeAndKeepsWhatWasMade) {
-  host::Profile().failures[GetParam().call] = Marker;
+  host::ForcedFailures()[GetParam().call] = Marker;
   EXPECT_EQ(Init(), Marker);
   const std::string& kept = GetParam().kept;
   auto has = [&](char c) { return kept.find(c) != std::string::npos; };

@@ -15,8 +15,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/host.h"
-#include "platform/d3d.h"
+#include "platform/ddraw/driver.h"
+#include "platform/host/host.h"
+#include "platform/d3d/d3d.h"
 
 namespace texture_test {
 
@@ -225,16 +226,16 @@ class TextureDevice final : public IDirect3DDevice2 {
 };
 
 
-inline const DDPIXELFORMAT Rgb565 = host::MakePixelFormat(DDPF_RGB, 16, 0xF800, 0x07E0, 0x001F);
-inline const DDPIXELFORMAT Rgb555 = host::MakePixelFormat(DDPF_RGB, 16, 0x7C00, 0x03E0, 0x001F);
-inline const DDPIXELFORMAT Rgb888 = host::MakePixelFormat(DDPF_RGB, 32, 0xFF0000, 0xFF00, 0xFF);
-inline const DDPIXELFORMAT Rgb24 = host::MakePixelFormat(DDPF_RGB, 24, 0xFF0000, 0xFF00, 0xFF);
+inline const DDPIXELFORMAT Rgb565 = platform::MakePixelFormat(DDPF_RGB, 16, 0xF800, 0x07E0, 0x001F);
+inline const DDPIXELFORMAT Rgb555 = platform::MakePixelFormat(DDPF_RGB, 16, 0x7C00, 0x03E0, 0x001F);
+inline const DDPIXELFORMAT Rgb888 = platform::MakePixelFormat(DDPF_RGB, 32, 0xFF0000, 0xFF00, 0xFF);
+inline const DDPIXELFORMAT Rgb24 = platform::MakePixelFormat(DDPF_RGB, 24, 0xFF0000, 0xFF00, 0xFF);
 inline const DDPIXELFORMAT Argb8888 =
-    host::MakePixelFormat(DDPF_RGB | DDPF_ALPHAPIXELS, 32, 0xFF0000, 0xFF00, 0xFF, 0xFF000000u);
+    platform::MakePixelFormat(DDPF_RGB | DDPF_ALPHAPIXELS, 32, 0xFF0000, 0xFF00, 0xFF, 0xFF000000u);
 inline const DDPIXELFORMAT Argb1555 =
-    host::MakePixelFormat(DDPF_RGB | DDPF_ALPHAPIXELS, 16, 0x7C00, 0x03E0, 0x001F, 0x8000);
-inline const DDPIXELFORMAT Rgb332 = host::MakePixelFormat(DDPF_RGB, 8, 0xE0, 0x1C, 0x03);
-inline const DDPIXELFORMAT Palette8 = host::MakePixelFormat(DDPF_PALETTEINDEXED8, 8);
+    platform::MakePixelFormat(DDPF_RGB | DDPF_ALPHAPIXELS, 16, 0x7C00, 0x03E0, 0x001F, 0x8000);
+inline const DDPIXELFORMAT Rgb332 = platform::MakePixelFormat(DDPF_RGB, 8, 0xE0, 0x1C, 0x03);
+inline const DDPIXELFORMAT Palette8 = platform::MakePixelFormat(DDPF_PALETTEINDEXED8, 8);
 
 // A bottom-up BMP: 24 bits with every pixel `colour` (0xRRGGBB), or 8 bits
 // with `entries` colour-table entries (entry i = (i, 2i, 255 - i)) and pixel

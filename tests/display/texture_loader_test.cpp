@@ -9,7 +9,9 @@
 #include "display/display.h"
 #include "display/texture.h"
 #include "display/texture_fakes.h"
-#include "platform/host.h"
+#include "platform/platform.h"
+#include "platform/ddraw/driver.h"
+#include "platform/host/host.h"
 
 namespace {
 
@@ -19,7 +21,7 @@ namespace fs = std::filesystem;
 class TextureLoad : public ::testing::Test {
  protected:
   void SetUp() override {
-    host::ResetPlatform();
+    platform::ResetPlatform();
     host::Options options;
     options.offscreen = true;
     host::SetOptions(options);
@@ -40,7 +42,7 @@ class TextureLoad : public ::testing::Test {
     device_.reset();
     ddraw_.reset();
     fs::remove_all(dir_);
-    host::ResetPlatform();
+    platform::ResetPlatform();
   }
 
   // Loads `name` quietly; returns the result and keeps stderr in err_.
@@ -88,8 +90,8 @@ TEST_F(TextureLoad, FormatChoiceSmallestDepthAtOrAboveEarliestAmongEquals) {
   otherRgb24.dwRBitMask = 0xFF;
   otherRgb24.dwBBitMask = 0xFF0000;
   EXPECT_TRUE(Same(ChosenFor(24, {Rgb565, Rgb888, Rgb24, otherRgb24}), Rgb24));
-  EXPECT_TRUE(Same(ChosenFor(24, host::DefaultTextureFormats()), Rgb888));
-  EXPECT_TRUE(Same(ChosenFor(8, host::DefaultTextureFormats()), Palette8));  // 332 is no palette
+  EXPECT_TRUE(Same(ChosenFor(24, platform::DefaultTextureFormats()), Rgb888));
+  EXPECT_TRUE(Same(ChosenFor(8, platform::DefaultTextureFormats()), Palette8));  // 332 is no palette
   EXPECT_TRUE(Same(ChosenFor(8, {Rgb332, Rgb555}), Rgb555));
 }
 
@@ -137,7 +139,7 @@ TEST_F(TextureLoad, SoftwareDeviceUsesOneSystemSurfaceAndNoLoad) {
 }
 
 TEST_F(TextureLoad, HardwareDeviceLoadsFromASystemCopy) {
-  host::Profile().halDevice = true;
+  platform::Profile().halDevice = true;
   device_->hardware = true;
   device_->formats = {Rgb565};
   WriteBmp(dir_ / "Textures" / "ring.bmp", 4, 4, 24, 0xFFFFFF);
@@ -200,7 +202,7 @@ TEST_F(TextureLoad, FailedCopyEmptiesTheRecordAndWarns) {
   device_->formats = {Rgb888};
   WriteBmp(dir_ / "Textures" / "a.bmp", 4, 4, 24, 0x123456);
   ASSERT_EQ(Load("a.bmp"), 1);
-  host::Profile().getDC = false;
+  platform::Profile().getDC = false;
   EXPECT_EQ(Load("a.bmp"), 0);
   EXPECT_EQ(texture_.systemSurface, nullptr);
   EXPECT_EQ(texture_.deviceSurface, nullptr);
@@ -212,7 +214,7 @@ TEST_F(TextureLoad, FailedCopyEmptiesTheRecordAndWarns) {
 
 // The stand-in's own device: the texture gets a handle and the bitmap's pixels.
 TEST(TextureOnRealDevice, LoadsIntoAHandle) {
-  host::ResetPlatform();
+  platform::ResetPlatform();
   host::Options options;
   options.offscreen = true;
   host::SetOptions(options);
@@ -234,7 +236,7 @@ TEST(TextureOnRealDevice, LoadsIntoAHandle) {
   ReleaseTexture(&texture);
   ReleaseDisplay(&d);
   fs::remove_all(dir);
-  host::ResetPlatform();
+  platform::ResetPlatform();
 }
 
 }  // namespace

@@ -3,14 +3,16 @@
 #include <gtest/gtest.h>
 
 #include "display/display.h"
-#include "platform/host.h"
+#include "platform/platform.h"
+#include "platform/win32/user.h"
+#include "platform/host/host.h"
 
 namespace {
 
 class ShowWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    host::ResetPlatform();
+    platform::ResetPlatform();
     host::Options options;
     options.offscreen = true;
     host::SetOptions(options);
@@ -19,7 +21,7 @@ class ShowWindowTest : public ::testing::Test {
   }
   void TearDown() override {
     ReleaseDisplay(&Display);
-    host::ResetPlatform();
+    platform::ResetPlatform();
   }
   static HINSTANCE Instance() { return GetModuleHandleA(nullptr); }
 };
@@ -34,15 +36,15 @@ TEST_F(ShowWindowTest, TheWindowStepZeroesTheRecordAndCreatesTheWindow) {
 }
 
 TEST_F(ShowWindowTest, EscapeSetsTheQuitFlagAndOtherKeysAreSwallowed) {
-  host::PostKeyDown('A');
-  host::PostKeyDown(0x20);
+  platform::PostKeyDown('A');
+  platform::PostKeyDown(0x20);
   PumpMessages();
   EXPECT_EQ(Display.quit, 0);
   EXPECT_EQ(ShowWindowProc(Display.window, WM_KEYDOWN, 'Q', 0), 0);
   EXPECT_EQ(Display.quit, 0);
 
-  host::PostKeyDown(VK_ESCAPE);
-  host::PostKeyDown(VK_ESCAPE);  // auto-repeat sets it again
+  platform::PostKeyDown(VK_ESCAPE);
+  platform::PostKeyDown(VK_ESCAPE);  // auto-repeat sets it again
   PumpMessages();
   EXPECT_EQ(Display.quit, 1);
 }
@@ -55,7 +57,7 @@ TEST_F(ShowWindowTest, TheProcedureLeavesAMissingRecordAlone) {
 }
 
 TEST_F(ShowWindowTest, ACloseRequestDestroysTheWindowAndEndsTheShow) {
-  host::PostCloseRequest();
+  platform::PostCloseRequest();
   PumpMessages();
   EXPECT_EQ(Display.quit, 1);
   // The window is gone: its user-data slot can no longer be read.
@@ -68,7 +70,7 @@ TEST_F(ShowWindowTest, ACloseRequestDestroysTheWindowAndEndsTheShow) {
 TEST_F(ShowWindowTest, ThePumpReturnsAtOnceOnAnEmptyQueueAndEmptiesAFullOne) {
   PumpMessages();
   EXPECT_EQ(Display.quit, 0);
-  for (int i = 0; i < 100; ++i) host::PostKeyDown('B');
+  for (int i = 0; i < 100; ++i) platform::PostKeyDown('B');
   PumpMessages();
   MSG msg;
   EXPECT_FALSE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));

@@ -6,7 +6,8 @@
 
 #include "effects_capture.h"
 #include "image/pcx.h"
-#include "platform/host.h"
+#include "platform/platform.h"
+#include "platform/host/host.h"
 
 namespace {
 
@@ -25,7 +26,7 @@ class CapturedShow : public testing::Test {
   }
   void SetUp() override {
     ASSERT_EQ(run_->exitCode, 0) << run_->stderrText;
-    host::ResetPlatform();
+    platform::ResetPlatform();
     host::SetDataDir(VUXA_DATA_DIR);
   }
 

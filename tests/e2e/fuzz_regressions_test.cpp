@@ -9,6 +9,7 @@
 #include <functional>
 #include <iterator>
 
+#include "platform/platform.h"
 #include "fuzz/inputs.h"
 
 namespace {
@@ -39,7 +40,7 @@ void Replay(const std::string& target, const std::function<void(fuzz::Bytes)>& r
     SCOPED_TRACE(input.filename().string());
     run(ReadInput(input));
   }
-  host::ResetPlatform();
+  platform::ResetPlatform();
 }
 
 TEST(FuzzRegressions, Pictures) { Replay("pcx", fuzz::RunPcx); }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 
+#include "platform/host/host.h"
 #include "effects/assets.h"
 #include "effects_fixture.h"
 #include "scene/scene.h"

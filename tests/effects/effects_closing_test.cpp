@@ -3,6 +3,7 @@
 // the device context.
 #include <random>
 
+#include "platform/ddraw/driver.h"
 #include "effects/assets.h"
 #include "effects/scenes.h"
 #include "effects_fixture.h"
@@ -52,7 +53,7 @@ TEST_F(ClosingScene, TwoFramesDifferOnlyInTheCaption) {
 }
 
 TEST_F(ClosingScene, WithoutDeviceContextThePictureAlone) {
-  host::Profile().getDC = false;
+  platform::Profile().getDC = false;
   DrawClosingScene(0.0f);
   const auto screen = ReadBackBuffer();
   EXPECT_TRUE(std::equal(ClosingPicture, ClosingPicture + FRAME_PIXELS, screen.begin() + 20 * 320));

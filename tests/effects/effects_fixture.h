@@ -11,12 +11,13 @@
 
 #include "display/display.h"
 #include "effects/glow.h"
-#include "platform/host.h"
+#include "platform/platform.h"
+#include "platform/host/host.h"
 
 class EffectsTest : public testing::Test {
  protected:
   void SetUp() override {
-    host::ResetPlatform();
+    platform::ResetPlatform();
     host::Options options;
     options.offscreen = true;
     host::SetOptions(options);
@@ -44,7 +45,7 @@ class EffectsTest : public testing::Test {
       *font = nullptr;
     }
     ReleaseDisplay(&Display);
-    host::ResetPlatform();
+    platform::ResetPlatform();
   }
 
   // The back buffer's 320x240 pixels, 0xAARRGGBB.

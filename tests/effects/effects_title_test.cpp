@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <string>
 
+#include "platform/ddraw/driver.h"
 #include "effects/assets.h"
 #include "effects/frame_parts.h"
 #include "effects/scenes.h"
@@ -59,7 +60,7 @@ TEST_F(TitleScene, FrameTakes64012ValuesAndDrawsTextOverTheUpload) {
 }
 
 TEST_F(TitleScene, WithoutDeviceContextNoTextAndNoTextValues) {
-  host::Profile().getDC = false;
+  platform::Profile().getDC = false;
   DrawTitleScene(0.0f);
   EXPECT_EQ(GetShowRandomState(), StateAfter(1, 64000));
   const auto screen = ReadBackBuffer();

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <random>
 
+#include "platform/ddraw/driver.h"
 #include "effects/assets.h"
 #include "effects/frame_parts.h"
 #include "effects/scenes.h"
@@ -139,7 +140,7 @@ TEST_F(TunnelScene, OutsideWindowsPlainDepthDarkening) {
 }
 
 TEST_F(TunnelScene, FrameIsUploadedAndCaptionNeedsTheDeviceContext) {
-  host::Profile().getDC = false;
+  platform::Profile().getDC = false;
   DrawTunnelScene(0.5f);
   EXPECT_EQ(GetShowRandomState(), 1u);
   const auto screen = ReadBackBuffer();

@@ -11,7 +11,8 @@
 #include <vector>
 
 #include "image/pcx.h"
-#include "platform/host.h"
+#include "platform/platform.h"
+#include "platform/host/host.h"
 
 namespace {
 
@@ -60,7 +61,7 @@ std::vector<std::uint32_t> Pattern(int width, int height) {
 class PcxReader : public testing::Test {
  protected:
   void SetUp() override {
-    host::ResetPlatform();
+    platform::ResetPlatform();
     dir_ = std::filesystem::temp_directory_path() /
            ("vuxa_pcx_test_" + std::to_string(::getpid()));
     std::filesystem::create_directories(dir_);

@@ -8,7 +8,7 @@
 #include <fstream>
 #include <string>
 
-#include "platform/host.h"
+#include "platform/host/host.h"
 #include "scene/loader.h"
 #include "scene/scene_chunks.h"
 

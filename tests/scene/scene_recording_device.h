@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "platform/d3d.h"
+#include "platform/d3d/d3d.h"
 
 class RecordingDevice final : public IDirect3DDevice2 {
  public:

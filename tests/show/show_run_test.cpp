@@ -9,7 +9,10 @@
 
 #include "display/display.h"
 #include "effects/glow.h"
-#include "platform/host.h"
+#include "platform/platform.h"
+#include "platform/ddraw/driver.h"
+#include "platform/win32/user.h"
+#include "platform/host/host.h"
 #include "show/show.h"
 
 namespace {
@@ -17,13 +20,13 @@ namespace {
 class ShowRunTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    host::ResetPlatform();
+    platform::ResetPlatform();
     host::Options options;
     options.offscreen = true;
     host::SetOptions(options);
     host::SetDataDir(VUXA_DATA_DIR);
   }
-  void TearDown() override { host::ResetPlatform(); }
+  void TearDown() override { platform::ResetPlatform(); }
 
   // Every presented frame moves the clock on by `step` milliseconds from `base`.
   static void ClockPerFlip(DWORD base, DWORD step) {
@@ -36,7 +39,7 @@ class ShowRunTest : public ::testing::Test {
   }
 
   static std::string Report() {
-    const auto& log = host::MessageLog();
+    const auto& log = platform::MessageLog();
     if (log.size() != 1 || log[0].caption != "Pelmorak 3D") return "(no single report box)";
     return log[0].text;
   }
@@ -56,7 +59,7 @@ TEST_F(ShowRunTest, TheTimelineRunsFiftyTwoSecondsAndReportsTheAverage) {
 TEST_F(ShowRunTest, EscapeEndsTheShowAfterTheCurrentTurn) {
   ClockPerFlip(0, 100);
   host::SetFlipHook([](unsigned flip) {
-    if (flip == 10) host::PostKeyDown(VK_ESCAPE);
+    if (flip == 10) platform::PostKeyDown(VK_ESCAPE);
   });
   EXPECT_EQ(Run(), 0);
   EXPECT_EQ(host::FlipCount(), 11u);
@@ -66,7 +69,7 @@ TEST_F(ShowRunTest, EscapeEndsTheShowAfterTheCurrentTurn) {
 TEST_F(ShowRunTest, ACloseRequestEndsTheShowLikeEscape) {
   ClockPerFlip(0, 100);
   host::SetFlipHook([](unsigned flip) {
-    if (flip == 20) host::PostCloseRequest();
+    if (flip == 20) platform::PostCloseRequest();
   });
   EXPECT_EQ(Run(), 0);
   EXPECT_EQ(host::FlipCount(), 21u);
@@ -76,7 +79,7 @@ TEST_F(ShowRunTest, ACloseRequestEndsTheShowLikeEscape) {
 TEST_F(ShowRunTest, AWrapOfTheMillisecondCounterDoesNotHoldTheTimeline) {
   ClockPerFlip(0xFFFFFFFFu - 20500u, 1000);  // wraps during the twentieth second
   host::SetFlipHook([](unsigned flip) {
-    if (flip == 200) host::PostKeyDown(VK_ESCAPE);  // ends a show that would not end
+    if (flip == 200) platform::PostKeyDown(VK_ESCAPE);  // ends a show that would not end
   });
   EXPECT_EQ(Run(), 0);
   EXPECT_EQ(host::FlipCount(), 1u + 52u);
@@ -84,14 +87,14 @@ TEST_F(ShowRunTest, AWrapOfTheMillisecondCounterDoesNotHoldTheTimeline) {
 }
 
 TEST_F(ShowRunTest, AFailedDisplaySetUpShowsOneBoxAndReturnsOne) {
-  host::Profile().mode32 = false;
-  host::Profile().mode24 = false;
+  platform::Profile().mode32 = false;
+  platform::Profile().mode24 = false;
   // Were the module loaded on this path, this would end the process.
-  host::Profile().failures["MIDASloadModule"] = 1;
+  host::ForcedFailures()["MIDASloadModule"] = 1;
   TitleFont = SubtitleFont = ClosingFont = CreditFont = nullptr;
 
   EXPECT_EQ(Run(), 1);
-  const auto& log = host::MessageLog();
+  const auto& log = platform::MessageLog();
   ASSERT_EQ(log.size(), 1u);
   EXPECT_EQ(log[0].caption, "Pelmorak 3D");
   EXPECT_EQ(log[0].text, DescribeDisplayError(DDERR_INVALIDMODE));
@@ -101,17 +104,17 @@ TEST_F(ShowRunTest, AFailedDisplaySetUpShowsOneBoxAndReturnsOne) {
 }
 
 TEST_F(ShowRunTest, TheCodeOfAnyFailingSetUpCallIsNamed) {
-  host::Profile().failures["DirectDrawCreate"] = DDERR_NODIRECTDRAWHW;
+  host::ForcedFailures()["DirectDrawCreate"] = DDERR_NODIRECTDRAWHW;
   EXPECT_EQ(Run(), 1);
-  ASSERT_EQ(host::MessageLog().size(), 1u);
-  EXPECT_EQ(host::MessageLog()[0].text,
+  ASSERT_EQ(platform::MessageLog().size(), 1u);
+  EXPECT_EQ(platform::MessageLog()[0].text,
             "DirectDraw support is not possible with the current display driver.");
 }
 
 // Written from an exit handler of the child process: how many boxes it showed
 // and what the last one said.
 void ReportBoxesAtExit() {
-  const auto& log = host::MessageLog();
+  const auto& log = platform::MessageLog();
   std::fprintf(stderr, "boxes=%zu caption=%s text=%s\n", log.size(),
                log.empty() ? "" : log.back().caption.c_str(),
                log.empty() ? "" : log.back().text.c_str());
@@ -125,7 +128,7 @@ TEST_P(SoundFailureTest, EndsTheProcessWithOneMidasBoxAndExitCodeOne) {
       {
         std::atexit(ReportBoxesAtExit);
         ClockPerFlip(0, 1000);
-        host::Profile().failures[GetParam()] = 1;
+        host::ForcedFailures()[GetParam()] = 1;
         Run();
         std::fprintf(stderr, "WinMain returned\n");
         std::_Exit(0);

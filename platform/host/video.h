@@ -1,0 +1,23 @@
+// video.h: --video FILE, the frames and music of a capture run encoded by
+// ffmpeg into one file (video.cpp).
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+
+namespace host {
+
+// One presented frame (320x240 packed RGB); starts ffmpeg at the first.
+void VideoFrame(std::span<const std::uint8_t> rgb);
+// One frame period of music (interleaved 16-bit stereo at 48 kHz).
+void VideoAudio(std::span<const std::int16_t> samples);
+// Ends the video: muxes pictures and music into the file and renames it into
+// place. False, with one line on stderr and nothing left behind, on failure.
+bool VideoFinish();
+// Stops ffmpeg and removes every file of an unfinished video.
+void ResetVideo();
+// The progress line for --video: "\rvuxa: video out.mp4 [#####.....]  50%".
+std::string VideoProgressLine(const std::string& file, double fraction);
+
+}  // namespace host

@@ -1,0 +1,420 @@
+// raster_pipeline.cpp: from three pre-lit vertices to screen triangles.
+//
+// Transform to clip space, cylindrical wrapping of u and v, Sutherland-Hodgman
+// clipping on all six planes of the viewport's clip volume, division by w,
+// screen mapping, snapping, culling, and the choice of span routine. Every
+// clipped vertex that is not finite, or not in front of the eye, or absurdly
+// far off screen, drops the triangle.
+//
+// A triangle wholly inside the clip volume that culling drops is dropped
+// as soon as its corners are projected. Drawing through a Batch keeps the
+// pipeline state and the prepared corners of recent vertices, so a vertex
+// shared by several triangles of a mesh is transformed and projected once;
+// the pixels are the same either way.
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "platform/raster/stages.h"
+
+namespace raster {
+
+using namespace detail;
+
+Matrix Multiply(const Matrix& a, const Matrix& b) {
+  Matrix r;
+  for (int i = 0; i < 4; ++i)
+    for (int j = 0; j < 4; ++j)
+      r.m[i][j] = a.m[i][0] * b.m[0][j] + a.m[i][1] * b.m[1][j] + a.m[i][2] * b.m[2][j] +
+                  a.m[i][3] * b.m[3][j];
+  return r;
+}
+
+namespace {
+
+// Each plane adds at most one vertex to a convex polygon (9 in all); rounding
+// can bend that rule, so there is room to spare and a hard limit.
+constexpr int kMaxPolygon = 16;
+
+ClipVertex ToClipSpace(const Matrix& m, const Vertex& in) {
+  ClipVertex out;
+  for (int j = 0; j < 4; ++j)
+    out.v[cX + j] = in.x * m.m[0][j] + in.y * m.m[1][j] + in.z * m.m[2][j] + m.m[3][j];
+  auto channel = [](std::uint32_t c, int shift) { return static_cast<float>((c >> shift) & 255); };
+  out.v[cR] = channel(in.color, 16);
+  out.v[cG] = channel(in.color, 8);
+  out.v[cB] = channel(in.color, 0);
+  out.v[cA] = channel(in.color, 24);
+  out.v[cSr] = channel(in.specular, 16);
+  out.v[cSg] = channel(in.specular, 8);
+  out.v[cSb] = channel(in.specular, 0);
+  out.v[cU] = in.u;
+  out.v[cV] = in.v;
+  return out;
+}
+
+// Signed distance to one of the six planes; inside when >= 0 (NaN is outside).
+float PlaneDistance(int plane, const ClipVertex& p, const Viewport& vp) {
+  const float* v = p.v;
+  switch (plane) {
+    case 0: return v[cX] - vp.clipX * v[cW];
+    case 1: return (vp.clipX + vp.clipWidth) * v[cW] - v[cX];
+    case 2: return vp.clipY * v[cW] - v[cY];
+    case 3: return v[cY] - (vp.clipY - vp.clipHeight) * v[cW];
+    case 4: return v[cZ];
+    default: return v[cW] - v[cZ];
+  }
+}
+
+// The crossing is always computed from the inside vertex towards the outside
+// one, so an edge shared by two triangles is cut at the same point in both.
+ClipVertex Crossing(const ClipVertex& in, const ClipVertex& out, float dIn, float dOut) {
+  float t = dIn / (dIn - dOut);
+  ClipVertex r;
+  for (int k = 0; k < kClipAttrCount; ++k) r.v[k] = in.v[k] + t * (out.v[k] - in.v[k]);
+  return r;
+}
+
+int ClipAgainst(int plane, const Viewport& vp, const ClipVertex* in, int n, ClipVertex* out) {
+  int m = 0;
+  for (int i = 0; i < n; ++i) {
+    if (m + 2 > kMaxPolygon) return 0;  // degenerate beyond repair: drop it
+    const ClipVertex& cur = in[i];
+    const ClipVertex& next = in[(i + 1) % n];
+    float dc = PlaneDistance(plane, cur, vp);
+    float dn = PlaneDistance(plane, next, vp);
+    bool curIn = dc >= 0, nextIn = dn >= 0;
+    if (curIn) out[m++] = cur;
+    if (curIn && !nextIn) out[m++] = Crossing(cur, next, dc, dn);
+    if (!curIn && nextIn) out[m++] = Crossing(next, cur, dn, dc);
+  }
+  return m;
+}
+
+// Clips in place; returns the vertex count of the result (0: nothing left).
+int ClipPolygon(const Viewport& vp, ClipVertex (&poly)[kMaxPolygon]) {
+  unsigned outsideAll = 0x3F, insideAll = 0x3F;
+  for (int i = 0; i < 3; ++i) {
+    unsigned outside = 0;
+    for (int plane = 0; plane < 6; ++plane)
+      if (!(PlaneDistance(plane, poly[i], vp) >= 0)) outside |= 1u << plane;
+    outsideAll &= outside;
+    insideAll &= ~outside;
+  }
+  if (outsideAll != 0) return 0;
+  if (insideAll == 0x3F) return 3;
+  ClipVertex scratch[kMaxPolygon];
+  int n = 3;
+  for (int plane = 0; plane < 6 && n >= 3; ++plane) {
+    if (!(insideAll & (1u << plane))) {
+      n = ClipAgainst(plane, vp, poly, n, scratch);
+      std::copy(scratch, scratch + n, poly);
+    }
+  }
+  return n >= 3 ? n : 0;
+}
+
+// Makes u (or v) go the short way round between the first vertex and the
+// others, then moves all three by a whole number of tiles towards zero.
+void WrapCoordinate(ClipVertex* tri, int attr, bool wrap) {
+  float base = tri[0].v[attr];
+  if (wrap) {
+    for (int i = 1; i < 3; ++i) {
+      float d = tri[i].v[attr] - base;
+      if (d > 0.5f) tri[i].v[attr] -= 1.0f;
+      else if (d < -0.5f) tri[i].v[attr] += 1.0f;
+    }
+  }
+  float low = std::floor(std::min({tri[0].v[attr], tri[1].v[attr], tri[2].v[attr]}));
+  if (std::isfinite(low))
+    for (int i = 0; i < 3; ++i) tri[i].v[attr] -= low;
+}
+
+bool Finite(float v) { return std::isfinite(v); }
+
+// Nearest integer, halves upwards; |v| must be well inside the int range.
+std::int32_t RoundToInt(float v) {
+  float f = v + 0.5f;
+  auto i = static_cast<std::int32_t>(f);
+  return i - (f < static_cast<float>(i) ? 1 : 0);
+}
+
+// Division by w and the screen position, snapped; false when the vertex
+// cannot be drawn. Sets iw to 1 / w.
+bool ProjectPosition(const ClipVertex& c, const Viewport& vp, ScreenVertex& s, float& iw) {
+  float w = c.v[cW];
+  if (!(w > 0) || !Finite(w)) return false;
+  iw = 1.0f / w;
+  s.x = static_cast<float>(vp.x) + (c.v[cX] * iw - vp.clipX) / vp.clipWidth * static_cast<float>(vp.width);
+  s.y = static_cast<float>(vp.y) + (vp.clipY - c.v[cY] * iw) / vp.clipHeight * static_cast<float>(vp.height);
+  if (!(std::fabs(s.x) < kMaxScreen) || !(std::fabs(s.y) < kMaxScreen)) return false;
+  s.sx = RoundToInt(s.x * kSub);
+  s.sy = RoundToInt(s.y * kSub);
+  return true;
+}
+
+// Depth, colours and texture coordinates of a vertex whose position is
+// projected; false when any of them is not finite.
+bool ProjectAttributes(const ClipVertex& c, const Viewport& vp, bool perspective, float iw, ScreenVertex& s) {
+  float z = vp.minZ + c.v[cZ] * iw * (vp.maxZ - vp.minZ);
+  s.attr[kZ] = std::clamp(z, 0.0f, 1.0f) * 65535.0f;
+  for (int k = 0; k < 7; ++k) s.attr[kR + k] = c.v[cR + k];
+  float tw = perspective ? iw : 1.0f;
+  s.attr[kIw] = tw;
+  s.attr[kUw] = c.v[cU] * tw;
+  s.attr[kVw] = c.v[cV] * tw;
+  for (float a : s.attr)
+    if (!Finite(a)) return false;
+  return Finite(s.attr[kZ]);
+}
+
+// Division by w and screen mapping; false when the vertex cannot be drawn.
+bool Project(const ClipVertex& c, const Viewport& vp, bool perspective, ScreenVertex& s) {
+  float iw = 0;
+  return ProjectPosition(c, vp, s, iw) && ProjectAttributes(c, vp, perspective, iw, s);
+}
+
+int PowerOfTwoMask(int n) { return (n > 0 && (n & (n - 1)) == 0) ? n - 1 : -1; }
+
+bool IsLinear(std::uint32_t filter) { return filter == 2 || filter == 4 || filter == 6; }
+
+Pipeline MakePipeline(const DrawContext& ctx, bool textured) {
+  Pipeline p;
+  const States& st = ctx.states;
+  if (textured) {
+    const Texture& t = ctx.texture;
+    p.texels = t.pixels;
+    p.texWidth = t.width;
+    p.texHeight = t.height;
+    p.texPitch = t.pitch;
+    p.texMaskU = PowerOfTwoMask(t.width);
+    p.texMaskV = PowerOfTwoMask(t.height);
+    p.palette = t.palette;
+  }
+  p.depthTest = st.depthTest && ctx.target.depth != nullptr;
+  p.depthWrite = p.depthTest && st.depthWrite;
+  p.depthFunc = st.depthFunc;
+  p.specular = st.specular;
+  p.bytesPerPixel = ctx.target.bytesPerPixel;
+  p.srcBlend = st.srcBlend;
+  p.destBlend = st.srcBlend == kBothSrcAlpha      ? kInvSrcAlpha
+                : st.srcBlend == kBothInvSrcAlpha ? kSrcAlpha
+                                                  : st.destBlend;
+  if (st.srcBlend == kBothSrcAlpha) p.srcBlend = kSrcAlpha;
+  if (st.srcBlend == kBothInvSrcAlpha) p.srcBlend = kInvSrcAlpha;
+  if (!st.alphaBlend || (p.srcBlend == kOne && p.destBlend == kZero)) p.blend = BlendMode::Replace;
+  else if (p.srcBlend == kSrcAlpha && p.destBlend == kInvSrcAlpha) p.blend = BlendMode::SrcAlpha;
+  else if (p.srcBlend == kInvSrcAlpha && p.destBlend == kSrcAlpha) p.blend = BlendMode::InvSrcAlpha;
+  else if (p.srcBlend == kOne && p.destBlend == kOne) p.blend = BlendMode::Add;
+  else p.blend = BlendMode::General;
+  return p;
+}
+
+bool UsableTexture(const Texture& t) {
+  if (t.format == TexelFormat::None || !t.pixels || t.width <= 0 || t.height <= 0) return false;
+  if (t.format == TexelFormat::Indexed8 && !t.palette) return false;
+  return true;
+}
+
+// The viewport, clamped to the colour buffer and (when tested) the depth buffer.
+bool MakeScissor(const DrawContext& ctx, bool depthTest, Scissor& s) {
+  const Target& t = ctx.target;
+  const Viewport& vp = ctx.viewport;
+  long long x1 = std::min<long long>(static_cast<long long>(vp.x) + vp.width, t.width);
+  long long y1 = std::min<long long>(static_cast<long long>(vp.y) + vp.height, t.height);
+  if (depthTest) {
+    x1 = std::min<long long>(x1, t.depthWidth);
+    y1 = std::min<long long>(y1, t.depthHeight);
+  }
+  s.x0 = std::max(vp.x, 0);
+  s.y0 = std::max(vp.y, 0);
+  s.x1 = static_cast<int>(x1) - 1;
+  s.y1 = static_cast<int>(y1) - 1;
+  return s.x0 <= s.x1 && s.y0 <= s.y1;
+}
+
+// Texels per pixel above one: the triangle is minified.
+bool Minified(const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c, float area) {
+  auto u = [](const ScreenVertex& v) { return v.attr[kUw] / v.attr[kIw]; };
+  auto v = [](const ScreenVertex& s) { return s.attr[kVw] / s.attr[kIw]; };
+  float texArea = (u(b) - u(a)) * (v(c) - v(a)) - (u(c) - u(a)) * (v(b) - v(a));
+  return std::fabs(texArea) > std::fabs(area);
+}
+
+// Twice the signed screen area of p0 p1 p2 in snapped units; > 0: clockwise
+// on screen (y grows downwards).
+long long SnappedArea(const ScreenVertex& p0, const ScreenVertex& p1, const ScreenVertex& p2) {
+  return static_cast<long long>(p1.sx - p0.sx) * (p2.sy - p0.sy) -
+         static_cast<long long>(p2.sx - p0.sx) * (p1.sy - p0.sy);
+}
+
+// True when the culling of DrawFan would drop a triangle of this area.
+bool Culled(const States& st, long long area) {
+  return area == 0 || (st.cull == kCullCounterClockwise && area < 0) ||
+         (st.cull == kCullClockwise && area > 0);
+}
+
+// The planes of the clip volume a vertex lies outside of, one bit each.
+unsigned OutsidePlanes(const ClipVertex& c, const Viewport& vp) {
+  unsigned outside = 0;
+  for (int plane = 0; plane < 6; ++plane)
+    if (!(PlaneDistance(plane, c, vp) >= 0)) outside |= 1u << plane;
+  return outside;
+}
+
+PreparedVertex PrepareVertex(const DrawContext& ctx, const Vertex& in) {
+  PreparedVertex p{};
+  p.clip = ToClipSpace(ctx.transform, in);
+  p.outside = OutsidePlanes(p.clip, ctx.viewport);
+  ScreenVertex s;
+  p.projected = p.outside == 0 && ProjectPosition(p.clip, ctx.viewport, s, p.iw);
+  if (p.projected) {
+    p.x = s.x;
+    p.y = s.y;
+    p.sx = s.sx;
+    p.sy = s.sy;
+  }
+  return p;
+}
+
+// The batch entry that holds `in` when it is there.
+std::uint32_t Slot(const Vertex& in) {
+  static_assert(sizeof(Vertex) == 7 * 4, "vertices are compared as their bytes");
+  std::uint32_t words[7];
+  std::memcpy(words, &in, sizeof words);
+  const std::uint32_t hash = (words[0] * 0x9E3779B1u) ^ (words[1] * 0x85EBCA77u) ^ (words[2] * 0xC2B2AE3Du) ^
+                             (words[5] * 0x27D4EB2Fu) ^ (words[6] * 0x165667B1u);
+  return (hash >> 16) & (Batch::kVertices - 1);
+}
+
+// The prepared vertex of `in` from entry `slot` of the batch, prepared now if
+// it is not there.
+const PreparedVertex& Prepared(const DrawContext& ctx, Batch& batch, const Vertex& in, std::uint32_t slot) {
+  Batch::Entry& e = batch.entries[slot];
+  if (e.stamp != batch.stamp || std::memcmp(&e.key, &in, sizeof in) != 0) {
+    e.key = in;
+    e.stamp = batch.stamp;
+    e.prepared = PrepareVertex(ctx, in);
+  }
+  return e.prepared;
+}
+
+// Cuts the clipped polygon into a fan of triangles from its first vertex,
+// culls them by their winding on screen and rasterizes the rest clockwise.
+void DrawFan(const DrawContext& ctx, const Pipeline& pipeline, const Scissor& scissor, bool textured,
+             const ScreenVertex* screen, int n) {
+  const States& st = ctx.states;
+  for (int k = 1; k + 1 < n; ++k) {
+    const ScreenVertex& p0 = screen[0];
+    const ScreenVertex* p1 = &screen[k];
+    const ScreenVertex* p2 = &screen[k + 1];
+    long long area = SnappedArea(p0, *p1, *p2);
+    if (Culled(st, area)) continue;
+    if (area < 0) std::swap(p1, p2);
+    bool bilinear = false;
+    if (textured) {
+      float pixelArea = static_cast<float>(std::llabs(area)) / (kSub * kSub);
+      bool minified = Minified(p0, *p1, *p2, pixelArea);
+      bilinear = IsLinear(minified ? st.minFilter : st.magFilter);
+    }
+    SpanRoutine routine = ChooseSpanRoutine(textured ? ctx.texture.format : TexelFormat::None, bilinear);
+    ScanTriangle(pipeline, routine, ctx.target, scissor, p0, *p1, *p2);
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// The part of a triangle's drawing that is the same for every triangle of a
+// context; false when nothing can be drawn.
+bool PrepareState(const DrawContext& ctx, bool& textured, Pipeline& pipeline, Scissor& scissor) {
+  const Target& target = ctx.target;
+  if (!target.pixels || (target.bytesPerPixel != 3 && target.bytesPerPixel != 4)) return false;
+  textured = UsableTexture(ctx.texture);
+  pipeline = MakePipeline(ctx, textured);
+  return MakeScissor(ctx, pipeline.depthTest, scissor);
+}
+
+void DrawPrepared(const DrawContext& ctx, const Pipeline& pipeline, const Scissor& scissor, bool textured,
+                  const PreparedVertex* const (&corner)[3]) {
+  const Viewport& vp = ctx.viewport;
+  const States& st = ctx.states;
+  // A triangle wholly inside the clip volume stays one triangle, so its
+  // winding is known from its projected corners: a culled one is dropped
+  // before its colours and texture coordinates are worked on.
+  ScreenVertex screen[kMaxPolygon];
+  const bool inside = (corner[0]->outside | corner[1]->outside | corner[2]->outside) == 0;
+  if (inside) {
+    for (int i = 0; i < 3; ++i) {
+      if (!corner[i]->projected) return;
+      screen[i].x = corner[i]->x;
+      screen[i].y = corner[i]->y;
+      screen[i].sx = corner[i]->sx;
+      screen[i].sy = corner[i]->sy;
+    }
+    if (Culled(st, SnappedArea(screen[0], screen[1], screen[2]))) return;
+  }
+  ClipVertex poly[kMaxPolygon];
+  for (int i = 0; i < 3; ++i) poly[i] = corner[i]->clip;
+  if (st.flat)
+    for (int i = 1; i < 3; ++i) std::copy(poly[0].v + cR, poly[0].v + cU, poly[i].v + cR);
+  if (textured) {
+    WrapCoordinate(poly, cU, st.wrapU);
+    WrapCoordinate(poly, cV, st.wrapV);
+    for (int i = 0; i < 3; ++i) {
+      poly[i].v[cU] *= static_cast<float>(ctx.texture.width);
+      poly[i].v[cV] *= static_cast<float>(ctx.texture.height);
+    }
+  }
+  int n = 3;
+  if (inside) {
+    for (int i = 0; i < 3; ++i)
+      if (!ProjectAttributes(poly[i], vp, st.perspective, corner[i]->iw, screen[i])) return;
+  } else {
+    n = ClipPolygon(vp, poly);
+    if (n == 0) return;
+    for (int i = 0; i < n; ++i)
+      if (!Project(poly[i], vp, st.perspective, screen[i])) return;
+  }
+
+  DrawFan(ctx, pipeline, scissor, textured, screen, n);
+}
+
+}  // namespace
+
+void DrawTriangle(const DrawContext& ctx, const Vertex& a, const Vertex& b, const Vertex& c) {
+  bool textured = false;
+  Pipeline pipeline;
+  Scissor scissor;
+  if (!PrepareState(ctx, textured, pipeline, scissor)) return;
+  const PreparedVertex prepared[3] = {PrepareVertex(ctx, a), PrepareVertex(ctx, b), PrepareVertex(ctx, c)};
+  const PreparedVertex* corner[3] = {&prepared[0], &prepared[1], &prepared[2]};
+  DrawPrepared(ctx, pipeline, scissor, textured, corner);
+}
+
+namespace detail {
+
+void DrawTriangle(const DrawContext& ctx, Batch& batch, const Vertex& a, const Vertex& b, const Vertex& c) {
+  if (!batch.ready) {
+    batch.drawable = PrepareState(ctx, batch.textured, batch.pipeline, batch.scissor);
+    batch.ready = true;
+  }
+  if (!batch.drawable) return;
+  const std::uint32_t sa = Slot(a), sb = Slot(b), sc = Slot(c);
+  if (sa != sb && sb != sc && sa != sc) {
+    const PreparedVertex* corner[3] = {&Prepared(ctx, batch, a, sa), &Prepared(ctx, batch, b, sb),
+                                       &Prepared(ctx, batch, c, sc)};
+    DrawPrepared(ctx, batch.pipeline, batch.scissor, batch.textured, corner);
+    return;
+  }
+  // Copies: a later look-up may take the entry of an earlier one.
+  const PreparedVertex copies[3] = {Prepared(ctx, batch, a, sa), Prepared(ctx, batch, b, sb),
+                                    Prepared(ctx, batch, c, sc)};
+  const PreparedVertex* corner[3] = {&copies[0], &copies[1], &copies[2]};
+  DrawPrepared(ctx, batch.pipeline, batch.scissor, batch.textured, corner);
+}
+
+}  // namespace detail
+
+}  // namespace raster

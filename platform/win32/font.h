@@ -1,0 +1,43 @@
+// gdi_text_font.h: the font object behind an HFONT, shared by the two text
+// files (gdi_text_font.cpp makes fonts, gdi_text.cpp draws with them).
+// Includes FreeType: only for those two files.
+#pragma once
+
+#include <ft2build.h>
+#include FT_FREETYPE_H
+
+#include <cstdint>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/win32/gdi.h"
+
+namespace platform {
+
+// Coverage of one rendered string, 0..255 per pixel, placed relative to the
+// text's start point (the x, y given to TextOutA).
+struct TextMask {
+  int left = 0;
+  int top = 0;
+  int width = 0;
+  int height = 0;
+  std::vector<std::uint8_t> coverage;  // width x height, row after row
+};
+
+struct Font final : HGDIOBJ__ {
+  Font() : HGDIOBJ__(Kind::Font) {}
+  ~Font() override;
+  Font(const Font&) = delete;
+  Font& operator=(const Font&) = delete;
+
+  FT_Face face = nullptr;      // null: no font file could be loaded; draws nothing
+  int escapement = 0;          // tenths of a degree, counter-clockwise on screen
+  FT_Pos emboldenStrength = 0; // 26.6 pixels of synthetic bold; 0 when the face is bold
+  std::unordered_map<std::string, TextMask> cache;  // rendered strings by text
+};
+
+// The font object of a handle, or null when the handle is no font.
+Font* AsFont(HGDIOBJ object);
+
+}  // namespace platform

@@ -1,0 +1,148 @@
+// Capture of the music into music.wav: exact length, a valid header, silence
+// before play, repeatable output, and no complete-looking file on failure.
+#include <cstring>
+
+#include "platform/platform.h"
+#include "platform/host/host.h"
+#include "support/sound_test_env.h"
+
+namespace {
+
+using sound_test::ReadFile;
+using sound_test::SoundTest;
+
+std::uint32_t U32(const std::vector<std::uint8_t>& b, std::size_t at) {
+  return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | static_cast<std::uint32_t>(b[at + 3]) << 24;
+}
+unsigned U16(const std::vector<std::uint8_t>& b, std::size_t at) { return b[at] | b[at + 1] << 8; }
+
+// Checks a 48 kHz 16-bit stereo PCM WAV and gives its samples.
+std::vector<std::int16_t> WavSamples(const std::vector<std::uint8_t>& wav) {
+  std::vector<std::int16_t> samples;
+  EXPECT_GE(wav.size(), 44u);
+  if (wav.size() < 44) return samples;
+  EXPECT_EQ(std::memcmp(&wav[0], "RIFF", 4), 0);
+  EXPECT_EQ(U32(wav, 4), wav.size() - 8);
+  EXPECT_EQ(std::memcmp(&wav[8], "WAVEfmt ", 8), 0);
+  EXPECT_EQ(U32(wav, 16), 16u);
+  EXPECT_EQ(U16(wav, 20), 1u);  // PCM
+  EXPECT_EQ(U16(wav, 22), 2u);
+  EXPECT_EQ(U32(wav, 24), 48000u);
+  EXPECT_EQ(U32(wav, 28), 48000u * 4);
+  EXPECT_EQ(U16(wav, 32), 4u);
+  EXPECT_EQ(U16(wav, 34), 16u);
+  EXPECT_EQ(std::memcmp(&wav[36], "data", 4), 0);
+  EXPECT_EQ(U32(wav, 40), wav.size() - 44);
+  for (std::size_t i = 44; i + 1 < wav.size(); i += 2)
+    samples.push_back(static_cast<std::int16_t>(U16(wav, i)));
+  return samples;
+}
+
+class SoundCaptureTest : public SoundTest {
+ protected:
+  void SetUp() override {
+    SoundTest::SetUp();
+    Capture(dir / "out");
+  }
+  void Capture(const sound_test::fs::path& out) {
+    sound_test::fs::create_directories(out);
+    host::Options options;
+    options.captureDir = out.string();
+    host::SetOptions(options);
+  }
+  MIDASmodulePlayHandle StartMusic() {
+    StartLibrary();
+    return MIDASplayModule(MIDASloadModule("music\\tiny.xm"), 1);
+  }
+};
+
+TEST_F(SoundCaptureTest, RendersExactlyTheRequestedFramesIntoAValidWav) {
+  sound_test::WriteFile(dir / "out" / "music.wav", std::vector<std::uint8_t>(100, 1));  // stale
+  ASSERT_NE(StartMusic(), 0u);
+  EXPECT_FALSE(sound_test::fs::exists(dir / "out" / "music.wav.part"));  // opened lazily
+  const std::uint32_t periods[] = {800, 800, 801, 1234, 1};
+  std::size_t frames = 0;
+  for (auto n : periods) {
+    host::CaptureMusicFrame(n);
+    frames += n;
+  }
+  EXPECT_FALSE(sound_test::fs::exists(dir / "out" / "music.wav"));  // removed at the start
+  EXPECT_TRUE(sound_test::fs::exists(dir / "out" / "music.wav.part"));
+  EXPECT_TRUE(host::FinishMusic());
+  EXPECT_FALSE(sound_test::fs::exists(dir / "out" / "music.wav.part"));
+  auto samples = WavSamples(ReadFile(dir / "out" / "music.wav"));
+  EXPECT_EQ(samples.size(), frames * 2);
+  int loud = 0;
+  for (auto s : samples) loud += s > 1000 || s < -1000;
+  EXPECT_GT(loud, 100) << "the square wave is heard";
+}
+
+TEST_F(SoundCaptureTest, FramesBeforePlayAreSilent) {
+  StartLibrary();
+  host::CaptureMusicFrame(480);
+  ASSERT_NE(MIDASplayModule(MIDASloadModule("music\\tiny.xm"), 1), 0u);
+  host::CaptureMusicFrame(4800);
+  ASSERT_TRUE(host::FinishMusic());
+  auto samples = WavSamples(ReadFile(dir / "out" / "music.wav"));
+  ASSERT_EQ(samples.size(), (480u + 4800u) * 2);
+  for (std::size_t i = 0; i < 480 * 2; ++i) ASSERT_EQ(samples[i], 0) << i;
+  int loud = 0;
+  for (std::size_t i = 480 * 2; i < samples.size(); ++i) loud += samples[i] != 0;
+  EXPECT_GT(loud, 1000);
+}
+
+TEST_F(SoundCaptureTest, TwoCapturesAreByteIdentical) {
+  std::vector<std::uint8_t> runs[2];
+  for (int run = 0; run < 2; ++run) {
+    platform::ResetPlatform();
+    Capture(dir / ("run" + std::to_string(run)));
+    ASSERT_NE(StartMusic(), 0u);
+    for (int frame = 0; frame < 120; ++frame) host::CaptureMusicFrame(800);
+    ASSERT_TRUE(host::FinishMusic());
+    runs[run] = ReadFile(dir / ("run" + std::to_string(run)) / "music.wav");
+  }
+  EXPECT_EQ(runs[0].size(), 44u + 120 * 800 * 4);
+  EXPECT_TRUE(runs[0] == runs[1]);
+}
+
+TEST_F(SoundCaptureTest, AResetRunLeavesNoFileAndARunWithoutFramesAnEmptyWav) {
+  ASSERT_NE(StartMusic(), 0u);
+  host::CaptureMusicFrame(800);
+  platform::ResetPlatform();  // cut short before finishing
+  EXPECT_FALSE(sound_test::fs::exists(dir / "out" / "music.wav.part"));
+  EXPECT_FALSE(sound_test::fs::exists(dir / "out" / "music.wav"));
+
+  Capture(dir / "out");
+  StartLibrary();
+  EXPECT_TRUE(host::FinishMusic());
+  EXPECT_TRUE(host::FinishMusic());  // finishing twice keeps the first result
+  EXPECT_TRUE(WavSamples(ReadFile(dir / "out" / "music.wav")).empty());
+}
+
+TEST_F(SoundCaptureTest, UnwritableDirectoryFailsTheFinishAndLeavesNothing) {
+  Capture(dir / "out");
+  host::Options options = host::GetOptions();
+  options.captureDir = (dir / "out" / "missing" / "deeper").string();
+  host::SetOptions(options);
+  ASSERT_NE(StartMusic(), 0u);
+  host::CaptureMusicFrame(800);
+  EXPECT_FALSE(host::FinishMusic());
+  EXPECT_FALSE(sound_test::fs::exists(dir / "out" / "missing"));
+}
+
+TEST_F(SoundCaptureTest, TheShowsOwnModuleRenders) {
+  sound_test::fs::path xm = sound_test::fs::path(VUXA_DATA_DIR) / "music" / "vuxa.xm";
+  if (!sound_test::fs::exists(xm)) GTEST_SKIP() << "no generated " << xm;
+  host::SetDataDir(VUXA_DATA_DIR);
+  StartLibrary();
+  ASSERT_NE(MIDASplayModule(MIDASloadModule("music\\vuxa.xm"), 1), 0u);
+  for (int frame = 0; frame < 60; ++frame) host::CaptureMusicFrame(800);
+  ASSERT_TRUE(host::FinishMusic());
+  auto samples = WavSamples(ReadFile(dir / "out" / "music.wav"));
+  ASSERT_EQ(samples.size(), 60u * 800 * 2);
+  int peak = 0;
+  for (auto s : samples) peak = std::max(peak, std::abs(int{s}));
+  EXPECT_GT(peak, 1000);
+}
+
+}  // namespace

@@ -1,0 +1,218 @@
+// The sound library's calls: the show's sequence, every failure path (forced
+// by the driver profile and real), the error texts, muted and device playback.
+#include <cstdlib>
+#include <functional>
+#include <random>
+#include <thread>
+
+#include "platform/platform.h"
+#include "platform/host/host.h"
+#include "support/sound_test_env.h"
+
+namespace {
+
+using sound_test::SoundTest;
+
+TEST_F(SoundTest, ShowSequenceSucceedsWithNonZeroHandles) {
+  StartLibrary();
+  MIDASmodule module = MIDASloadModule("music\\TINY.XM");  // the show's separators, any case
+  ASSERT_NE(module, 0u) << MIDASgetErrorMessage(MIDASgetLastError());
+  MIDASmodulePlayHandle play = MIDASplayModule(module, 1);
+  ASSERT_NE(play, 0u);
+  EXPECT_EQ(MIDASpoll(), TRUE);
+  MIDASplayStatus status{};
+  EXPECT_EQ(MIDASgetPlayStatus(play, &status), TRUE);
+  EXPECT_EQ(MIDASstopModule(play), TRUE);
+  EXPECT_EQ(MIDASfreeModule(module), TRUE);
+  EXPECT_EQ(MIDASclose(), TRUE);
+  EXPECT_EQ(MIDASclose(), TRUE);  // a second close is harmless
+}
+
+TEST_F(SoundTest, ErrorTextsAreConstantPerCode) {
+  const char* texts[] = {"OK",
+                         "Sound library not initialized",
+                         "No audio device",
+                         "Unable to open file",
+                         "Unable to read file",
+                         "Unknown module format",
+                         "Not enough memory",
+                         "Invalid module or play handle",
+                         "A module is already playing"};
+  for (int code = 0; code <= MIDAS_ERR_ALREADY_PLAYING; ++code)
+    EXPECT_STREQ(MIDASgetErrorMessage(code), texts[code]);
+  for (int code : {-1, 9, 1234, static_cast<int>(0x88760000u)})
+    EXPECT_STREQ(MIDASgetErrorMessage(code), "Unknown error");
+}
+
+TEST_F(SoundTest, EachCallFailsWithTheCodeForcedUnderItsName) {
+  struct Step {
+    const char* name;
+    std::function<DWORD(MIDASmodule, MIDASmodulePlayHandle)> call;
+  };
+  const std::vector<Step> steps = {
+      {"MIDASinit", [](auto, auto) { return DWORD(MIDASinit()); }},
+      {"MIDASloadModule", [](auto, auto) { return MIDASloadModule("music\\tiny.xm"); }},
+      {"MIDASplayModule", [](auto m, auto) { return MIDASplayModule(m, 1); }},
+      {"MIDASstopModule", [](auto, auto p) { return DWORD(MIDASstopModule(p)); }},
+      {"MIDASfreeModule", [](auto m, auto) { return DWORD(MIDASfreeModule(m)); }},
+      {"MIDASclose", [](auto, auto) { return DWORD(MIDASclose()); }},
+  };
+  for (const auto& step : steps) {
+    platform::ResetPlatform();
+    StartLibrary();
+    MIDASmodule module = MIDASloadModule("music\\tiny.xm");
+    ASSERT_NE(module, 0u);
+    MIDASmodulePlayHandle play =
+        std::string(step.name) == "MIDASplayModule" ? 0 : MIDASplayModule(module, 1);
+    host::ForcedFailures()[step.name] = 4321;
+    EXPECT_EQ(step.call(module, play), 0u) << step.name;
+    EXPECT_EQ(MIDASgetLastError(), 4321) << step.name;
+    EXPECT_STREQ(MIDASgetErrorMessage(MIDASgetLastError()), "Unknown error");
+    host::ForcedFailures().clear();
+  }
+}
+
+TEST_F(SoundTest, LoadingReportsMissingUnreadableAndForeignFiles) {
+  EXPECT_EQ(MIDASloadModule("music\\tiny.xm"), 0u);
+  EXPECT_EQ(MIDASgetLastError(), MIDAS_ERR_NOT_INITIALIZED);
+  StartLibrary();
+
+  EXPECT_EQ(MIDASloadModule("music\\absent.xm"), 0u);
+  EXPECT_EQ(MIDASgetLastError(), MIDAS_ERR_FILE_OPEN);
+  EXPECT_EQ(MIDASloadModule("music"), 0u);  // a directory is no file
+  EXPECT_EQ(MIDASgetLastError(), MIDAS_ERR_FILE_OPEN);
+  EXPECT_EQ(MIDASloadModule(nullptr), 0u);
+  EXPECT_EQ(MIDASgetLastError(), MIDAS_ERR_FILE_OPEN);
+
+  std::mt19937 random(1999);
+  std::vector<std::uint8_t> noise(8192);
+  for (auto& b : noise) b = static_cast<std::uint8_t>(random());
+  sound_test::WriteFile(dir / "music" / "noise.xm", noise);
+  sound_test::WriteFile(dir / "music" / "empty.xm", {});
+  auto truncated = sound_test::TinyXm();
+  truncated.resize(40);
+  sound_test::WriteFile(dir / "music" / "short.xm", truncated);
+  for (const char* name : {"music\\noise.xm", "music\\empty.xm", "music\\short.xm"}) {
+    EXPECT_EQ(MIDASloadModule(name), 0u) << name;
+    EXPECT_EQ(MIDASgetLastError(), MIDAS_ERR_BAD_MODULE) << name;
+  }
+
+  // A regular file that cannot be read: the process's memory file at address 0.
+  if (std::FILE* probe = std::fopen("/proc/self/mem", "rb")) {
+    std::fclose(probe);
+    EXPECT_EQ(MIDASloadModule("/proc/self/mem"), 0u);
+    EXPECT_EQ(MIDASgetLastError(), MIDAS_ERR_FILE_READ);
+  }
+}
+
+TEST_F(SoundTest, BadHandlesFailWithoutHarm) {
+  StartLibrary();
+  MIDASplayStatus status{};
+  EXPECT_EQ(MIDASplayModule(0, 1), 0u);
+  EXPECT_EQ(MIDASgetLastError(), MIDAS_ERR_INVALID_HANDLE);
+  EXPECT_EQ(MIDASplayModule(77, 1), 0u);
+  EXPECT_EQ(MIDASstopModule(0), FALSE);
+  EXPECT_EQ(MIDASfreeModule(0), FALSE);
+  EXPECT_EQ(MIDASgetPlayStatus(5, &status), FALSE);
+  EXPECT_EQ(MIDASgetLastError(), MIDAS_ERR_INVALID_HANDLE);
+
+  MIDASmodule module = MIDASloadModule("music\\tiny.xm");
+  MIDASmodulePlayHandle play = MIDASplayModule(module, 1);
+  ASSERT_NE(play, 0u);
+  EXPECT_EQ(MIDASplayModule(module, 1), 0u);
+  EXPECT_EQ(MIDASgetLastError(), MIDAS_ERR_ALREADY_PLAYING);
+  EXPECT_EQ(MIDASstopModule(play + 1), FALSE);
+  EXPECT_EQ(MIDASgetLastError(), MIDAS_ERR_INVALID_HANDLE);
+  EXPECT_EQ(MIDASstopModule(play), TRUE);
+  EXPECT_EQ(MIDASstopModule(play), FALSE);  // stopped already
+  EXPECT_EQ(MIDASgetPlayStatus(play, &status), FALSE);
+
+  // Freeing a playing module stops it first; its handles are dead afterwards.
+  play = MIDASplayModule(module, 1);
+  ASSERT_NE(play, 0u);
+  EXPECT_EQ(MIDASfreeModule(module), TRUE);
+  EXPECT_EQ(MIDASfreeModule(module), FALSE);
+  EXPECT_EQ(MIDASgetPlayStatus(play, &status), FALSE);
+  EXPECT_EQ(MIDASplayModule(module, 1), 0u);
+  EXPECT_EQ(MIDASgetLastError(), MIDAS_ERR_INVALID_HANDLE);
+  host::CaptureMusicFrame(4800);  // nothing to render from: silence, no crash
+}
+
+TEST_F(SoundTest, PlayStatusFollowsTheRenderedMusicAndCountsLoops) {
+  StartLibrary();
+  MIDASmodulePlayHandle play = MIDASplayModule(MIDASloadModule("music\\tiny.xm"), 1);
+  MIDASplayStatus status{};
+  ASSERT_EQ(MIDASgetPlayStatus(play, &status), TRUE);
+  EXPECT_EQ(status.row, 0u);
+  // Speed 6 at tempo 125: 0.12 s a row, 1.92 s for the 16-row song.
+  host::CaptureMusicFrame(48000);
+  ASSERT_EQ(MIDASgetPlayStatus(play, &status), TRUE);
+  EXPECT_GE(status.row, 7u);
+  EXPECT_LE(status.row, 9u);
+  EXPECT_EQ(status.pattern, 0u);
+  EXPECT_EQ(status.songLoopCount, 0u);
+  for (int frame = 0; frame < 50; ++frame) host::CaptureMusicFrame(960);  // to 2 s
+  ASSERT_EQ(MIDASgetPlayStatus(play, &status), TRUE);
+  EXPECT_EQ(status.songLoopCount, 1u);
+  EXPECT_LE(status.row, 1u);
+}
+
+TEST_F(SoundTest, MutedPlaybackAdvancesWithTheClock) {
+  host::Options options;
+  options.mute = true;
+  host::SetOptions(options);
+  StartLibrary();
+  MIDASmodulePlayHandle play = MIDASplayModule(MIDASloadModule("music\\tiny.xm"), 1);
+  ASSERT_NE(play, 0u);
+  std::this_thread::sleep_for(std::chrono::milliseconds(450));
+  MIDASpoll();
+  MIDASplayStatus status{};
+  ASSERT_EQ(MIDASgetPlayStatus(play, &status), TRUE);
+  EXPECT_GE(status.row, 3u);
+  EXPECT_EQ(MIDASclose(), TRUE);
+}
+
+// Sets an environment variable for one scope.
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, const char* value) : name_(name) {
+    if (const char* old = std::getenv(name)) old_ = old, hadOld_ = true;
+    setenv(name, value, 1);
+  }
+  ~ScopedEnv() { hadOld_ ? setenv(name_, old_.c_str(), 1) : unsetenv(name_); }
+
+ private:
+  const char* name_;
+  std::string old_;
+  bool hadOld_ = false;
+};
+
+TEST_F(SoundTest, DevicePlaybackOpensPlaysAndCloses) {
+  ScopedEnv driver("SDL_AUDIODRIVER", "dummy");
+  host::SetOptions({});
+  StartLibrary();
+  MIDASmodule module = MIDASloadModule("music\\tiny.xm");
+  MIDASmodulePlayHandle play = MIDASplayModule(module, 1);
+  ASSERT_NE(play, 0u);
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  MIDASplayStatus status{};
+  EXPECT_EQ(MIDASgetPlayStatus(play, &status), TRUE);
+  EXPECT_EQ(MIDASstopModule(play), TRUE);
+  EXPECT_EQ(MIDASfreeModule(module), TRUE);
+  EXPECT_EQ(MIDASclose(), TRUE);
+}
+
+TEST_F(SoundTest, MissingAudioDeviceFailsWithAHint) {
+  ScopedEnv driver("SDL_AUDIODRIVER", "no-such-audio-driver");
+  host::SetOptions({});
+  MIDASstartup();
+  ::testing::internal::CaptureStderr();
+  EXPECT_EQ(MIDASinit(), FALSE);
+  std::string said = ::testing::internal::GetCapturedStderr();
+  EXPECT_EQ(MIDASgetLastError(), MIDAS_ERR_NO_AUDIO_DEVICE);
+  EXPECT_NE(said.find("--mute"), std::string::npos) << said;
+  EXPECT_EQ(MIDASloadModule("music\\tiny.xm"), 0u);
+  EXPECT_EQ(MIDASgetLastError(), MIDAS_ERR_NOT_INITIALIZED);
+}
+
+}  // namespace

@@ -1,0 +1,182 @@
+// LoadImageA from BMP files: bit depths, row order, colour tables, header
+// variants, and broken files refused with one warning line.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "platform/ddraw/driver.h"
+#include "bitmap_fixture.h"
+
+using namespace bitmaptest;
+
+namespace {
+
+using BitmapLoad = BitmapTest;
+
+const DDPIXELFORMAT kRgb888 = platform::MakePixelFormat(DDPF_RGB, 32, 0xFF0000, 0xFF00, 0xFF);
+
+std::vector<RGBQUAD> Table(int n) {
+  std::vector<RGBQUAD> t;
+  for (int i = 0; i < n; ++i)
+    t.push_back(RGBQUAD{static_cast<BYTE>(i * 7), static_cast<BYTE>(255 - i), static_cast<BYTE>(i * 3 + 1), 0});
+  return t;
+}
+
+std::uint32_t Rgb(RGBQUAD c) { return (std::uint32_t{c.rgbRed} << 16) | (std::uint32_t{c.rgbGreen} << 8) | c.rgbBlue; }
+
+TEST_F(BitmapLoad, ReadsEveryDepthInBothRowOrders) {
+  for (int bits : {1, 4, 8, 24}) {
+    for (int height : {5, -5}) {
+      BmpLayout layout;
+      layout.width = 13;  // rows need padding at every depth
+      layout.height = height;
+      layout.bits = bits;
+      const int colours = bits == 24 ? 0 : 1 << bits;
+      layout.colors = Table(colours);
+      layout.pixel = [&](int x, int y) {
+        return bits == 24 ? static_cast<std::uint32_t>(x * 0x010203 + y * 0x300000) : static_cast<std::uint32_t>((x + 3 * y) % colours);
+      };
+      WriteFile("b.bmp", MakeBmp(layout));
+      HBITMAP bitmap = Load("b.bmp");
+      ASSERT_NE(bitmap, nullptr) << bits << " " << height;
+      BITMAP bm{};
+      ASSERT_EQ(GetObjectA(bitmap, sizeof(bm), &bm), static_cast<int>(sizeof(BITMAP)));
+      EXPECT_EQ(bm.bmWidth, 13);
+      EXPECT_EQ(bm.bmHeight, 5);
+      EXPECT_EQ(bm.bmBitsPixel, bits);
+      EXPECT_EQ(bm.bmPlanes, 1);
+      EXPECT_EQ(bm.bmWidthBytes, (13 * bits + 31) / 32 * 4);
+      EXPECT_NE(bm.bmBits, nullptr);
+      IDirectDrawSurface* surface = MakeSurface(13, 5, kRgb888);
+      ASSERT_TRUE(Blit(bitmap, surface));
+      std::vector<std::uint8_t> bytes = Bytes(surface);
+      for (int y = 0; y < 5; ++y)
+        for (int x = 0; x < 13; ++x) {
+          std::uint32_t got;
+          std::memcpy(&got, bytes.data() + (y * 13 + x) * 4, 4);
+          std::uint32_t want = bits == 24 ? layout.pixel(x, y) : Rgb(layout.colors[layout.pixel(x, y)]);
+          ASSERT_EQ(got & 0xFFFFFF, want) << bits << " bits, height " << height << " at " << x << "," << y;
+        }
+      surface->Release();
+      DeleteObject(bitmap);
+    }
+  }
+}
+
+TEST_F(BitmapLoad, ColourTablesFollowTheirDeclaredSize) {
+  auto tableSize = [&](int bits, std::uint32_t used, int written) {
+    BmpLayout layout;
+    layout.bits = bits;
+    layout.colorsUsed = used;
+    layout.colors = Table(written);
+    WriteFile("t.bmp", MakeBmp(layout));
+    HBITMAP bitmap = Load("t.bmp");
+    EXPECT_NE(bitmap, nullptr);
+    HDC dc = CreateCompatibleDC(nullptr);
+    SelectObject(dc, bitmap);
+    RGBQUAD out[256];
+    UINT n = GetDIBColorTable(dc, 0, 256, out);
+    if (n >= 2) {
+      EXPECT_EQ(Rgb(out[1]), Rgb(layout.colors[1]));
+    }
+    UINT tail = GetDIBColorTable(dc, 1, 5, out);
+    EXPECT_EQ(tail, n > 1 ? std::min<UINT>(5, n - 1) : 0);
+    DeleteDC(dc);
+    DeleteObject(bitmap);
+    return n;
+  };
+  EXPECT_EQ(tableSize(8, 3, 3), 3u);
+  EXPECT_EQ(tableSize(8, 0, 256), 256u);
+  EXPECT_EQ(tableSize(4, 0, 16), 16u);
+  EXPECT_EQ(tableSize(1, 0, 2), 2u);
+  EXPECT_EQ(tableSize(24, 0, 0), 0u);
+  EXPECT_EQ(tableSize(4, 300, 300), 16u);  // never more than the depth allows
+}
+
+TEST_F(BitmapLoad, LargerInfoHeadersAreAccepted) {
+  for (std::uint32_t size : {52u, 108u, 124u}) {
+    BmpLayout layout;
+    layout.infoSize = size;
+    layout.pixel = [](int, int) { return 0x123456u; };
+    WriteFile("v.bmp", MakeBmp(layout));
+    HBITMAP bitmap = Load("v.bmp");
+    ASSERT_NE(bitmap, nullptr) << size;
+    IDirectDrawSurface* surface = MakeSurface(4, 4, kRgb888);
+    Blit(bitmap, surface);
+    EXPECT_EQ(Bytes(surface)[0], 0x56);
+    surface->Release();
+    DeleteObject(bitmap);
+  }
+}
+
+TEST_F(BitmapLoad, NamesUseBackslashesAndAnyCase) {
+  WriteFile("Textures/ball.bmp", MakeBmp(BmpLayout{}));
+  HBITMAP bitmap = Load("textures\\BALL.BMP");
+  EXPECT_NE(bitmap, nullptr);
+  DeleteObject(bitmap);
+}
+
+TEST_F(BitmapLoad, ModulesHaveNoResourcesAndOnlyBitmapFilesLoad) {
+  WriteFile("a.bmp", MakeBmp(BmpLayout{}));
+  ::testing::internal::CaptureStderr();
+  HINSTANCE module = reinterpret_cast<HINSTANCE>(0x400000);  // any module handle
+  EXPECT_EQ(LoadImageA(module, "a.bmp", IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION), nullptr);
+  EXPECT_EQ(LoadImageA(module, "a.bmp", IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION | LR_LOADFROMFILE), nullptr);
+  EXPECT_EQ(LoadImageA(nullptr, "a.bmp", IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION), nullptr);
+  EXPECT_EQ(LoadImageA(nullptr, "a.bmp", 1 /* IMAGE_ICON */, 0, 0, LR_LOADFROMFILE), nullptr);
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+}
+
+// Each broken file: a null handle and exactly one warning naming the file.
+TEST_F(BitmapLoad, BrokenFilesFailWithOneWarningLine) {
+  const std::vector<std::uint8_t> good = MakeBmp(BmpLayout{});
+  struct Case {
+    const char* what;
+    std::vector<std::uint8_t> bytes;
+  };
+  auto variant = [](std::function<void(BmpLayout&)> change) {
+    BmpLayout s;
+    change(s);
+    return MakeBmp(s);
+  };
+  std::vector<std::uint8_t> truncated(good.begin(), good.end() - 5);
+  std::vector<std::uint8_t> offsetPast = good;
+  Set32(offsetPast, 10, 100000);
+  std::vector<std::uint8_t> notBmp = good;
+  notBmp[0] = 'X';
+  std::vector<std::uint8_t> tableCut = variant([](BmpLayout& s) { s.bits = 8; s.colors = Table(256); });
+  tableCut.resize(14 + 40 + 100);
+  const Case cases[] = {
+      {"truncated pixels", truncated},
+      {"offset past the end", offsetPast},
+      {"not a bitmap", notBmp},
+      {"empty", {}},
+      {"colour table cut", tableCut},
+      {"run-length", variant([](BmpLayout& s) { s.bits = 8; s.colors = Table(4); s.compression = 1; })},
+      {"bit fields", variant([](BmpLayout& s) { s.bits = 16; s.compression = 3; })},
+      {"16 bits", variant([](BmpLayout& s) { s.bits = 16; })},
+      {"32 bits", variant([](BmpLayout& s) { s.bits = 32; })},
+      {"too wide", variant([](BmpLayout& s) { s.width = 9000; s.height = 1; })},
+      {"too tall", variant([](BmpLayout& s) { s.width = 1; s.height = -9000; })},
+      {"negative width", variant([](BmpLayout& s) { s.width = -4; })},
+      {"zero height", variant([](BmpLayout& s) { s.height = 0; })},
+      {"core header", variant([](BmpLayout& s) { s.infoSize = 12; })},
+  };
+  for (const Case& c : cases) {
+    WriteFile("bad.bmp", c.bytes);
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(Load("bad.bmp"), nullptr) << c.what;
+    std::string err = ::testing::internal::GetCapturedStderr();
+    std::string prefix = "vuxa: warning: " + PathOf("bad.bmp") + ": ";
+    EXPECT_EQ(err.rfind(prefix, 0), 0u) << c.what << ": " << err;
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << c.what << ": " << err;
+    EXPECT_GT(err.size(), prefix.size() + 1) << c.what;
+  }
+  ::testing::internal::CaptureStderr();
+  EXPECT_EQ(Load("Textures\\missing.bmp"), nullptr);
+  std::string err = ::testing::internal::GetCapturedStderr();
+  EXPECT_EQ(err.rfind("vuxa: warning: " + PathOf("Textures/missing.bmp") + ": ", 0), 0u) << err;
+  EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1);
+}
+
+}  // namespace

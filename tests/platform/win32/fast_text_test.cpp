@@ -1,0 +1,66 @@
+// The text blend's four-pixels-at-once form against the plain one: every
+// colour, destination and coverage value, and rows of every length and
+// alignment with runs of zero coverage, at 32 bits; 24 bits takes the plain form.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <vector>
+
+#include "platform/win32/text_blend.h"
+
+namespace {
+
+using platform::BlendCoverageRow;
+using platform::BlendCoverageRowPlain;
+
+TEST(FastText, EveryColourDestinationAndCoverage) {
+  // One row per colour value v (all three channels v): 256 x 256 pixels whose
+  // blue, green and red are the destination d and whose coverage is a.
+  std::vector<std::uint8_t> coverage(256 * 256);
+  std::vector<std::uint8_t> base(4 * coverage.size());
+  for (int d = 0; d < 256; ++d)
+    for (int a = 0; a < 256; ++a) {
+      const std::size_t k = static_cast<std::size_t>(d) * 256 + a;
+      coverage[k] = static_cast<std::uint8_t>(a);
+      base[4 * k] = base[4 * k + 1] = base[4 * k + 2] = static_cast<std::uint8_t>(d);
+      base[4 * k + 3] = static_cast<std::uint8_t>(a ^ d);  // must stay as it is
+    }
+  const int count = static_cast<int>(coverage.size());
+  for (std::uint32_t v = 0; v < 256; ++v) {
+    const std::uint32_t rgb = v * 0x010101u;
+    std::vector<std::uint8_t> fast = base, plain = base;
+    BlendCoverageRow(fast.data(), 4, coverage.data(), count, rgb);
+    BlendCoverageRowPlain(plain.data(), 4, coverage.data(), count, rgb);
+    ASSERT_EQ(fast, plain) << "colour " << v;
+  }
+  // The plain form is the rounding toward zero of (colour - dst) a / 255.
+  std::vector<std::uint8_t> px = {200, 10, 128, 7};
+  const std::uint8_t a = 100;
+  BlendCoverageRowPlain(px.data(), 4, &a, 1, 0x00FF0080u);  // red 255, green 0, blue 128
+  EXPECT_EQ(px, (std::vector<std::uint8_t>{static_cast<std::uint8_t>(200 - 72 * 100 / 255), 10 - 10 * 100 / 255,
+                                           128 + 127 * 100 / 255, 7}));
+}
+
+TEST(FastText, RowsOfEveryLengthAndOffset) {
+  std::mt19937 random(7);
+  for (int bytes : {4, 3}) {
+    for (int count = 0; count < 40; ++count) {
+      for (int offset = 0; offset < 4; ++offset) {
+        std::vector<std::uint8_t> coverage(static_cast<std::size_t>(count + offset));
+        for (std::uint8_t& c : coverage) {
+          const std::uint32_t r = random();
+          c = (r & 3) == 0 ? 0 : static_cast<std::uint8_t>(r >> 8);  // runs of zeros too
+        }
+        std::vector<std::uint8_t> pixels(static_cast<std::size_t>(bytes) * (count + offset) + 8);
+        for (std::uint8_t& p : pixels) p = static_cast<std::uint8_t>(random());
+        std::vector<std::uint8_t> fast = pixels, plain = pixels;
+        const std::uint32_t rgb = random() & 0xFFFFFFu;
+        BlendCoverageRow(fast.data() + bytes * offset, bytes, coverage.data() + offset, count, rgb);
+        BlendCoverageRowPlain(plain.data() + bytes * offset, bytes, coverage.data() + offset, count, rgb);
+        ASSERT_EQ(fast, plain) << bytes << " bytes, " << count << " pixels from " << offset;
+      }
+    }
+  }
+}
+
+}  // namespace
