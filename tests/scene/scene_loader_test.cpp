@@ -438,7 +438,6 @@ TEST_F(SceneFileTest, WholeFileWithoutCameraOrLightsSaysTheSceneWillBeBlack) {
   const std::pair<Chunk, std::string> cases[] = {
       {Magic({Data({Named("eye", Camera({0, -100, 20}, {0, 0, 0}, 0, 50))})}), noLights},
       {Magic({Data({Named("lamp", Light(0, 50, 0, {}))})}), noCamera},
-      {Magic({Data({})}), noCamera + noLights},
   };
   for (const auto& [file, expected] : cases) {
     Write(file.Bytes());
