@@ -6,6 +6,12 @@
 // the next byte; any other byte is one value). A run never carries over into
 // the next plane line: whatever passes the line's end is dropped.
 //
+// A plane line holds the header's bytes-per-line values (at least the width;
+// writers pad it to an even count, an odd count is read as it stands) of
+// which the first `width` are pixels. Pictures of any other kind (paletted,
+// 1 to 4 bits, four planes, not run-length coded) are refused with a warning
+// naming their kind, and nothing is decoded.
+//
 // The header's size is not trusted. Each file row is decoded whole into a row
 // buffer and then stored at the destination's stride, as far as it fits: a
 // larger picture is cropped, a smaller one fills the top-left part. A row whose
@@ -51,15 +57,31 @@ bool ReadWholeFile(const char* fileName, std::vector<std::uint8_t>& data, std::s
 
 unsigned Read16(const std::uint8_t* p) { return p[0] | (p[1] << 8); }
 
-// Decodes one plane line of `width` values from data[pos...] into row, of
+// Why the header describes a picture this reader does not decode; empty for a
+// run-length coded one of three 8-bit planes.
+std::string UnsupportedKind(const std::uint8_t* header) {
+  if (header[0] != 10)
+    return "not a PCX file (its first byte is " + std::to_string(header[0]) + ", not 10)";
+  if (header[2] != 1) return "PCX encoding " + std::to_string(header[2]) + " is not supported";
+  const int bits = header[3];
+  const int planes = header[65];
+  if (bits == 8 && planes == 3) return "";
+  const int depth = bits * planes;
+  if (depth >= 1 && depth <= 8)
+    return std::to_string(depth) + "-bit paletted pictures are not supported";
+  return std::to_string(depth) + "-bit pictures (" + std::to_string(planes) + " planes of " +
+         std::to_string(bits) + " bits) are not supported";
+}
+
+// Decodes one plane line of `length` values from data[pos...] into row, of
 // which only the first `kept` pixels exist. Plane 0 is red (clears green and
 // blue), 1 green (keeps red, clears blue), 2 blue (keeps red and green).
 // False when the data ends before the line is complete.
-bool DecodePlaneLine(const std::vector<std::uint8_t>& data, std::size_t& pos, int width,
+bool DecodePlaneLine(const std::vector<std::uint8_t>& data, std::size_t& pos, int length,
                      int plane, std::uint32_t* row, int kept) {
   const std::size_t size = data.size();
   int count = 0;
-  while (count < width) {
+  while (count < length) {
     if (pos >= size) return false;
     unsigned value = data[pos++];
     int n = 1;
@@ -99,10 +121,20 @@ void LoadPcx(const char* fileName, std::uint32_t* dest, int width, int height) {
     Warn(fileName, "file too short for a PCX header");
     return;
   }
+  if (const std::string kind = UnsupportedKind(data.data()); !kind.empty()) {
+    Warn(fileName, kind);
+    return;
+  }
   const int fileWidth = static_cast<int>(Read16(&data[8])) - static_cast<int>(Read16(&data[4])) + 1;
   const int fileHeight = static_cast<int>(Read16(&data[10])) - static_cast<int>(Read16(&data[6])) + 1;
   if (fileWidth <= 0 || fileHeight <= 0) {
     Warn(fileName, "picture size " + SizeText(fileWidth, fileHeight) + " has no pixels");
+    return;
+  }
+  const int bytesPerLine = static_cast<int>(Read16(&data[66]));
+  if (bytesPerLine < fileWidth) {
+    Warn(fileName, "lines of " + std::to_string(bytesPerLine) +
+                       " bytes cannot hold the width of " + std::to_string(fileWidth));
     return;
   }
   if (!dest || width <= 0 || height <= 0) return;
@@ -113,7 +145,7 @@ void LoadPcx(const char* fileName, std::uint32_t* dest, int width, int height) {
   std::size_t pos = HEADER_SIZE;
   for (int y = 0; y < keptRows; ++y) {
     for (int plane = 0; plane < 3; ++plane) {
-      if (!DecodePlaneLine(data, pos, fileWidth, plane, row.data(), keptColumns)) {
+      if (!DecodePlaneLine(data, pos, bytesPerLine, plane, row.data(), keptColumns)) {
         Warn(fileName, "picture data ends at row " + std::to_string(y) + " of " +
                            std::to_string(fileHeight));
         return;

@@ -96,9 +96,8 @@ std::string ChunkWalker::Walk() {
 
 bool ChunkWalker::Act(std::uint16_t id, std::size_t start, std::uint32_t length) {
   switch (id) {
-    case 0x4D4D:  // M3DMAGIC, then its version sub-chunk
-    case 0x3D3D:  // MDATA, then its mesh-version sub-chunk
-      pos_ = start + 16;
+    case 0x4D4D:  // M3DMAGIC: its sub-chunks follow (a version chunk is jumped over)
+    case 0x3D3D:  // MDATA: likewise, whatever comes first
       return true;
     case 0x4000:  // NAMED_OBJECT
       return ReadName(start, objectName_, sizeof objectName_);
@@ -193,9 +192,8 @@ bool ChunkWalker::ActOnMaterial(std::uint16_t id, std::size_t start, std::uint32
       return ReadMaterialColour(scene_->materials[material_].diffuse, start, length);
     case 0xA030:  // MAT_SPECULAR
       return ReadMaterialColour(scene_->materials[material_].specular, start, length);
-    case 0xA200:  // MAT_TEXMAP, then its 8-byte percentage sub-chunk
-      pos_ = start + 6 + 8;
-      return true;
+    case 0xA200:  // MAT_TEXMAP: its sub-chunks follow; the percentage (either form)
+      return true;  // and the map's other settings are jumped over wherever they stand
     default:  // MAT_MAPNAME
       return ReadMapName(scene_->materials[material_], start);
   }
@@ -395,6 +393,15 @@ int LoadScene(const char* fileName, Scene* scene, DisplayState* display) {
     problem = "read error after " + std::to_string(bytes.size()) + " bytes; using what was read";
   else if (bytes.empty())
     problem = "the file is empty; no scene was read";  // nothing to walk, but still a bad file
-  if (!problem.empty()) WarnAbout(fileName, problem);
+  if (!problem.empty()) {
+    WarnAbout(fileName, problem);  // a damaged file gets this one line, whatever it lost
+    return 0;
+  }
+  // A whole file can still leave the 3D part black: the renderer draws nothing
+  // without a camera (a zero field of view) and lights nothing without lights.
+  if (scene->cameraFieldOfView == 0.0f)
+    WarnAbout(fileName, "the scene has no camera; its 3D part will be black");
+  if (scene->lightCount == 0)
+    WarnAbout(fileName, "the scene has no lights; its 3D part will be black");
   return 0;
 }

@@ -2,7 +2,8 @@
 //
 // LoadSceneBytes walks a file already in memory; LoadScene (scene.h) opens the
 // file, reads it whole, calls this and prints one warning line when the file
-// was damaged.
+// was damaged; a whole file without a camera, or without lights, gets one
+// line for each.
 #pragma once
 
 #include <cstdint>

@@ -27,6 +27,7 @@ TEST(BadPictureFiles, WarnAndPlayOn) {
   Truncate(images / "cred2.pcx", fs::file_size(images / "cred2.pcx") / 2);
   Patch16(images / "cred3.pcx", 8, 3999);  // Xmax: 4000 columns of 128 columns' data
   Patch16(images / "cred3.pcx", 10, 2999);
+  Patch16(images / "cred3.pcx", 66, 4000);  // lines as long as the claimed width
   Patch16(images / "cred4.pcx", 4, 500);  // Xmin above Xmax
   fs::remove(images / "texture.pcx");
   Truncate(images / "vuxa.pcx", 60);

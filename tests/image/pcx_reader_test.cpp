@@ -19,7 +19,9 @@ namespace {
 using Bytes = std::vector<std::uint8_t>;
 constexpr std::uint32_t SENTINEL = 0xDEADBEEF;
 
-Bytes Header(unsigned xmin, unsigned ymin, unsigned xmax, unsigned ymax) {
+// A 24-bit header; plane lines of `bytesPerLine` bytes (default: the width).
+Bytes Header(unsigned xmin, unsigned ymin, unsigned xmax, unsigned ymax, int bytesPerLine = -1) {
+  if (bytesPerLine < 0) bytesPerLine = xmax >= xmin ? static_cast<int>(xmax - xmin + 1) : 0;
   Bytes h(128, 0);
   h[0] = 10;
   h[1] = 5;
@@ -31,20 +33,27 @@ Bytes Header(unsigned xmin, unsigned ymin, unsigned xmax, unsigned ymax) {
     h[5 + 2 * i] = static_cast<std::uint8_t>(fields[i] >> 8);
   }
   h[65] = 3;
+  h[66] = static_cast<std::uint8_t>(bytesPerLine & 0xFF);
+  h[67] = static_cast<std::uint8_t>(bytesPerLine >> 8);
   return h;
 }
 
 // A picture of width x height whose every plane line is written as single
-// bytes or one-pixel runs (values of 192 and up).
-Bytes Encode(int width, int height, const std::vector<std::uint32_t>& pixels) {
-  Bytes out = Header(0, 0, static_cast<unsigned>(width - 1), static_cast<unsigned>(height - 1));
+// bytes or one-pixel runs (values of 192 and up), padded with 0x77 bytes to
+// `bytesPerLine` (default: the width).
+Bytes Encode(int width, int height, const std::vector<std::uint32_t>& pixels, int bytesPerLine = -1) {
+  if (bytesPerLine < 0) bytesPerLine = width;
+  Bytes out = Header(0, 0, static_cast<unsigned>(width - 1), static_cast<unsigned>(height - 1),
+                     bytesPerLine);
   for (int y = 0; y < height; ++y)
-    for (int shift : {16, 8, 0})
+    for (int shift : {16, 8, 0}) {
       for (int x = 0; x < width; ++x) {
         const auto v = static_cast<std::uint8_t>(pixels[y * width + x] >> shift);
         if (v >= 192) out.push_back(0xC1);
         out.push_back(v);
       }
+      out.insert(out.end(), static_cast<std::size_t>(bytesPerLine - width), 0x77);
+    }
   return out;
 }
 
@@ -134,6 +143,36 @@ TEST_F(PcxReader, FullSizePictureFillsExactlyItsArray) {
   EXPECT_EQ(Load(Encode(128, 128, pixels), 128, 128), pixels);
 }
 
+TEST_F(PcxReader, PaddedPlaneLinesKeepTheirFirstWidthValues) {
+  // Width 3 in plane lines of 4 bytes: a pad byte read as a pixel would shift every later plane.
+  const auto pixels = Pattern(3, 2);
+  EXPECT_EQ(Load(Encode(3, 2, pixels, 4), 3, 2), pixels);
+}
+
+TEST_F(PcxReader, OtherKindsAreRefusedByNameAndLeaveThePicture) {
+  struct Case {
+    std::vector<std::pair<int, std::uint8_t>> header;  // bytes changed in a good 4x2 file
+    const char* warning;
+  };
+  const Case cases[] = {
+      {{{65, 1}}, "8-bit paletted pictures are not supported"},
+      {{{3, 1}, {65, 4}}, "4-bit paletted pictures are not supported"},
+      {{{65, 4}}, "32-bit pictures (4 planes of 8 bits) are not supported"},
+      {{{2, 0}}, "PCX encoding 0 is not supported"},
+      {{{0, 'P'}}, "not a PCX file (its first byte is 80, not 10)"},
+      {{{66, 3}}, "lines of 3 bytes cannot hold the width of 4"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.warning);
+    Bytes b = Encode(4, 2, Pattern(4, 2));
+    for (const auto& [at, value] : c.header) b[at] = value;
+    std::string warning;
+    const auto p = Load(b, 4, 2, &warning);
+    EXPECT_TRUE(std::all_of(p.begin(), p.end(), [](auto v) { return v == SENTINEL; }));
+    EXPECT_EQ(warning, Warning("pic.pcx", c.warning));
+  }
+}
+
 TEST_F(PcxReader, WindowPositionDoesNotMoveThePicture) {
   // Xmin 10, Ymin 20, Xmax 11, Ymax 20: a 2x1 picture at the array's start.
   Bytes b = Header(10, 20, 11, 20);
@@ -165,9 +204,9 @@ TEST_F(PcxReader, LargerPictureIsCroppedWithRowsAligned) {
     for (int x = 0; x < 4; ++x) EXPECT_EQ(p[y * 4 + x], pixels[y * 7 + x]) << x << "," << y;
   EXPECT_EQ(warning, Warning("pic.pcx", "picture size 7x5 differs from 4x3, cropped"));
 
-  // A header claiming 65536 columns over a short file: cropped, then the data
+  // A header claiming 65534 columns over a short file: cropped, then the data
   // ends inside the first row, which is left as it was.
-  Bytes huge = Header(0, 0, 65535, 0);
+  Bytes huge = Header(0, 0, 65533, 0);
   huge.insert(huge.end(), 300, 0x22);
   const auto q = Load(huge, 4, 3, &warning);
   EXPECT_TRUE(std::all_of(q.begin(), q.end(), [](auto v) { return v == SENTINEL; }));

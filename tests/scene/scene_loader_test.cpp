@@ -199,6 +199,41 @@ TEST(SceneLoader, MaterialColoursTextureNameAndGroups) {
   EXPECT_EQ(scene.meshes[1].placement._11, 1.0f);
 }
 
+// Layouts of other writers: MDATA opening with a material (no mesh-version
+// chunk), a texture map naming its file before its percentage, or holding the
+// 10-byte float percentage. Everything after them must still be read.
+TEST(SceneLoader, SubChunksAreWalkedWhateverComesFirst) {
+  const auto file = [](bool meshVersion, Chunk percentage, bool nameFirst) {
+    Chunk map = MakeChunk(0xA200);
+    if (!nameFirst) map.Add(percentage);
+    map.Add(MakeChunk(0xA300).Name("GOLD.BMP"));
+    if (nameFirst) map.Add(percentage);
+    Chunk data = MakeChunk(0x3D3D);
+    if (meshVersion) data.Add(MakeChunk(0x3D3E).U32(3));
+    data.Add(Material("Gold", {std::move(map), MaterialColour(0xA020, Color24(255, 128, 0))}));
+    data.Add(Named("ball", TriObject({Points({{0, 0, 0}, {1, 0, 0}, {0, 0, 1}}),
+                                      Faces({{0, 1, 2}}, {Group("Gold")})})));
+    data.Add(Named("lamp", Light(0, 50, 0, {})));
+    return Magic({std::move(data)});
+  };
+  const Chunk intPercent = MakeChunk(0x0030).U16(100);
+  const Chunk floatPercent = MakeChunk(0x0031).F32(100.0f);
+  const Chunk layouts[] = {file(false, intPercent, false), file(true, intPercent, true),
+                           file(true, floatPercent, false)};
+  for (std::size_t i = 0; i < std::size(layouts); ++i) {
+    SCOPED_TRACE("layout " + std::to_string(i));
+    Scene scene;
+    EXPECT_EQ(Load(layouts[i], &scene), "");
+    ASSERT_EQ(scene.materialCount, 2u);
+    EXPECT_STREQ(scene.materials[1].textureName, "GOLD.BMP");
+    EXPECT_NEAR(scene.materials[1].diffuse[1], 128 / 255.0f, 1e-6);
+    ASSERT_EQ(scene.meshCount, 1u);
+    EXPECT_EQ(scene.meshes[0].faceCount, 1u);
+    EXPECT_EQ(scene.meshes[0].materialIndex, 1u);
+    EXPECT_EQ(scene.lightCount, 1u);
+  }
+}
+
 TEST(SceneLoader, MaterialColourReadsTheFirstBytesOfAFloatColour) {
   Scene scene;
   // Red 1.0f is stored 00 00 80 3F: its first three bytes become the colour.
@@ -392,6 +427,25 @@ TEST_F(SceneFileTest, GoodFileLoadsSilently) {
   EXPECT_EQ(LoadScene("SCENES\\Ball.3ds", &scene, nullptr), 0);
   EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
   EXPECT_EQ(scene.meshCount, 2u);
+}
+
+TEST_F(SceneFileTest, WholeFileWithoutCameraOrLightsSaysTheSceneWillBeBlack) {
+  const std::string path = host::ResolvePath("scenes\\ball.3ds");
+  const std::string noCamera =
+      "vuxa: warning: " + path + ": the scene has no camera; its 3D part will be black\n";
+  const std::string noLights =
+      "vuxa: warning: " + path + ": the scene has no lights; its 3D part will be black\n";
+  const std::pair<Chunk, std::string> cases[] = {
+      {Magic({Data({Named("eye", Camera({0, -100, 20}, {0, 0, 0}, 0, 50))})}), noLights},
+      {Magic({Data({Named("lamp", Light(0, 50, 0, {}))})}), noCamera},
+  };
+  for (const auto& [file, expected] : cases) {
+    Write(file.Bytes());
+    Scene scene;
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(LoadScene("scenes\\ball.3ds", &scene, nullptr), 0);
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), expected);
+  }
 }
 
 TEST_F(SceneFileTest, CutFileWarnsWithTheOffsetAndKeepsWhatWasRead) {
