@@ -30,7 +30,7 @@ test: build
 # Benchmarks in an optimised build of their own; writes bench/results.md.
 bench: deps
 	cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DVUXA_TESTS=OFF $(CMAKE_FLAGS)
-	cmake --build $(BENCH_BUILD) -j $(JOBS) --target vuxa vuxa_bench vuxa_show_bench
+	cmake --build $(BENCH_BUILD) -j $(JOBS) --target vuxa vuxa_bench vuxa_show_bench vuxa_raster_bench
 	bench/results.sh $(BENCH_BUILD) $(BENCH_ARGS)
 
 install: build

@@ -27,11 +27,6 @@
 #include "scene/scene.h"
 #include "show/options.h"
 
-// The sound library's renderer (platform/sound_output.cpp): offscreen runs
-// have no audio callback to call it, so the module target calls it itself.
-namespace platform::sound {
-void RenderMusic(std::span<std::int16_t> interleaved);
-}
 
 namespace fuzz {
 
@@ -155,8 +150,7 @@ inline void RunModule(Bytes input) {
   const MIDASmodulePlayHandle play = MIDASplayModule(module, FALSE);
   MIDASplayStatus status{};
   if (play != 0) {
-    std::vector<std::int16_t> samples(2 * 4800);
-    platform::sound::RenderMusic(samples);
+    host::CaptureMusicFrame(4800);  // offscreen: rendered and dropped
     MIDASgetPlayStatus(play, &status);
     MIDASstopModule(play);
   }

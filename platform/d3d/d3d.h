@@ -1,6 +1,6 @@
 // d3d.h: the Direct3D immediate-mode interfaces, records and states the show uses.
 //
-// The device is our software rasterizer (platform/raster*.cpp); the interfaces are
+// The device is our software rasterizer (raster/); the interfaces are
 // abstract so that tests can put a recording device in its place.
 #pragma once
 

@@ -1,4 +1,4 @@
-// d3d_device.cpp: the 3D device (IDirect3DDevice2) over the software rasterizer.
+// device.cpp: the 3D device (IDirect3DDevice2) over the software rasterizer.
 //
 // Keeps render states (defaults of a DirectX 5 RGB device), the world, view
 // and projection transforms and the device's viewports; collects the vertices

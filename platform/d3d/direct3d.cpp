@@ -1,4 +1,4 @@
-// d3d_object.cpp: the Direct3D object (IDirect3D2), which makes devices,
+// direct3d.cpp: the Direct3D object (IDirect3D2), which makes devices,
 // viewports and materials, and the reset of the Direct3D side for tests.
 //
 // The HAL, RGB and Ramp devices are all the same software rasterizer; which of

@@ -1,4 +1,4 @@
-// d3d_material.cpp: materials (IDirect3DMaterial2) and their handles.
+// material.cpp: materials (IDirect3DMaterial2) and their handles.
 //
 // The stand-in uses a material only as a viewport background, whose diffuse
 // colour paints the cleared rectangles. A handle is an index into a table of

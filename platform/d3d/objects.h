@@ -1,6 +1,6 @@
-// d3d_objects.h: the stand-in's Direct3D objects, shared by platform/d3d_*.cpp.
+// objects.h: the stand-in's Direct3D objects, shared by the files of d3d/.
 //
-// The device draws with the software rasterizer (platform/raster.h) into its
+// The device draws with the software rasterizer (raster/raster.h) into its
 // render-target Surface and that surface's attached z-buffer. Material and
 // texture handles are small numbers in process-wide tables: a material handle
 // names a live material; a texture handle keeps its surface alive until the

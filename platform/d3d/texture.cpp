@@ -1,4 +1,4 @@
-// d3d_texture.cpp: the texture interface of a surface (IDirect3DTexture2),
+// texture.cpp: the texture interface of a surface (IDirect3DTexture2),
 // texture handles, and how the rasterizer reads a texture surface.
 //
 // A handle keeps a reference to its surface until the device it was made for

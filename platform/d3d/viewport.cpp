@@ -1,4 +1,4 @@
-// d3d_viewport.cpp: viewports (IDirect3DViewport2): the rectangle and clip
+// viewport.cpp: viewports (IDirect3DViewport2): the rectangle and clip
 // volume the device maps onto, the background material, and Clear.
 //
 // Clear works in screen coordinates, clipped to the render target (and to the

@@ -3,7 +3,7 @@
 // The display driver is described by Profile() (driver.h): which 320x240 depths it
 // offers, where a z-buffer may live, whether video-memory textures exist. Every
 // call first asks host::ForcedFailure under its own name, so tests can make any
-// step fail. Surfaces themselves are in platform/ddraw_surface.cpp.
+// step fail. Surfaces themselves are in ddraw/surface.cpp.
 
 #include <cstdio>
 #include <new>

@@ -2,8 +2,8 @@
 //
 // Interfaces are plain C++ classes with reference counts; QueryInterface knows
 // the few interface ids the show asks for. Surfaces live in system memory
-// (platform/ddraw_surface.cpp); the primary surface is presented through SDL
-// when it is flipped (platform/present.cpp).
+// (ddraw/surface.cpp); the primary surface is handed to the host when it is
+// flipped (host::PresentFrame).
 #pragma once
 
 #include "platform/win32/win32.h"

@@ -1,4 +1,4 @@
-// ddraw_surface.cpp: DirectDraw surfaces: blocks of system memory with a
+// surface.cpp: DirectDraw surfaces: blocks of system memory with a
 // pixel format, rows packed at the pixel size.
 //
 // The primary surface of a flip chain makes its back buffer itself; Flip

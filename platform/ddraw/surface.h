@@ -1,4 +1,4 @@
-// surface.h: the stand-in's DirectDraw objects, shared inside platform/.
+// surface.h: the stand-in's DirectDraw objects, shared by ddraw/ and d3d/.
 //
 // A Surface is a block of system memory with a pixel format. The primary
 // surface and its back buffer swap their memory on Flip, so the back-buffer

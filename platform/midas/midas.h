@@ -1,6 +1,6 @@
 // midas.h: the sound library's calls the show makes, played by libopenmpt
 // (XM modules) through SDL2 audio; in capture mode the music is rendered into
-// a WAV file one frame's worth at a time (platform/sound.cpp).
+// a WAV file one frame's worth at a time (midas/midas.cpp).
 //
 // Success is a non-zero result or handle, failure zero; MIDASgetLastError and
 // MIDASgetErrorMessage then say what went wrong.

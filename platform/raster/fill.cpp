@@ -1,4 +1,4 @@
-// raster_fill.cpp: rectangle fills of the colour and depth buffers (the
+// fill.cpp: rectangle fills of the colour and depth buffers (the
 // viewport clear) and single texel reads.
 #include <algorithm>
 #include <cstring>

@@ -1,4 +1,4 @@
-// raster_pipeline.cpp: from three pre-lit vertices to screen triangles.
+// pipeline.cpp: from three pre-lit vertices to screen triangles.
 //
 // Transform to clip space, cylindrical wrapping of u and v, Sutherland-Hodgman
 // clipping on all six planes of the viewport's clip volume, division by w,

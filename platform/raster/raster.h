@@ -6,7 +6,7 @@
 // screen mapping, culling, top-left fill rule with 8 bits of sub-pixel
 // precision, Gouraud (or flat) colour and specular, perspective-correct
 // wrapped texturing (nearest or bilinear), modulate, depth test and alpha
-// blending. It knows nothing of COM: the device (platform/d3d_device.cpp)
+// blending. It knows nothing of COM: the device (d3d/device.cpp)
 // fills a DrawContext from its states and hands triangles over.
 //
 // Whatever the vertices hold (NaN, infinities, huge values), nothing is

@@ -1,4 +1,4 @@
-// raster_scan.cpp: walks the rows of one screen triangle.
+// scan.cpp: walks the rows of one screen triangle.
 //
 // Pixel centres lie on integer coordinates. Each row's covered run is found
 // exactly from the three integer edge functions of the snapped vertices, with

@@ -1,4 +1,4 @@
-// raster_span.cpp: shades one row of pixels.
+// span.cpp: shades one row of pixels.
 //
 // Per pixel: depth test and write, Gouraud colour, a perspective-correct
 // texture sample (nearest, or bilinear from four texels) with tiled

@@ -1,8 +1,8 @@
-// raster_internal.h: the rasterizer's stages, shared by platform/raster*.cpp.
+// stages.h: the rasterizer's stages, shared by the files of raster/.
 //
-// raster_pipeline.cpp transforms, clips and projects a triangle and cuts the
-// clipped polygon into screen triangles; raster_scan.cpp walks their rows with
-// exact integer edge functions; raster_span.cpp shades one row of pixels with
+// pipeline.cpp transforms, clips and projects a triangle and cuts the
+// clipped polygon into screen triangles; scan.cpp walks their rows with
+// exact integer edge functions; span.cpp shades one row of pixels with
 // a routine chosen per triangle for the texture format and filter.
 #pragma once
 

@@ -1,4 +1,4 @@
-// gdi_bitmap.cpp: bitmaps: LoadImageA from BMP files, GetObjectA,
+// bitmap.cpp: bitmaps: LoadImageA from BMP files, GetObjectA,
 // GetDIBColorTable, and BitBlt SRCCOPY from a memory context into a surface.
 //
 // There are no executable resources: a load from a module finds nothing.

@@ -1,4 +1,4 @@
-// gdi_text_font.cpp: CreateFontA over fontconfig and FreeType.
+// font.cpp: CreateFontA over fontconfig and FreeType.
 //
 // The face name is looked up with fontconfig at the asked weight. Wine's free
 // Windows core fonts (Debian's fonts-wine, outside fontconfig's usual folders)

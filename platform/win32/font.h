@@ -1,5 +1,5 @@
-// gdi_text_font.h: the font object behind an HFONT, shared by the two text
-// files (gdi_text_font.cpp makes fonts, gdi_text.cpp draws with them).
+// font.h: the font object behind an HFONT, shared by the two text
+// files (font.cpp makes fonts, text.cpp draws with them).
 // Includes FreeType: only for those two files.
 #pragma once
 

@@ -1,7 +1,7 @@
 // gdi.cpp: the small GDI calls: object selection and deletion, text colour and
 // background mode, device capabilities, memory device contexts.
 //
-// GDI objects (fonts from gdi_text_font.cpp, bitmaps from gdi_bitmap.cpp) are
+// GDI objects (fonts from font.cpp, bitmaps from bitmap.cpp) are
 // handed out as raw handles and freed here through their virtual destructor.
 // Memory contexts are kept in a list, so DeleteDC refuses what it did not make
 // (a surface's context belongs to its surface).

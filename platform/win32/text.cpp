@@ -1,4 +1,4 @@
-// gdi_text.cpp: TextOutA with FreeType glyphs.
+// text.cpp: TextOutA with FreeType glyphs.
 //
 // A string is rendered once per font into a coverage mask (grayscale,
 // anti-aliased) and kept in the font's cache, since the show draws the same

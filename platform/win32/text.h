@@ -1,6 +1,6 @@
-// gdi_text.h: text drawing into raw pixel memory, shared inside platform/.
+// text.h: text drawing into raw pixel memory, shared inside win32/.
 //
-// TextOutA (platform/gdi_text.cpp) draws into the surface of a device context
+// TextOutA (win32/text.cpp) draws into the surface of a device context
 // through DrawTextInto; tests call it directly on buffers with guard bytes
 // around the drawable area.
 #pragma once

@@ -2,9 +2,9 @@
 // names, numbers and result conventions, provided by the stand-in in platform/.
 //
 // Only what the show calls is declared. Handles are opaque pointers to records
-// that the stand-in owns. Window messages come from SDL events (platform/window.cpp),
-// text is drawn with FreeType (platform/gdi_text.cpp), bitmaps are read from BMP
-// files (platform/gdi_bitmap.cpp).
+// that the stand-in owns. Window messages come from the host's events
+// (win32/window.cpp), text is drawn with FreeType (win32/text.cpp), bitmaps are
+// read from BMP files (win32/bitmap.cpp).
 #pragma once
 
 #include <cstdint>
