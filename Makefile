@@ -6,7 +6,7 @@ ARGS    ?=
 BENCH_BUILD ?= build-release
 BENCH_ARGS  ?=
 
-.PHONY: all deps configure build run test bench install clean fuzz sanitize package
+.PHONY: all deps configure build run test bench install clean fuzz sanitize package fresh-check
 
 all: build
 
@@ -45,6 +45,10 @@ package: build
 	rm -f $(BUILD)/vuxa_*.deb
 	cd $(BUILD) && cpack
 	lintian $(BUILD)/vuxa_*_amd64.deb
+
+# The README's first steps and the package on a bare Debian 12 root (debootstrap).
+fresh-check:
+	scripts/fresh-check
 
 # Hard inputs: the libFuzzer targets of fuzz/ (clang, ASan + UBSan), each for
 # FUZZ_SECONDS, two at a time; FUZZ_TARGETS picks some (pcx scene bmp module options).
