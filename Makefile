@@ -6,7 +6,7 @@ ARGS    ?=
 BENCH_BUILD ?= build-release
 BENCH_ARGS  ?=
 
-.PHONY: all deps configure build run test bench install clean fuzz sanitize
+.PHONY: all deps configure build run test bench install clean fuzz sanitize package fresh-check
 
 all: build
 
@@ -38,6 +38,17 @@ install: build
 
 clean:
 	rm -rf $(BUILD)
+
+# The Debian package $(BUILD)/vuxa_<version>_amd64.deb (CPack), then lintian,
+# which fails the target on an error and lists its warnings.
+package: build
+	rm -f $(BUILD)/vuxa_*.deb
+	cd $(BUILD) && cpack
+	lintian $(BUILD)/vuxa_*_amd64.deb
+
+# The README's first steps and the package on a bare Debian 12 root (debootstrap).
+fresh-check:
+	scripts/fresh-check
 
 # Hard inputs: the libFuzzer targets of fuzz/ (clang, ASan + UBSan), each for
 # FUZZ_SECONDS, two at a time; FUZZ_TARGETS picks some (pcx scene bmp module options).

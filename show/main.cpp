@@ -54,7 +54,7 @@ int main(int argc, char** argv) {
       std::fputs(UsageText(), stdout);
       return 0;
     case ParsedOptions::Action::Version:
-      std::printf("%s\n", VersionText());
+      std::fputs(VersionReport().c_str(), stdout);
       return 0;
     case ParsedOptions::Action::Error:
       return CommandLineError(parsed.error);

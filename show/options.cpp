@@ -16,6 +16,8 @@
 #include <optional>
 #include <string_view>
 
+#include "platform/versions.h"
+
 namespace {
 
 // Applies a value to the options; returns an error text, empty when all is well.
@@ -211,7 +213,7 @@ const char* UsageText() {
          "  --benchmark      play the whole show offscreen at --fps with no output, then\n"
          "                   print the CPU time and peak memory used\n"
          "  --help           show this text\n"
-         "  --version        show the version\n"
+         "  --version        show the version and those of SDL, libopenmpt and FreeType\n"
          "\n"
          "Examples:\n"
          "  vuxa --fullscreen --display 1      full screen on the second monitor\n"
@@ -222,7 +224,12 @@ const char* UsageText() {
          "  vuxa --video vuxa.mp4              a 60 fps video of the show with its music\n"
          "  vuxa --mute                        without sound\n"
          "  vuxa --benchmark --fps 60          how fast this machine draws the show\n"
-         "  vuxa --version                     prints the version\n";
+         "  vuxa --version                     prints the versions\n";
 }
 
 const char* VersionText() { return "vuxa " VUXA_VERSION; }
+
+std::string VersionReport() {
+  return std::string(VersionText()) + "\nSDL " + platform::SdlVersion() + "\nlibopenmpt " +
+         platform::OpenmptVersion() + "\nFreeType " + platform::FreetypeVersion() + "\n";
+}

@@ -21,3 +21,6 @@ ParsedOptions ParseOptions(int argc, const char* const* argv);
 // The usage text (several lines, ending in a newline) and "vuxa <version>".
 const char* UsageText();
 const char* VersionText();
+// VersionText, then one line each for the SDL, libopenmpt and FreeType the
+// program runs with: "SDL 2.26.5".
+std::string VersionReport();

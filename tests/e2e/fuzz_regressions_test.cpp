@@ -1,6 +1,7 @@
-// Replays the inputs that fuzzing found (tests/fixtures/fuzz/<target>/)
-// through the same steps as the fuzz targets (fuzz/inputs.h). Each once
-// crashed, hung or tripped a sanitizer; built with the sanitizers
+// Replays the kept inputs (tests/fixtures/fuzz/<target>/) through the same
+// steps as the fuzz targets (fuzz/inputs.h): the small seeds that
+// `assetgen --fuzz-seeds` writes, whole and cut short, and any input that
+// fuzzing found to crash, hang or trip a sanitizer. Built with the sanitizers
 // (make sanitize) a relapse fails here, and without them a crash still does.
 #include <gtest/gtest.h>
 
@@ -35,7 +36,7 @@ std::vector<std::uint8_t> ReadInput(const fs::path& path) {
 
 void Replay(const std::string& target, const std::function<void(fuzz::Bytes)>& run) {
   const std::vector<fs::path> inputs = KeptInputs(target);
-  if (inputs.empty()) GTEST_SKIP() << "no kept inputs for " << target;
+  ASSERT_FALSE(inputs.empty()) << "no kept inputs for " << target;
   for (const fs::path& input : inputs) {
     SCOPED_TRACE(input.filename().string());
     run(ReadInput(input));

@@ -25,6 +25,12 @@ bool WriteScene(const std::filesystem::path& outdir, std::string& error);
 // icons/vuxa.png: the 256x256 desktop icon (installed, not read by the show)
 bool WriteIcon(const std::filesystem::path& outdir, std::string& error);
 
+// A coarse ball with the scene's materials, lights and camera: a small 3DS file.
+Bytes SmallSceneFile();
+// <target>/...: small inputs for the fuzz targets (pcx, bmp, scene, module,
+// options), kept under tests/fixtures/fuzz/ (not read by the show)
+bool WriteFuzzSeeds(const std::filesystem::path& outdir, std::string& error);
+
 // Writes bytes to path, creating its directory; false with a message on failure.
 bool WriteFileBytes(const std::filesystem::path& path, const Bytes& bytes, std::string& error);
 

@@ -1,8 +1,10 @@
 // assetgen OUTDIR: generates the show's data files into OUTDIR.
+// assetgen --fuzz-seeds DIR: writes the small fuzz inputs into DIR/<target>/.
 #include "tools/assetgen/assetgen.h"
 
 #include <cstdio>
 #include <fstream>
+#include <string>
 
 namespace assetgen {
 
@@ -35,12 +37,17 @@ bool WriteFileBytes(const std::filesystem::path& path, const Bytes& bytes, std::
 }  // namespace assetgen
 
 int main(int argc, char** argv) {
+  std::string error;
+  if (argc == 3 && std::string(argv[1]) == "--fuzz-seeds") {
+    if (assetgen::WriteFuzzSeeds(argv[2], error)) return 0;
+    std::fprintf(stderr, "assetgen: %s\n", error.c_str());
+    return 1;
+  }
   if (argc != 2) {
-    std::fprintf(stderr, "usage: assetgen OUTDIR\n");
+    std::fprintf(stderr, "usage: assetgen OUTDIR | assetgen --fuzz-seeds DIR\n");
     return 2;
   }
   const std::filesystem::path outdir = argv[1];
-  std::string error;
   if (!assetgen::WriteMusic(outdir, error) || !assetgen::WritePictures(outdir, error) ||
       !assetgen::WriteScene(outdir, error) || !assetgen::WriteIcon(outdir, error)) {
     std::fprintf(stderr, "assetgen: %s\n", error.c_str());

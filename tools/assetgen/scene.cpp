@@ -227,16 +227,9 @@ void RingBitmap(std::vector<std::uint8_t>& indices, std::vector<Rgb>& palette) {
   }
 }
 
-}  // namespace
-
-bool WriteScene(const std::filesystem::path& outdir, std::string& error) {
-  Mesh ball = MakeGlobe("Planet", 40.0f, 32, 18);
-  ball.material = "PLANET";
-  Mesh inner = MakeRing("Ring inner", 54.0f, 6.5f, 2.0f, 64, 10, 24.0f, -12.0f);
-  inner.material = "RINGS";
-  Mesh outer = MakeRing("Ring outer", 70.0f, 5.0f, 1.8f, 72, 10, -32.0f, 18.0f);
-  outer.material = "RINGS";
-
+// The whole chunk tree: the materials, the meshes in order, the lights and
+// the camera. Empty when a chunk was left open.
+Bytes SceneFile(const std::vector<const Mesh*>& meshes) {
   ChunkWriter w;
   w.Begin(kMain);
   w.Begin(kVersion);
@@ -247,16 +240,36 @@ bool WriteScene(const std::filesystem::path& outdir, std::string& error) {
   w.U32(3);
   w.End();
   for (const MaterialDef& m : kMaterials) WriteMaterial(w, m);
-  for (const Mesh* m : {&ball, &inner, &outer}) WriteMesh(w, *m);
+  for (const Mesh* m : meshes) WriteMesh(w, *m);
   for (const LightDef& l : kLights) WriteLight(w, l);
   WriteCamera(w);
   w.End();
   w.End();
-  if (!w.Balanced()) {
+  return w.Balanced() ? w.Data() : Bytes{};
+}
+
+}  // namespace
+
+Bytes SmallSceneFile() {
+  Mesh ball = MakeGlobe("Planet", 40.0f, 6, 4);
+  ball.material = "PLANET";
+  return SceneFile({&ball});
+}
+
+bool WriteScene(const std::filesystem::path& outdir, std::string& error) {
+  Mesh ball = MakeGlobe("Planet", 40.0f, 32, 18);
+  ball.material = "PLANET";
+  Mesh inner = MakeRing("Ring inner", 54.0f, 6.5f, 2.0f, 64, 10, 24.0f, -12.0f);
+  inner.material = "RINGS";
+  Mesh outer = MakeRing("Ring outer", 70.0f, 5.0f, 1.8f, 72, 10, -32.0f, 18.0f);
+  outer.material = "RINGS";
+
+  const Bytes scene = SceneFile({&ball, &inner, &outer});
+  if (scene.empty()) {
     error = "scene chunks left open";
     return false;
   }
-  if (!WriteFileBytes(outdir / "scenes" / "ball.3ds", w.Data(), error)) return false;
+  if (!WriteFileBytes(outdir / "scenes" / "ball.3ds", scene, error)) return false;
 
   if (!WriteFileBytes(outdir / "Textures" / "PLANET.BMP", EncodeBmp24(PlanetBitmap()), error)) return false;
   std::vector<std::uint8_t> indices;
