@@ -1,5 +1,7 @@
-// platform.h: the stand-in as a whole, for tests and tools.
+// platform.h: the stand-in as a whole, for the program, tests and tools.
 #pragma once
+
+#include <string>
 
 namespace platform {
 
@@ -8,5 +10,9 @@ namespace platform {
 // message boxes, the display driver's profile, the sound library and the
 // Direct3D handles.
 void ResetPlatform();
+
+// What the stand-in runs on, as loaded at run time, a line each:
+// "SDL 2.26.5\nlibopenmpt 0.6.9\nFreeType 2.12.1\n".
+std::string LibraryVersions();
 
 }  // namespace platform

@@ -16,7 +16,7 @@
 #include <optional>
 #include <string_view>
 
-#include "platform/versions.h"
+#include "platform/platform.h"
 
 namespace {
 
@@ -230,6 +230,5 @@ const char* UsageText() {
 const char* VersionText() { return "vuxa " VUXA_VERSION; }
 
 std::string VersionReport() {
-  return std::string(VersionText()) + "\nSDL " + platform::SdlVersion() + "\nlibopenmpt " +
-         platform::OpenmptVersion() + "\nFreeType " + platform::FreetypeVersion() + "\n";
+  return std::string(VersionText()) + "\n" + platform::LibraryVersions();
 }

@@ -172,6 +172,8 @@ bool OpenDisplay();
 bool DisplayAvailable();
 // How many displays the machine has, or -1 when it cannot tell.
 int DisplayCount();
+// What the machine's side runs on, as loaded at run time: "SDL 2.26.5".
+std::string MachineVersion();
 
 // ---- Audio ----
 

@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "platform/win32/font.h"
+#include "platform/win32/text.h"
 
 #include FT_TRUETYPE_TABLES_H
 
@@ -139,6 +140,16 @@ Font::~Font() {
 Font* AsFont(HGDIOBJ object) {
   if (!object || object->kind != HGDIOBJ__::Kind::Font) return nullptr;
   return static_cast<Font*>(object);
+}
+
+// FreeType tells its version only through a library instance.
+std::string FreetypeVersion() {
+  FT_Library library = nullptr;
+  if (FT_Init_FreeType(&library) != 0) return "unknown";
+  FT_Int major = 0, minor = 0, patch = 0;
+  FT_Library_Version(library, &major, &minor, &patch);
+  FT_Done_FreeType(library);
+  return std::to_string(major) + "." + std::to_string(minor) + "." + std::to_string(patch);
 }
 
 }  // namespace platform

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "platform/win32/win32.h"
@@ -27,6 +28,9 @@ struct TextTarget {
 // the low byte). Writes only inside the target.
 void DrawTextInto(const TextTarget& target, HGDIOBJ font, int x, int y, std::string_view text,
                   COLORREF color);
+
+// The version of FreeType loaded at run time: "major.minor.patch".
+std::string FreetypeVersion();
 
 // Number of strings held in a font's cache of rendered strings (tests).
 int CachedStringCount(HGDIOBJ font);

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "platform/host/host.h"
 #include "platform/host/machine.h"
@@ -42,6 +43,13 @@ int DisplayCount() {
   int count = SDL_GetNumVideoDisplays();
   SDL_QuitSubSystem(SDL_INIT_VIDEO);
   return count;
+}
+
+std::string MachineVersion() {
+  SDL_version v{};
+  SDL_GetVersion(&v);
+  return "SDL " + std::to_string(v.major) + "." + std::to_string(v.minor) + "." +
+         std::to_string(v.patch);
 }
 
 namespace machine {
