@@ -65,7 +65,7 @@ std::string BadValue(std::string_view option, std::string_view value, std::strin
          std::string(expected) + ")";
 }
 
-constexpr std::array<OptionRule, 11> Rules = {{
+constexpr std::array<OptionRule, 12> Rules = {{
     {"--window", false,
      [](host::Options& o, std::string_view) {
        o.window = true;
@@ -120,6 +120,11 @@ constexpr std::array<OptionRule, 11> Rules = {{
      [](host::Options& o, std::string_view v) {
        if (v.empty()) return std::string("--capture needs a directory name");
        o.captureDir = std::string(v);
+       return std::string();
+     }},
+    {"--overwrite", false,
+     [](host::Options& o, std::string_view) {
+       o.overwrite = true;
        return std::string();
      }},
     {"--fps", true,
@@ -202,7 +207,9 @@ const char* UsageText() {
          "                   same point; the random generator's state is the show's own\n"
          "                   only when starting at 0\n"
          "  --capture DIR    no window and no sound: write every frame as DIR/frame_NNNNN.png\n"
-         "                   and the music as DIR/music.wav (DIR is created if missing)\n"
+         "                   and the music as DIR/music.wav (DIR is created if missing;\n"
+         "                   one that holds a capture is refused)\n"
+         "  --overwrite      with --capture: remove the old frames and music.wav first\n"
          "  --video FILE     no window and no sound: frames and music through ffmpeg (on the\n"
          "                   PATH) into one .mp4 or .mkv file: H.264 scaled up 4x with\n"
          "                   scale=1280:960:flags=neighbor, AAC sound; progress on stderr\n"

@@ -33,9 +33,19 @@ TEST(ShowCommandLine, HelpAndVersionGoToStdoutAndExitZero) {
   std::filesystem::remove_all(dir);
 }
 
-TEST(ShowCommandLine, BadOptionsGiveOneErrorLineThenTheUsageAndExitTwo) {
+TEST(ShowCommandLine, HelpAndVersionOnAFullDeviceFailWithAMessage) {
+  const auto dir = ScratchDir("full");
+  for (const char* args : {"--help", "--version"}) {
+    const auto run = RunVuxa(dir, args, "", "> /dev/full 2> stderr.txt");
+    EXPECT_NE(run.exitCode, 0) << args;
+    EXPECT_EQ(run.err.rfind("vuxa: cannot write the ", 0), 0u) << args << ": " << run.err;
+    EXPECT_NE(run.err.find("No space left on device"), std::string::npos) << run.err;
+  }
+  std::filesystem::remove_all(dir);
+}
+
+TEST(ShowCommandLine, BadOptionsGiveOneErrorLineThenAPointerToHelpAndExitTwo) {
   const auto dir = ScratchDir("bad");
-  const auto usage = RunVuxa(dir, "--help").out;
   for (const char* args :
        {"--bogus", "--fps 0", "--fps abc", "--scale 17", "--capture", "--window extra"}) {
     const auto run = RunVuxa(dir, args);
@@ -43,7 +53,7 @@ TEST(ShowCommandLine, BadOptionsGiveOneErrorLineThenTheUsageAndExitTwo) {
     EXPECT_EQ(run.out, "") << args;
     ASSERT_EQ(run.err.rfind("vuxa: ", 0), 0u) << args << ": " << run.err;
     const std::size_t firstLineEnd = run.err.find('\n');
-    EXPECT_EQ(run.err.substr(firstLineEnd + 1), usage) << args;
+    EXPECT_EQ(run.err.substr(firstLineEnd + 1), "Try 'vuxa --help'.\n") << args;
   }
   // Nothing was created for a capture that never started.
   EXPECT_FALSE(std::filesystem::exists(dir / "out"));
