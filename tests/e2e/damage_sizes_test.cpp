@@ -1,6 +1,8 @@
-// End-to-end run on pictures and bitmaps whose headers claim absurd sizes:
-// one warning line per file, the show plays to its end.
+// End-to-end run on pictures and bitmaps whose headers claim absurd sizes,
+// and on files of absurd size or count: one warning line per file, the show
+// plays to its end within the memory bound.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include "damage_support.h"
 
@@ -41,6 +43,29 @@ TEST(DamagedSizes, AbsurdPictureAndBitmapSizesWarnOnceEach) {
   for (const std::string& file : Pictures) EXPECT_EQ(run.WarningsAbout(file), 1) << file << "\n" << run.err;
   for (const std::string& file : Bitmaps) EXPECT_EQ(run.WarningsAbout(file), 1) << file << "\n" << run.err;
   EXPECT_EQ(run.warnings.size(), Pictures.size() + Bitmaps.size()) << run.err;
+}
+
+TEST(DamagedSizes, HugeAndCrowdedFilesStayWithinTheMemoryBound) {
+  const Scratch scratch("huge");
+  // A sparse picture of 100 GB, and a scene of 1,000 lights before its meshes.
+  fs::resize_file(scratch.Path(Pictures[0]), 100ull << 30);
+  Bytes scene = scratch.Read(SceneFile);
+  Bytes lights;
+  for (int i = 0; i < 1000; ++i) {
+    const Bytes light = {0x00, 0x46, 18, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+    lights.insert(lights.end(), light.begin(), light.end());
+  }
+  Splice(scene, FindChunk(scene, 0x3D3D).start + 6, 0, lights);
+  scratch.Write(SceneFile, scene);
+
+  const ShowRun run = RunShow(scratch);
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(run.frames, LastFrame + 1) << "the show did not play to its end";
+  EXPECT_EQ(run.WarningsAbout(Pictures[0]), 1) << run.err;
+  EXPECT_EQ(run.WarningsAbout(SceneFile), 1) << run.err;
+  rusage children{};
+  ::getrusage(RUSAGE_CHILDREN, &children);
+  EXPECT_LT(children.ru_maxrss, 256 * 1024) << "kB at the peak";
 }
 
 }  // namespace
