@@ -70,10 +70,12 @@ INSTANTIATE_TEST_SUITE_P(Kinds, DamagedFiles,
                          ::testing::Values(Kind::Missing, Kind::Empty, Kind::CutShort, Kind::Random),
                          [](const auto& info) { return KindName(info.param); });
 
-// The sound library's error path: its message under "Midas", exit 1.
+// The sound library's error path: its message under "Midas", naming the
+// module, exit 1, and nothing of the capture left.
 void ExpectMidasError(const ShowRun& run, const std::string& text) {
   EXPECT_EQ(run.exitCode, 1) << run.err;
-  EXPECT_NE(run.err.find("Midas: " + text + "\n"), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("Midas: " + text + ": music/vuxa.xm: "), std::string::npos) << run.err;
+  EXPECT_EQ(run.frames, 0) << run.err;
 }
 
 TEST(DamagedModule, MissingCannotBeOpened) {
@@ -96,6 +98,17 @@ TEST(DamagedModule, PictureInItsPlaceIsNoModule) {
   fs::copy_file(scratch.Path("images/cred1.pcx"), scratch.Path(ModuleFile),
                 fs::copy_options::overwrite_existing);
   ExpectMidasError(RunShow(scratch), "Unknown module format");
+}
+
+// A module cut to its header loads but holds nothing: silence, with a warning.
+TEST(DamagedModule, CutToItsHeaderWarnsOnce) {
+  const Scratch scratch("module_header");
+  Bytes module = scratch.Read(ModuleFile);
+  module.resize(60 + Get32(module, 60));  // the fixed part and the header it sizes
+  scratch.Write(ModuleFile, module);
+  const ShowRun run = RunShow(scratch);
+  ExpectWholeShow(run);
+  EXPECT_EQ(run.WarningsAbout(ModuleFile), 1) << run.err;
 }
 
 // A module cut short still has its header and first patterns: the sound
