@@ -138,7 +138,21 @@ int main(int argc, char** argv) {
     if (const int code = PrepareCaptureDir(parsed.options.captureDir, parsed.options.overwrite))
       return code;
 
-  host::SetDataDir(host::FindDataDir(argv[0]));
+  if (!parsed.options.dataDir.empty()) {
+    std::error_code error;
+    if (!fs::is_directory(parsed.options.dataDir, error))
+      return CommandLineError("invalid value '" + parsed.options.dataDir +
+                              "' for --data (not a directory)");
+    host::SetDataDir(parsed.options.dataDir);
+  } else {
+    host::SetDataDir(host::FindDataDir(argv[0]));
+    // The working directory holds only part of the show: say where the data comes from.
+    if (host::DataDir().empty())
+      if (const std::string missing = host::MissingShowFolders(""); !missing.empty())
+        std::fprintf(stderr,
+                     "vuxa: reading the show's files from the working directory, which lacks %s\n",
+                     missing.c_str());
+  }
   host::CatchInterrupts();
   // A sound-library failure ends the show with std::exit: nothing of the run stays.
   std::atexit(host::AbandonRun);

@@ -65,7 +65,7 @@ std::string BadValue(std::string_view option, std::string_view value, std::strin
          std::string(expected) + ")";
 }
 
-constexpr std::array<OptionRule, 12> Rules = {{
+constexpr std::array<OptionRule, 13> Rules = {{
     {"--window", false,
      [](host::Options& o, std::string_view) {
        o.window = true;
@@ -132,6 +132,12 @@ constexpr std::array<OptionRule, 12> Rules = {{
        const auto n = WholeNumber(v, 1, 1000);
        if (!n) return BadNumber("--fps", v, 1, 1000);
        o.fps = *n;
+       return std::string();
+     }},
+    {"--data", true,
+     [](host::Options& o, std::string_view v) {
+       if (v.empty()) return std::string("--data needs a directory name");
+       o.dataDir = std::string(v);
        return std::string();
      }},
     {"--mute", false,
@@ -215,6 +221,8 @@ const char* UsageText() {
          "                   scale=1280:960:flags=neighbor, AAC sound; progress on stderr\n"
          "  --fps N          frames per second of --capture and --video (1 to 1000; default 60)\n"
          "  --mute           no audio device\n"
+         "  --data DIR       read the show's files from DIR (default: the working directory\n"
+         "                   when it holds any of them, else the data installed with vuxa)\n"
          "  --benchmark      play the whole show offscreen at --fps with no output, then\n"
          "                   print the CPU time and peak memory used\n"
          "  --help           show this text\n"

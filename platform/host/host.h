@@ -44,6 +44,7 @@ struct Options {
   std::string videoFile;     // pipe frames and music to ffmpeg (implies offscreen)
   int fps = 60;              // frames per second of the fixed-step clock
   double startSeconds = 0;   // begin the timeline this far in
+  std::string dataDir;       // --data: the show's data folder, chosen outright
 };
 
 void SetOptions(const Options& options);
@@ -101,6 +102,10 @@ std::string FindDataDir(const char* argv0);
 // `exeDir`/../share/vuxa when that exists, else `installDir`.
 std::string ChooseDataDir(const std::string& workingDir, const std::string& exeDir,
                           const std::string& installDir);
+// The show's data folders (music/, scenes/, images/, Textures/) that `dir`
+// ("" for the working directory) lacks or that hold none of the show's
+// files, as "music/, scenes/"; "" when it has them all.
+std::string MissingShowFolders(const std::string& dir);
 // The full path of an executable program found on the PATH, or "".
 std::string FindOnPath(const std::string& program);
 

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "show/show.h"
@@ -85,6 +86,28 @@ TEST(ShowCommandLine, AMissingModuleEndsWithTheSoundLibrarysMessage) {
   EXPECT_EQ(run.exitCode, 1);
   EXPECT_NE(run.err.find("Midas: "), std::string::npos) << run.err;
   EXPECT_EQ(run.out, "");
+  std::filesystem::remove_all(dir);
+}
+
+TEST(ShowCommandLine, TheDataFolderChoiceIsVisibleAndCanBeGiven) {
+  // Only a damaged bitmap in the working directory: it is used, and what it
+  // lacks is said (so the missing module ends the show).
+  const auto dir = ScratchDir("datadir");
+  std::filesystem::create_directories(dir / "Textures");
+  std::ofstream(dir / "Textures" / "PLANET.BMP") << "BM broken";
+  auto run = RunVuxa(dir, "--capture out --fps 5 --start 50");
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_NE(run.err.find("working directory, which lacks music/, scenes/, images/\n"),
+            std::string::npos)
+      << run.err;
+  EXPECT_NE(run.err.find("Midas: "), std::string::npos) << run.err;
+  // --data chooses outright, and must name a directory.
+  run = RunVuxa(dir, "--capture out --fps 5 --start 50 --data '" VUXA_DATA_DIR "'");
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(run.err.find("warning"), std::string::npos) << run.err;
+  run = RunVuxa(dir, "--data missing");
+  EXPECT_EQ(run.exitCode, 2);
+  EXPECT_EQ(run.err, "vuxa: invalid value 'missing' for --data (not a directory)\nTry 'vuxa --help'.\n");
   std::filesystem::remove_all(dir);
 }
 
