@@ -34,7 +34,9 @@ constexpr std::size_t MAX_SCENE_BYTES = 16u << 20;
 constexpr std::uint32_t MAX_MESHES = 256;
 constexpr std::uint32_t MAX_LIGHTS = 32;
 constexpr std::uint32_t MAX_MATERIALS = 64;
-constexpr std::uint32_t MAX_TEXTURES = 8;  // bitmaps loaded, each bounded by LoadImage
+// Bitmaps loaded: with LoadImage's bound of 2048 x 2048 pixels, at most 64 MB
+// of textures at 32 bits.
+constexpr std::uint32_t MAX_TEXTURES = 4;
 constexpr std::size_t MAX_VERTICES = 262144;  // all meshes together
 constexpr std::size_t MAX_FACES = 262144;
 
@@ -320,7 +322,7 @@ bool ChunkWalker::ReadMaterialColour(float* colour, std::size_t start, std::uint
 
 bool ChunkWalker::ReadMapName(SceneMaterial& material, std::size_t start) {
   if (!ReadName(start, material.textureName, SCENE_NAME_SIZE)) return false;
-  if (++textures_ > MAX_TEXTURES) return Fail(start, "names one bitmap more than the 8 a scene may load");
+  if (++textures_ > MAX_TEXTURES) return Fail(start, "names one bitmap more than the 4 a scene may load");
   LoadTexture(material.texture.get(), device_, material.textureName);
   return true;
 }

@@ -29,7 +29,8 @@ struct BitmapObject final : HGDIOBJ__ {
   DibImage image;
 };
 
-constexpr long kMaxFileBytes = 256L << 20;
+// A 2048 x 2048 bitmap at 32 bits and its headers fit easily.
+constexpr long kMaxFileBytes = 32L << 20;
 
 const BitmapObject* AsBitmap(const HGDIOBJ__* object) {
   if (object == nullptr || object->kind != HGDIOBJ__::Kind::Bitmap) return nullptr;

@@ -84,6 +84,11 @@ bool CheckHeader(const Header& h, std::string& error) {
   if (h.width <= 0 || h.width > kMaxBitmapSide || h.height == 0 || h.height > kMaxBitmapSide ||
       h.height < -kMaxBitmapSide)
     return Fail(error, "bad size " + std::to_string(h.width) + "x" + std::to_string(h.height));
+  const std::int64_t rows = h.height < 0 ? -h.height : h.height;
+  if (h.width * rows > kMaxBitmapPixels)
+    return Fail(error, std::to_string(h.width) + "x" + std::to_string(rows) +
+                           " is more than the " + std::to_string(kMaxBitmapPixels) +
+                           " pixels a bitmap may have");
   if (h.planes != 1) return Fail(error, "bad plane count " + std::to_string(h.planes));
   if (h.bits != 1 && h.bits != 4 && h.bits != 8 && h.bits != 16 && h.bits != 24 && h.bits != 32)
     return Fail(error, "unsupported bit depth " + std::to_string(h.bits));

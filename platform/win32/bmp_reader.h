@@ -6,8 +6,8 @@
 // (BI_BITFIELDS, 16 and 32 bits) or run-length coded (RLE8, RLE4); bottom-up
 // or top-down rows padded to four bytes, a colour table of biClrUsed entries
 // (or 2^bits when zero, at most 2^bits). Sides above 8192 pixels,
-// non-positive widths, truncated data and offsets past the end are refused
-// with a short reason.
+// more than 2048 x 2048 pixels in all, non-positive widths, truncated data
+// and offsets past the end are refused with a short reason.
 #pragma once
 
 #include <cstdint>
@@ -30,6 +30,9 @@ struct DibImage {
 };
 
 constexpr int kMaxBitmapSide = 8192;
+// At most 2048 x 2048 pixels in all (16 MB at 32 bits): far beyond the show's
+// textures, and small enough that a scene's few bitmaps stay well within memory.
+constexpr std::int64_t kMaxBitmapPixels = std::int64_t{1} << 22;
 
 // Parses a whole file. On failure returns false with `error` saying what was wrong.
 bool ReadBmp(std::span<const std::uint8_t> file, DibImage& image, std::string& error);

@@ -221,6 +221,7 @@ TEST_F(BitmapLoad, BrokenFilesFailWithOneWarningLine) {
       {"header past the end", std::vector<std::uint8_t>(good.begin(), good.begin() + 30)},
       {"too wide", variant([](BmpLayout& s) { s.width = 9000; s.height = 1; })},
       {"too tall", variant([](BmpLayout& s) { s.width = 1; s.height = -9000; })},
+      {"too many pixels", variant([](BmpLayout& s) { s.width = 4096; s.height = 2048; s.bits = 1; s.colors = Table(2); })},
       {"negative width", variant([](BmpLayout& s) { s.width = -4; })},
       {"zero height", variant([](BmpLayout& s) { s.height = 0; })},
       {"core header", variant([](BmpLayout& s) { s.infoSize = 12; })},
