@@ -20,6 +20,7 @@
 #include "image/pcx.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -43,7 +44,7 @@ void Warn(const char* fileName, const std::string& what) {
 bool ReadWholeFile(const char* fileName, std::vector<std::uint8_t>& data, std::string& why) {
   std::FILE* file = host::OpenDataFile(fileName);
   if (!file) {
-    why = "cannot open file";
+    why = std::string("cannot open file: ") + std::strerror(errno);
     return false;
   }
   bool ok = std::fseek(file, 0, SEEK_END) == 0;

@@ -9,6 +9,7 @@
 // is handed back so LoadScene can print one warning line.
 #include <algorithm>
 #include <bit>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -400,9 +401,11 @@ void WarnAbout(const char* fileName, const std::string& what) {
 int LoadScene(const char* fileName, Scene* scene, DisplayState* display) {
   std::FILE* file = host::OpenDataFile(fileName);
   if (!file) {
+    const int reason = errno;
     std::error_code error;
     const bool exists = std::filesystem::exists(host::ResolvePath(fileName), error);
-    WarnAbout(fileName, exists ? "cannot open the scene file" : "no such scene file");
+    WarnAbout(fileName, exists ? std::string("cannot open the scene file: ") + std::strerror(reason)
+                               : std::string("no such scene file"));
     return 1;
   }
   std::vector<std::uint8_t> bytes;

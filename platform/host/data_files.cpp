@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -135,7 +136,12 @@ std::string ResolvePath(const char* name) {
 
 std::FILE* OpenDataFile(const char* name) {
   std::string path = ResolvePath(name);
-  if (path.empty() || !IsRegularFile(path)) return nullptr;
+  if (path.empty() || !IsRegularFile(path)) {
+    // errno says why, as a failed fopen would.
+    std::error_code ec;
+    errno = !Exists(path) ? ENOENT : fs::is_directory(path, ec) ? EISDIR : EINVAL;
+    return nullptr;
+  }
   return std::fopen(path.c_str(), "rb");
 }
 

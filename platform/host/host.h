@@ -92,7 +92,7 @@ void Reset();
 void SetDataDir(const std::string& dir);
 const std::string& DataDir();
 std::string ResolvePath(const char* name);
-std::FILE* OpenDataFile(const char* name);  // binary read; null when missing
+std::FILE* OpenDataFile(const char* name);  // binary read; null (errno set) when it cannot be opened
 // The working directory when it holds any of the show's files, else the data
 // directory built beside the program, else the one installed with it
 // (<exe dir>/../share/vuxa), else the install location configured at build time.
