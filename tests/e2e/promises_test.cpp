@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/mount.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <thread>
@@ -104,6 +105,20 @@ TEST(Promises, ClosedStreamsAndAReusedCaptureFolder) {
 
 TEST(Promises, AFullDiskStopsTheRunAtOnceAndLeavesOnlyCompleteFrames) {
   const auto dir = ScratchDir("full");
+  // First a folder the user may not write to (as root: run as nobody).
+  if (::geteuid() == 0 && watch_e2e::HaveTools({"setpriv"})) {
+    fs::create_directories(dir / "ro");
+    fs::permissions(dir / "ro", fs::perms::owner_read | fs::perms::owner_exec |
+                                    fs::perms::group_read | fs::perms::group_exec |
+                                    fs::perms::others_read | fs::perms::others_exec);
+    const auto run = RunVuxa(dir, "--capture ro --fps 5 --start 50",
+                             "setpriv --reuid=65534 --regid=65534 --clear-groups env");
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.err.find("vuxa: cannot write ro/frame_00000.png: Permission denied\n"),
+              std::string::npos)
+        << run.err;
+    EXPECT_TRUE(FilesStartingWith(dir / "ro", "").empty());
+  }
   fs::create_directories(dir / "disk");
   if (::mount("tmpfs", (dir / "disk").c_str(), "tmpfs", 0, "size=400k") != 0)
     GTEST_SKIP() << "cannot mount a tmpfs here (needs root)";
