@@ -5,9 +5,10 @@
 // failure (ffmpeg missing included), 2 for a bad command line or an option
 // value this machine cannot honour, such as a display that does not exist or
 // a capture directory that already holds a capture (one error line naming
-// the option and its value, then a pointer to --help, on stderr). SIGINT and SIGTERM end the run within a frame with one line, the
-// unfinished files removed, and exit 130 or 143. With --benchmark the CPU time
-// and peak memory of the run follow on stdout.
+// the option and its value, then a pointer to --help, on stderr). SIGINT and
+// SIGTERM end the run within a frame with one line, the unfinished files
+// removed, and exit 130 or 143. With --benchmark the CPU time and peak memory
+// of the run follow on stdout.
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -70,7 +71,7 @@ bool IsCaptureFile(const fs::path& file) {
 int PrepareCaptureDir(const std::string& dir, bool overwrite) {
   std::error_code error;
   fs::create_directories(dir, error);
-  if (error || !fs::is_directory(dir))
+  if (error || !fs::is_directory(dir, error))
     return CommandLineError("invalid value '" + dir + "' for --capture (cannot create the directory" +
                             (error ? ": " + error.message() : std::string()) + ")");
   std::vector<fs::path> old;
@@ -134,15 +135,15 @@ int main(int argc, char** argv) {
     return problem.exitCode;
   }
 
+  std::error_code error;
+  if (!parsed.options.dataDir.empty() && !fs::is_directory(parsed.options.dataDir, error))
+    return CommandLineError("invalid value '" + parsed.options.dataDir +
+                            "' for --data (not a directory)");
   if (!parsed.options.captureDir.empty())
     if (const int code = PrepareCaptureDir(parsed.options.captureDir, parsed.options.overwrite))
       return code;
 
   if (!parsed.options.dataDir.empty()) {
-    std::error_code error;
-    if (!fs::is_directory(parsed.options.dataDir, error))
-      return CommandLineError("invalid value '" + parsed.options.dataDir +
-                              "' for --data (not a directory)");
     host::SetDataDir(parsed.options.dataDir);
   } else {
     host::SetDataDir(host::FindDataDir(argv[0]));
@@ -153,6 +154,7 @@ int main(int argc, char** argv) {
                      "vuxa: reading the show's files from the working directory, which lacks %s\n",
                      missing.c_str());
   }
+
   host::CatchInterrupts();
   // A sound-library failure ends the show with std::exit: nothing of the run stays.
   std::atexit(host::AbandonRun);
