@@ -14,6 +14,7 @@
 // file is removed and the show is asked to close; FILE and anything else the
 // user had stay untouched. A progress bar on stderr follows the flips.
 #include <fcntl.h>
+#include <poll.h>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -66,13 +67,15 @@ void RemoveFiles(Video& v) {
   v.log.Discard();
 }
 
-// Closes the pipe and stops the encoder without waiting for it to finish.
+// Closes the pipe and ends the encoder at once (its output is thrown away, so
+// it gets no time to flush), then reaps it.
 void StopEncoder(Video& v) {
   if (v.pipe >= 0) ::close(v.pipe);
   v.pipe = -1;
   if (v.encoder > 0) {
-    ::kill(v.encoder, SIGTERM);
-    ::waitpid(v.encoder, nullptr, 0);
+    ::kill(v.encoder, SIGKILL);
+    while (::waitpid(v.encoder, nullptr, 0) < 0 && errno == EINTR) {
+    }
   }
   v.encoder = -1;
 }
@@ -118,7 +121,9 @@ std::string DescribeExit(const Video& v, int status) {
 void Fail(Video& v, const std::string& why) {
   if (v.failed) return;
   if (v.percent >= 0 && !v.barDone) std::fputc('\n', stderr);  // end the progress bar's line
-  std::fprintf(stderr, "vuxa: --video %s: %s\n", v.file.c_str(), why.c_str());
+  // After SIGINT ffmpeg stops too (same terminal): the interrupt's own line says it all.
+  if (InterruptSignal() == 0)
+    std::fprintf(stderr, "vuxa: --video %s: %s\n", v.file.c_str(), why.c_str());
   v.failed = true;
   StopEncoder(v);
   RemoveFiles(v);
@@ -206,7 +211,7 @@ bool Start(Video& v) {
   }
   std::signal(SIGPIPE, SIG_IGN);  // a stopped ffmpeg shows as a failed write
   int fds[2];
-  if (::pipe2(fds, O_CLOEXEC) != 0) {
+  if (::pipe2(fds, O_CLOEXEC) != 0 || ::fcntl(fds[1], F_SETFL, O_NONBLOCK) != 0) {
     Fail(v, std::string("cannot start ffmpeg: ") + std::strerror(errno));
     return false;
   }
@@ -221,10 +226,17 @@ bool Start(Video& v) {
   return true;
 }
 
+// Writes to the encoder's pipe (non-blocking on our side), waiting while it is
+// full; false when the encoder stopped reading or an interrupt came meanwhile.
 bool WriteAll(int fd, const std::uint8_t* data, std::size_t size) {
   while (size > 0) {
     const ssize_t n = ::write(fd, data, size);
-    if (n < 0 && errno == EINTR) continue;
+    if (n < 0 && (errno == EAGAIN || errno == EINTR)) {
+      if (InterruptSignal() != 0) return false;
+      pollfd ready{fd, POLLOUT, 0};
+      ::poll(&ready, 1, 100);
+      continue;
+    }
     if (n <= 0) return false;
     data += n;
     size -= static_cast<std::size_t>(n);
@@ -275,6 +287,10 @@ void VideoFrame(std::span<const std::uint8_t> rgb) {
   if (v.failed || rgb.size() != std::size_t{kWidth} * kHeight * 3) return;
   if (!v.started && !Start(v)) return;
   if (!WriteAll(v.pipe, rgb.data(), rgb.size())) {
+    if (InterruptSignal() != 0) {  // the run ends: the encoder is stopped, not awaited
+      Fail(v, "interrupted");
+      return;
+    }
     ::close(v.pipe);
     v.pipe = -1;
     const pid_t pid = v.encoder;

@@ -148,9 +148,10 @@ TEST(Promises, SignalsEndTheRunCleanly) {
   EXPECT_GT(CheckCapture(dir / "out", false), 10);
   fs::remove_all(dir / "out");
 
-  // SIGINT during a video: ffmpeg ended and reaped, the user's files kept.
+  // SIGINT during a video whose ffmpeg reads nothing (the pipe is full): the
+  // run still ends at once, ffmpeg ended and reaped, the user's files kept.
   fs::create_directories(dir / "bin");
-  std::ofstream(dir / "bin" / "ffmpeg") << "#!/bin/sh\necho $$ > ffmpeg.pid\nexec cat > /dev/null\n";
+  std::ofstream(dir / "bin" / "ffmpeg") << "#!/bin/sh\necho $$ > ffmpeg.pid\nexec sleep 60\n";
   fs::permissions(dir / "bin" / "ffmpeg", fs::perms::owner_all);
   for (const char* name : {"keep.mp4", "keep.mp4.part", "keep.mp4.part.log"})
     std::ofstream(dir / name) << "mine";
@@ -158,8 +159,10 @@ TEST(Promises, SignalsEndTheRunCleanly) {
                   "PATH=" + (dir / "bin").string() + ":/usr/bin:/bin");
   ASSERT_TRUE(WaitFor(dir / "ffmpeg.pid"));
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  const auto start = std::chrono::steady_clock::now();
   ::kill(pid, SIGINT);
   EXPECT_EQ(WaitExit(pid), 130);
+  EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 3.0);
   err = ReadWhole(dir / "stderr.txt");
   EXPECT_EQ(LastLine(err).rfind("vuxa: interrupted by SIGINT", 0), 0u) << err;
   const pid_t ffmpeg = std::atoi(ReadWhole(dir / "ffmpeg.pid").c_str());
