@@ -20,6 +20,7 @@
 #include "image/pcx.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -30,6 +31,9 @@
 namespace {
 
 constexpr std::size_t HEADER_SIZE = 128;
+// The largest file read: far beyond any picture of the show (320x200 at most,
+// under 400 KB even uncompressible), far below what would strain memory.
+constexpr long MAX_FILE_BYTES = 16l << 20;
 
 void Warn(const char* fileName, const std::string& what) {
   std::fprintf(stderr, "vuxa: warning: %s: %s\n", host::ResolvePath(fileName).c_str(),
@@ -40,12 +44,18 @@ void Warn(const char* fileName, const std::string& what) {
 bool ReadWholeFile(const char* fileName, std::vector<std::uint8_t>& data, std::string& why) {
   std::FILE* file = host::OpenDataFile(fileName);
   if (!file) {
-    why = "cannot open file";
+    why = std::string("cannot open file: ") + std::strerror(errno);
     return false;
   }
   bool ok = std::fseek(file, 0, SEEK_END) == 0;
   const long length = ok ? std::ftell(file) : -1;
   ok = length >= 0 && std::fseek(file, 0, SEEK_SET) == 0;
+  if (ok && length > MAX_FILE_BYTES) {
+    std::fclose(file);
+    why = "file of " + std::to_string(length) + " bytes is larger than the " +
+          std::to_string(MAX_FILE_BYTES >> 20) + " MB a picture may have";
+    return false;
+  }
   if (ok) {
     data.resize(static_cast<std::size_t>(length));
     ok = std::fread(data.data(), 1, data.size(), file) == data.size();

@@ -9,6 +9,7 @@
 // is handed back so LoadScene can print one warning line.
 #include <algorithm>
 #include <bit>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -25,6 +26,20 @@ namespace {
 constexpr float BYTE_TO_UNIT = 0.003921569f;
 constexpr float CONE_TO_HALF_ANGLE = 0.008726f;
 constexpr float DEGREES_TO_RADIANS = 0.017453f;
+
+// Limits far beyond any scene of the show (three meshes of a few hundred
+// points, a handful of lights, two textured materials) that keep a hostile
+// file from costing much memory or time: past one, the read stops with one
+// warning and the rest of the scene stays unread.
+constexpr std::size_t MAX_SCENE_BYTES = 16u << 20;
+constexpr std::uint32_t MAX_MESHES = 256;
+constexpr std::uint32_t MAX_LIGHTS = 32;
+constexpr std::uint32_t MAX_MATERIALS = 64;
+// Bitmaps loaded: with LoadImage's bound of 2048 x 2048 pixels, at most 64 MB
+// of textures at 32 bits.
+constexpr std::uint32_t MAX_TEXTURES = 4;
+constexpr std::size_t MAX_VERTICES = 262144;  // all meshes together
+constexpr std::size_t MAX_FACES = 262144;
 
 class ChunkWalker {
  public:
@@ -70,6 +85,9 @@ class ChunkWalker {
   std::uint32_t material_ = 0;
   std::uint32_t mesh_ = 0;
   std::uint32_t light_ = 0;
+  std::uint32_t textures_ = 0;
+  std::size_t vertices_ = 0;
+  std::size_t faces_ = 0;
   char objectName_[SCENE_NAME_SIZE] = {};
   char groupName_[256] = {};
   std::uint16_t id_ = 0;  // chunk being read, for problem texts
@@ -102,6 +120,7 @@ bool ChunkWalker::Act(std::uint16_t id, std::size_t start, std::uint32_t length)
     case 0x4000:  // NAMED_OBJECT
       return ReadName(start, objectName_, sizeof objectName_);
     case 0x4100: {  // N_TRI_OBJECT
+      if (scene_->meshCount >= MAX_MESHES) return Fail(start, "is one mesh more than the 256 a scene may have");
       SceneMesh mesh{};
       mesh.opacity = 1.0f;
       std::memcpy(mesh.name, objectName_, sizeof mesh.name);
@@ -178,6 +197,8 @@ bool ChunkWalker::ActOnLight(std::uint16_t id, std::size_t start, std::uint32_t 
 bool ChunkWalker::ActOnMaterial(std::uint16_t id, std::size_t start, std::uint32_t length) {
   switch (id) {
     case 0xAFFF: {  // MAT_ENTRY
+      if (scene_->materialCount >= MAX_MATERIALS)
+        return Fail(start, "is one material more than the 64 a scene may have");
       SceneMaterial material{};
       material.texture = std::make_unique<TextureSurface>();
       scene_->materials.push_back(std::move(material));
@@ -203,6 +224,8 @@ bool ChunkWalker::ReadPoints(SceneMesh& mesh, std::size_t start) {
   if (!Need(start, 0, 2)) return false;
   const std::uint32_t n = U16(start + 6);
   if (!Need(start, 2, 12 * std::size_t{n})) return false;
+  vertices_ += n;
+  if (vertices_ > MAX_VERTICES) return Fail(start, "brings the scene past 262144 points");
   mesh.vertices.assign(n, SceneVertex{});
   mesh.litVertices.assign(n, SceneLitVertex{});
   mesh.vertexCount = n;
@@ -220,6 +243,8 @@ bool ChunkWalker::ReadFaces(SceneMesh& mesh, std::size_t start) {
   if (!Need(start, 0, 2)) return false;
   const std::uint32_t n = U16(start + 6);
   if (!Need(start, 2, 8 * std::size_t{n})) return false;
+  faces_ += n;
+  if (faces_ > MAX_FACES) return Fail(start, "brings the scene past 262144 faces");
   mesh.faces.assign(n, SceneFace{});
   mesh.faceCount = n;
   for (std::uint32_t i = 0; i < n; ++i) {
@@ -252,6 +277,7 @@ bool ChunkWalker::ReadMaterialGroup(SceneMesh& mesh, std::size_t start, std::uin
 
 bool ChunkWalker::ReadLight(std::size_t start) {
   if (!Need(start, 0, 12)) return false;
+  if (scene_->lightCount >= MAX_LIGHTS) return Fail(start, "is one light more than the 32 a scene may have");
   SceneLight light{};
   light.type = LIGHT_POINT;
   light.position = Point(start + 6);
@@ -297,6 +323,7 @@ bool ChunkWalker::ReadMaterialColour(float* colour, std::size_t start, std::uint
 
 bool ChunkWalker::ReadMapName(SceneMaterial& material, std::size_t start) {
   if (!ReadName(start, material.textureName, SCENE_NAME_SIZE)) return false;
+  if (++textures_ > MAX_TEXTURES) return Fail(start, "names one bitmap more than the 4 a scene may load");
   LoadTexture(material.texture.get(), device_, material.textureName);
   return true;
 }
@@ -374,18 +401,24 @@ void WarnAbout(const char* fileName, const std::string& what) {
 int LoadScene(const char* fileName, Scene* scene, DisplayState* display) {
   std::FILE* file = host::OpenDataFile(fileName);
   if (!file) {
+    const int reason = errno;
     std::error_code error;
     const bool exists = std::filesystem::exists(host::ResolvePath(fileName), error);
-    WarnAbout(fileName, exists ? "cannot open the scene file" : "no such scene file");
+    WarnAbout(fileName, exists ? std::string("cannot open the scene file: ") + std::strerror(reason)
+                               : std::string("no such scene file"));
     return 1;
   }
   std::vector<std::uint8_t> bytes;
   std::uint8_t block[65536];
   std::size_t got;
-  while ((got = std::fread(block, 1, sizeof block, file)) > 0)
+  while ((got = std::fread(block, 1, sizeof block, file)) > 0 && bytes.size() <= MAX_SCENE_BYTES)
     bytes.insert(bytes.end(), block, block + got);
   const bool readError = std::ferror(file) != 0;
   std::fclose(file);
+  if (bytes.size() > MAX_SCENE_BYTES) {
+    WarnAbout(fileName, "the file is larger than the 16 MB a scene may have; no scene was read");
+    return 0;
+  }
 
   std::string problem =
       LoadSceneBytes(bytes, scene, display != nullptr ? display->device : nullptr);

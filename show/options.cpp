@@ -67,7 +67,7 @@ std::string BadValue(std::string_view option, std::string_view value, std::strin
          std::string(expected) + ")";
 }
 
-constexpr std::array<OptionRule, 11> Rules = {{
+constexpr std::array<OptionRule, 13> Rules = {{
     {"--window", false,
      [](host::Options& o, std::string_view) {
        o.window = true;
@@ -124,11 +124,22 @@ constexpr std::array<OptionRule, 11> Rules = {{
        o.captureDir = std::string(v);
        return std::string();
      }},
+    {"--overwrite", false,
+     [](host::Options& o, std::string_view) {
+       o.overwrite = true;
+       return std::string();
+     }},
     {"--fps", true,
      [](host::Options& o, std::string_view v) {
        const auto n = WholeNumber(v, 1, 1000);
        if (!n) return BadNumber("--fps", v, 1, 1000);
        o.fps = *n;
+       return std::string();
+     }},
+    {"--data", true,
+     [](host::Options& o, std::string_view v) {
+       if (v.empty()) return std::string("--data needs a directory name");
+       o.dataDir = std::string(v);
        return std::string();
      }},
     {"--mute", false,
@@ -204,12 +215,16 @@ const char* UsageText() {
          "                   same point; the random generator's state is the show's own\n"
          "                   only when starting at 0\n"
          "  --capture DIR    no window and no sound: write every frame as DIR/frame_NNNNN.png\n"
-         "                   and the music as DIR/music.wav (DIR is created if missing)\n"
+         "                   and the music as DIR/music.wav (DIR is created if missing;\n"
+         "                   one that holds a capture is refused)\n"
+         "  --overwrite      with --capture: remove the old frames and music.wav first\n"
          "  --video FILE     no window and no sound: frames and music through ffmpeg (on the\n"
          "                   PATH) into one .mp4 or .mkv file: H.264 scaled up 4x with\n"
          "                   scale=1280:960:flags=neighbor, AAC sound; progress on stderr\n"
          "  --fps N          frames per second of --capture and --video (1 to 1000; default 60)\n"
          "  --mute           no audio device\n"
+         "  --data DIR       read the show's files from DIR (default: the working directory\n"
+         "                   when it holds any of them, else the data installed with vuxa)\n"
          "  --benchmark      play the whole show offscreen at --fps with no output, then\n"
          "                   print the CPU time and peak memory used\n"
          "  --help           show this text\n"

@@ -2,12 +2,15 @@
 //
 // Data-file lookup imitates Windows' case-insensitive names on a
 // case-sensitive file system by matching each missing path component against
-// its directory. The data directory is the working directory when it holds
-// any of the show's files, else the one built or installed beside the program.
+// its directory. The data directory is the one --data names, else the
+// working directory when it holds any of the show's files (music/vuxa.xm,
+// scenes/ball.3ds, images/*.pcx, Textures/*.bmp), else the one built or
+// installed beside the program.
 #include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -64,27 +67,36 @@ bool IsRegularFile(const fs::path& p) {
   return fs::is_regular_file(p, ec);
 }
 
-// True when `dir` holds any of the show's data files, matched without regard to case.
+// True when the folder `folder` of `dir` holds a file named `name`, or any
+// file ending in `suffix` when `name` is empty; all matched without regard to case.
+bool HoldsFile(const fs::path& dir, const char* folder, const char* name, const char* suffix) {
+  const std::string found = MatchEntry(dir, folder);
+  if (found.empty()) return false;
+  if (name[0] != '\0') {
+    const std::string file = MatchEntry(dir / found, name);
+    return !file.empty() && IsRegularFile(dir / found / file);
+  }
+  std::error_code ec;
+  for (fs::directory_iterator it(dir / found, ec), end; !ec && it != end; it.increment(ec))
+    if (EndsWithIgnoringCase(it->path().filename().string(), suffix) && IsRegularFile(it->path()))
+      return true;
+  return false;
+}
+
+struct ShowFolder {
+  const char* folder;
+  const char* name;    // the one file it must hold, or ""
+  const char* suffix;  // else any file ending so
+};
+constexpr ShowFolder kShowFolders[] = {{"music", "vuxa.xm", ""},
+                                       {"scenes", "ball.3ds", ""},
+                                       {"images", "", ".pcx"},
+                                       {"Textures", "", ".bmp"}};
+
+// True when `dir` holds any of the show's data files.
 bool HoldsShowData(const fs::path& dir) {
-  std::string music = MatchEntry(dir, "music");
-  if (!music.empty()) {
-    std::string xm = MatchEntry(dir / music, "vuxa.xm");
-    if (!xm.empty() && IsRegularFile(dir / music / xm)) return true;
-  }
-  std::string scenes = MatchEntry(dir, "scenes");
-  if (!scenes.empty()) {
-    std::string ball = MatchEntry(dir / scenes, "ball.3ds");
-    if (!ball.empty() && IsRegularFile(dir / scenes / ball)) return true;
-  }
-  std::string images = MatchEntry(dir, "images");
-  if (!images.empty()) {
-    std::error_code ec;
-    for (fs::directory_iterator it(dir / images, ec), end; !ec && it != end; it.increment(ec)) {
-      if (EndsWithIgnoringCase(it->path().filename().string(), ".pcx") &&
-          IsRegularFile(it->path()))
-        return true;
-    }
-  }
+  for (const ShowFolder& f : kShowFolders)
+    if (HoldsFile(dir, f.folder, f.name, f.suffix)) return true;
   return false;
 }
 
@@ -124,7 +136,12 @@ std::string ResolvePath(const char* name) {
 
 std::FILE* OpenDataFile(const char* name) {
   std::string path = ResolvePath(name);
-  if (path.empty() || !IsRegularFile(path)) return nullptr;
+  if (path.empty() || !IsRegularFile(path)) {
+    // errno says why, as a failed fopen would.
+    std::error_code ec;
+    errno = !Exists(path) ? ENOENT : fs::is_directory(path, ec) ? EISDIR : EINVAL;
+    return nullptr;
+  }
   return std::fopen(path.c_str(), "rb");
 }
 
@@ -150,6 +167,14 @@ std::string ChooseDataDir(const std::string& workingDir, const std::string& exeD
     if (fs::is_directory(installed, ec)) return installed.string();
   }
   return installDir;
+}
+
+std::string MissingShowFolders(const std::string& dir) {
+  std::string missing;
+  for (const ShowFolder& f : kShowFolders)
+    if (!HoldsFile(dir.empty() ? "." : dir, f.folder, f.name, f.suffix))
+      missing += std::string(missing.empty() ? "" : ", ") + f.folder + "/";
+  return missing;
 }
 
 std::string FindOnPath(const std::string& program) {

@@ -40,9 +40,11 @@ struct Options {
   bool mute = false;         // no audio device; the music still advances
   bool offscreen = false;    // no window, no audio device, fixed-step clock (tests, capture)
   std::string captureDir;    // write frame_NNNNN.png and music.wav here (implies offscreen)
+  bool overwrite = false;    // a captureDir holding an old capture: remove it first
   std::string videoFile;     // pipe frames and music to ffmpeg (implies offscreen)
   int fps = 60;              // frames per second of the fixed-step clock
   double startSeconds = 0;   // begin the timeline this far in
+  std::string dataDir;       // --data: the show's data folder, chosen outright
 };
 
 void SetOptions(const Options& options);
@@ -62,9 +64,21 @@ struct OptionProblem {
 OptionProblem CheckOptions();
 
 // Ends the run: finishes capture files and the video (an incomplete capture or
-// video is removed), closes the window and audio. Returns false when capture
-// or video output failed.
+// video is removed, as is music.wav and the video of a run that failed or was
+// interrupted), closes the window and audio. Returns false when capture or
+// video output failed or the run was interrupted.
 bool Shutdown();
+
+// For a run that ends in std::exit without Shutdown (registered with atexit):
+// removes the frames this run wrote; the temporary files of the music and the
+// video are removed as the program exits anyway. Harmless after Shutdown.
+void AbandonRun();
+
+// SIGINT and SIGTERM only note the signal: the next presented frame asks the
+// show to close, and Shutdown then removes the run's unfinished files.
+void CatchInterrupts();
+// The signal that interrupted the run, or 0.
+int InterruptSignal();
 
 // Puts the host back as at start: clock, flip count and hook, forced failures,
 // presentation, capture and video. For tests.
@@ -78,7 +92,7 @@ void Reset();
 void SetDataDir(const std::string& dir);
 const std::string& DataDir();
 std::string ResolvePath(const char* name);
-std::FILE* OpenDataFile(const char* name);  // binary read; null when missing
+std::FILE* OpenDataFile(const char* name);  // binary read; null (errno set) when it cannot be opened
 // The working directory when it holds any of the show's files, else the data
 // directory built beside the program, else the one installed with it
 // (<exe dir>/../share/vuxa), else the install location configured at build time.
@@ -88,6 +102,10 @@ std::string FindDataDir(const char* argv0);
 // `exeDir`/../share/vuxa when that exists, else `installDir`.
 std::string ChooseDataDir(const std::string& workingDir, const std::string& exeDir,
                           const std::string& installDir);
+// The show's data folders (music/, scenes/, images/, Textures/) that `dir`
+// ("" for the working directory) lacks or that hold none of the show's
+// files, as "music/, scenes/"; "" when it has them all.
+std::string MissingShowFolders(const std::string& dir);
 // The full path of an executable program found on the PATH, or "".
 std::string FindOnPath(const std::string& program);
 
@@ -201,8 +219,12 @@ class AudioLock {
 // Capture runs: renders this many sample frames from the audio source into
 // captureDir/music.wav and the video; called once per presented frame.
 void CaptureMusicFrame(std::uint32_t sampleFrames);
-// Closes the audio device and finishes music.wav, if one is being written.
-// False when writing it failed; a second call keeps the first result.
+// Closes the audio device and finishes music.wav, if one is being written:
+// renamed into place. False when writing it failed; a second call keeps the
+// first result.
 bool FinishMusic();
+// Closes the audio device and removes the unfinished music.wav of a run that
+// failed or was interrupted.
+void DiscardMusic();
 
 }  // namespace host

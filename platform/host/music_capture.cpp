@@ -2,14 +2,17 @@
 // captureDir/music.wav (48 kHz, 16-bit stereo), and the audio source that
 // both the capture and the audio device pull from.
 //
-// The file is written as music.wav.part and renamed when finished, so a run
-// that fails or is cut short never leaves a WAV that looks complete; a
-// music.wav of an earlier run is removed when the capture starts. Offscreen runs
+// The file is written under a temporary name and renamed onto music.wav only
+// when the whole run succeeded (FinishMusic); a run that fails or is cut short
+// removes it (DiscardMusic), keeping any music.wav that was there. The first
+// failed write says so on stderr and ends the show. Offscreen runs
 // without a capture directory render the same way and drop the samples, so the
 // music advances with the fixed-step clock. With --video the same samples also
 // go to the video encoder.
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -43,17 +46,22 @@ std::string FinalPath() {
   return (std::filesystem::path(GetOptions().captureDir) / "music.wav").string();
 }
 
+// The first failure: one line naming the file and the reason, the file
+// removed, the show asked to end.
 void MarkFailed(Capture& capture) {
-  capture.failed = true;
+  const int error = errno != 0 ? errno : EIO;
   capture.wav.Discard();
+  if (capture.failed) return;
+  capture.failed = true;
+  std::fprintf(stderr, "vuxa: cannot write %s: %s\n", FinalPath().c_str(), std::strerror(error));
+  RequestClose();
 }
 
 bool EnsureOpen(Capture& capture) {
   if (capture.failed) return false;
   if (capture.wav.IsOpen()) return true;
-  std::string path = FinalPath();
-  std::remove(path.c_str());
-  if (!capture.wav.Open(path + ".part", kSampleRate, 2)) {
+  errno = 0;
+  if (!capture.wav.Open(FinalPath(), kSampleRate, 2)) {
     MarkFailed(capture);
     return false;
   }
@@ -63,8 +71,8 @@ bool EnsureOpen(Capture& capture) {
 bool Finish(Capture& capture) {
   if (GetOptions().captureDir.empty()) return true;
   if (!EnsureOpen(capture)) return false;  // a run without frames still gets its (empty) WAV
-  std::string path = FinalPath();
-  if (!capture.wav.Finish() || std::rename((path + ".part").c_str(), path.c_str()) != 0) {
+  errno = 0;
+  if (!capture.wav.Finish() || !capture.wav.Commit()) {
     MarkFailed(capture);
     return false;
   }
@@ -91,7 +99,14 @@ void CaptureMusicFrame(std::uint32_t sampleFrames) {
     PullAudio(samples);
   }
   if (!GetOptions().videoFile.empty()) VideoAudio(samples);
-  if (GetOptions().captureDir.empty() || !EnsureOpen(capture)) return;
+  if (GetOptions().captureDir.empty()) return;
+  if (CaptureFailed()) {  // the frames failed and said so: the music is lost with them
+    capture.failed = true;
+    capture.wav.Discard();
+    return;
+  }
+  if (!EnsureOpen(capture)) return;
+  errno = 0;
   if (!capture.wav.Write(samples)) MarkFailed(capture);
 }
 
@@ -103,6 +118,16 @@ bool FinishMusic() {
     capture.result = Finish(capture);
   }
   return capture.result;
+}
+
+void DiscardMusic() {
+  CloseAudio();
+  Capture& capture = TheCapture();
+  capture.wav.Discard();
+  if (!capture.finished) {
+    capture.finished = true;
+    capture.result = false;
+  }
 }
 
 void ResetMusicCapture() {

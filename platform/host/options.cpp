@@ -10,6 +10,7 @@
 #include <system_error>
 
 #include "platform/host/host.h"
+#include "platform/host/pending_file.h"
 
 namespace fs = std::filesystem;
 
@@ -41,12 +42,11 @@ OptionProblem CheckVideo(const Options& o) {
   const std::string bad = "invalid value '" + o.videoFile + "' for --video (";
   std::error_code ec;
   if (fs::is_directory(o.videoFile, ec)) return {bad + "a directory, not a file name)", 2};
-  // The file is made as FILE.part and renamed at the end: try making that now.
-  const std::string part = o.videoFile + ".part";
-  std::FILE* probe = std::fopen(part.c_str(), "wb");
-  if (probe == nullptr) return {bad + "cannot write there: " + std::strerror(errno) + ")", 2};
-  std::fclose(probe);
-  std::remove(part.c_str());
+  // The video is made under temporary names beside FILE and renamed at the
+  // end: try making one now (and remove it again).
+  PendingFile probe;
+  if (!probe.Create(o.videoFile))
+    return {bad + "cannot write there: " + std::strerror(errno) + ")", 2};
   return {};
 }
 

@@ -2,14 +2,16 @@
 // frames of a capture and for screenshots.
 //
 // A fast compression level and the Sub filter: a capture writes thousands of
-// frames, and these pictures compress well enough that way. A failed write
-// removes what was written, so no truncated PNG stays behind.
+// frames, and these pictures compress well enough that way. The picture is
+// written under a temporary name and renamed into place when complete, so no
+// truncated PNG ever stands under its final name.
 #include <png.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <vector>
 
+#include "platform/host/pending_file.h"
 #include "platform/host/pictures.h"
 
 namespace host {
@@ -48,20 +50,19 @@ bool WriteRows(std::FILE* file, const std::vector<png_bytep>& rows, int width, i
 
 bool WriteRgbPng(const std::string& path, const std::uint8_t* rgb, int width, int height) {
   if (rgb == nullptr || width <= 0 || height <= 0) return false;
-  std::FILE* file = std::fopen(path.c_str(), "wb");
-  if (file == nullptr) return false;
+  PendingFile file;
+  if (!file.Create(path)) return false;
   std::vector<png_bytep> rows(static_cast<std::size_t>(height));
   for (int y = 0; y < height; ++y)
     rows[y] = const_cast<png_bytep>(rgb + static_cast<std::size_t>(y) * width * 3);
-  bool ok = WriteRows(file, rows, width, height);
-  ok = std::fflush(file) == 0 && ok;
-  ok = std::fclose(file) == 0 && ok;
-  if (!ok) {
+  errno = 0;
+  if (!WriteRows(file.File(), rows, width, height)) {
     const int saved = errno != 0 ? errno : EIO;
-    std::remove(path.c_str());
+    file.Discard();
     errno = saved;
+    return false;
   }
-  return ok;
+  return file.Commit();
 }
 
 }  // namespace host

@@ -3,10 +3,13 @@
 // nowhere (offscreen); and the end of a run.
 //
 // Capture frames are numbered by presented frame: file k is the k-th flip.
-// The first write failure of a capture is reported once and ends the capture
-// of frames; the run's result then says so.
+// The first write failure of a capture is reported once and ends the show; the
+// run's result then says so. SIGINT and SIGTERM only note the signal; the next
+// presented frame asks the show to close, and the end of the run removes its
+// unfinished files.
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -27,22 +30,27 @@ namespace {
 struct CaptureState {
   bool failed = false;
   bool dirReady = false;
+  unsigned written = 0;  // frames 0 to written-1 are on disk
 };
 
-CaptureState& Capture() {
-  static CaptureState state;
-  return state;
-}
+// At namespace scope: AbandonRun reads it from an exit handler.
+CaptureState captureState;
+
+CaptureState& Capture() { return captureState; }
 
 bool& ClosePending() {
   static bool pending = false;
   return pending;
 }
 
+volatile std::sig_atomic_t interruptSignal = 0;
+
+void NoteInterrupt(int signal) { interruptSignal = signal; }
+
 void CaptureFailure(const std::string& what) {
   Capture().failed = true;
-  std::fprintf(stderr, "vuxa: cannot write the frame capture %s: %s\n", what.c_str(),
-               std::strerror(errno));
+  std::fprintf(stderr, "vuxa: cannot write %s: %s\n", what.c_str(), std::strerror(errno));
+  RequestClose();
 }
 
 void CaptureFrame(const Frame& frame, const std::vector<std::uint8_t>& rgb, unsigned index,
@@ -66,7 +74,9 @@ void CaptureFrame(const Frame& frame, const std::vector<std::uint8_t>& rgb, unsi
   if (!WriteRgbPng(path, rgb.data(), frame.width, frame.height)) {
     if (errno == 0) errno = EIO;
     CaptureFailure(path);
+    return;
   }
+  s.written = index + 1;
 }
 
 }  // namespace
@@ -96,6 +106,7 @@ FramePlace PlaceFrame(int w, int h) {
 }
 
 void PresentFrame(const Frame& frame) {
+  if (interruptSignal != 0) RequestClose();
   const unsigned index = CountFlip();
   const Options& options = GetOptions();
   const bool recorded = !options.captureDir.empty() || !options.videoFile.empty();
@@ -118,13 +129,42 @@ void RequestClose() { ClosePending() = true; }
 
 bool TakeCloseRequest() { return std::exchange(ClosePending(), false); }
 
+void CatchInterrupts() {
+  struct sigaction action {};
+  action.sa_handler = NoteInterrupt;
+  sigemptyset(&action.sa_mask);
+  action.sa_flags = SA_RESTART;
+  sigaction(SIGINT, &action, nullptr);
+  sigaction(SIGTERM, &action, nullptr);
+}
+
+int InterruptSignal() { return interruptSignal; }
+
 bool Shutdown() {
-  bool soundOk = FinishMusic();
-  bool framesOk = !CaptureFailed();
-  bool videoOk = VideoFinish();
+  // The video and music.wav are kept only when everything else succeeded.
+  bool ok = !CaptureFailed() && interruptSignal == 0;
+  if (ok)
+    ok = VideoFinish();
+  else
+    ResetVideo();
+  if (ok)
+    ok = FinishMusic();
+  else
+    DiscardMusic();
   Capture() = CaptureState{};
   machine::Close(true);
-  return soundOk && framesOk && videoOk;
+  return ok;
+}
+
+void AbandonRun() {
+  // The video's and music's temporary files go with their own objects at exit.
+  const std::string& dir = GetOptions().captureDir;
+  for (unsigned i = 0; !dir.empty() && i < Capture().written; ++i) {
+    char name[32];
+    std::snprintf(name, sizeof name, "frame_%05u.png", i);
+    std::remove((std::filesystem::path(dir) / name).c_str());
+  }
+  Capture() = CaptureState{};
 }
 
 void Reset() {
@@ -134,6 +174,7 @@ void Reset() {
   machine::Close(false);
   Capture() = CaptureState{};
   ClosePending() = false;
+  interruptSignal = 0;
   ResetMusicCapture();
 }
 

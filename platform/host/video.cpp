@@ -3,16 +3,20 @@
 //
 // Two passes, so that ffmpeg never waits on one input while we write the other:
 // during the run every frame goes down a pipe into ffmpeg, which scales it
-// 4x with nearest neighbours to 1280x960 and encodes H.264 into
-// FILE.part.pictures.mkv, while the music is written to FILE.part.music.wav; at
-// the end a second ffmpeg copies the pictures, encodes the music as AAC and
-// muxes both into FILE.part, which is renamed to FILE. ffmpeg's messages go to
-// FILE.part.log. On any failure (ffmpeg missing or stopping, a full disk) one
-// line naming the option and the file goes to stderr, every file of the video
-// is removed and the show is asked to close. A FILE of an earlier run is
-// removed when the video starts. A progress bar on stderr follows the flips.
+// 4x with nearest neighbours to 1280x960 and encodes H.264 into a pictures
+// file, while the music is written to a WAV file; at the end a second ffmpeg
+// copies the pictures, encodes the music as AAC and muxes both into the
+// output file, which is renamed onto FILE. ffmpeg's messages go to a log file.
+// All four are unique temporary files beside FILE (pending_file.h), named to
+// ffmpeg with "file:" so that no name reads as an option or a protocol. On any
+// failure (ffmpeg missing or stopping, a full disk) one line naming the option
+// and the file goes to stderr, ffmpeg is stopped and reaped, every temporary
+// file is removed and the show is asked to close; FILE and anything else the
+// user had stay untouched. A progress bar on stderr follows the flips.
 #include <fcntl.h>
+#include <poll.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -26,6 +30,7 @@
 #include <sstream>
 
 #include "platform/host/host.h"
+#include "platform/host/pending_file.h"
 #include "platform/host/video.h"
 #include "platform/host/wav_writer.h"
 
@@ -43,6 +48,7 @@ struct Video {
   bool failed = false;
   std::string file;  // as given to --video
   WavWriter music;
+  PendingFile output, pictures, log;
   pid_t encoder = -1;
   int pipe = -1;  // the encoder's stdin
   unsigned frames = 0;
@@ -51,20 +57,25 @@ struct Video {
   ~Video();
 };
 
-std::string Part(const Video& v, const char* suffix = "") { return v.file + ".part" + suffix; }
+// A file's name for ffmpeg: never an option, never a protocol.
+std::string ForFfmpeg(const std::string& path) { return "file:" + path; }
 
-void RemoveFiles(const Video& v) {
-  for (const char* suffix : {"", ".pictures.mkv", ".music.wav", ".log"})
-    std::remove(Part(v, suffix).c_str());
+void RemoveFiles(Video& v) {
+  v.music.Discard();
+  v.output.Discard();
+  v.pictures.Discard();
+  v.log.Discard();
 }
 
-// Closes the pipe and stops the encoder without waiting for it to finish.
+// Closes the pipe and ends the encoder at once (its output is thrown away, so
+// it gets no time to flush), then reaps it.
 void StopEncoder(Video& v) {
   if (v.pipe >= 0) ::close(v.pipe);
   v.pipe = -1;
   if (v.encoder > 0) {
-    ::kill(v.encoder, SIGTERM);
-    ::waitpid(v.encoder, nullptr, 0);
+    ::kill(v.encoder, SIGKILL);
+    while (::waitpid(v.encoder, nullptr, 0) < 0 && errno == EINTR) {
+    }
   }
   v.encoder = -1;
 }
@@ -73,7 +84,6 @@ Video::~Video() {
   // An exit in the middle of the run (std::exit after an error) leaves nothing behind.
   if (started && !failed) {
     StopEncoder(*this);
-    music.Discard();
     RemoveFiles(*this);
   }
 }
@@ -92,7 +102,7 @@ std::string Container(const std::string& file) {
 
 // The last line ffmpeg wrote to its log, for the error message.
 std::string LastLogLine(const Video& v) {
-  std::ifstream in(Part(v, ".log"));
+  std::ifstream in(v.log.TempPath());
   std::string line, last;
   while (std::getline(in, line))
     if (line.find_first_not_of(" \t\r") != std::string::npos) last = line;
@@ -111,10 +121,11 @@ std::string DescribeExit(const Video& v, int status) {
 void Fail(Video& v, const std::string& why) {
   if (v.failed) return;
   if (v.percent >= 0 && !v.barDone) std::fputc('\n', stderr);  // end the progress bar's line
-  std::fprintf(stderr, "vuxa: --video %s: %s\n", v.file.c_str(), why.c_str());
+  // After SIGINT ffmpeg stops too (same terminal): the interrupt's own line says it all.
+  if (InterruptSignal() == 0)
+    std::fprintf(stderr, "vuxa: --video %s: %s\n", v.file.c_str(), why.c_str());
   v.failed = true;
   StopEncoder(v);
-  v.music.Discard();
   RemoveFiles(v);
   // Nothing more can come of this run: end the show as a close request would.
   RequestClose();
@@ -129,7 +140,7 @@ pid_t Spawn(const Video& v, const std::vector<std::string>& arguments, int input
   argv.push_back(const_cast<char*>("ffmpeg"));
   for (const std::string& a : arguments) argv.push_back(const_cast<char*>(a.c_str()));
   argv.push_back(nullptr);
-  const std::string log = Part(v, ".log");
+  const std::string& log = v.log.TempPath();
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   if (input >= 0)
@@ -165,7 +176,7 @@ std::vector<std::string> VideoEncodeArguments(int fps, const std::string& pictur
       // ...scaled up 4x with square pixels and kept sharp by a low CRF.
       "-vf", "scale=1280:960:flags=neighbor",
       "-c:v", "libx264", "-preset", "medium", "-crf", "18", "-pix_fmt", "yuv420p",
-      "-f", "matroska", pictures};
+      "-f", "matroska", ForFfmpeg(pictures)};
 }
 
 std::vector<std::string> VideoMuxArguments(const std::string& pictures, const std::string& music,
@@ -173,34 +184,39 @@ std::vector<std::string> VideoMuxArguments(const std::string& pictures, const st
                                            const std::string& output) {
   std::vector<std::string> args = {
       "-hide_banner", "-loglevel", "error", "-nostdin", "-y",
-      "-i", pictures, "-i", music, "-map", "0:v:0", "-map", "1:a:0",
+      "-i", ForFfmpeg(pictures), "-i", ForFfmpeg(music), "-map", "0:v:0", "-map", "1:a:0",
       "-c:v", "copy", "-c:a", "aac", "-b:a", "192k"};
   if (container == "mp4") args.insert(args.end(), {"-movflags", "+faststart"});
-  args.insert(args.end(), {"-f", container, output});
+  args.insert(args.end(), {"-f", container, ForFfmpeg(output)});
   return args;
 }
 
 bool Start(Video& v) {
   v.started = true;
   v.file = GetOptions().videoFile;
-  std::remove(v.file.c_str());
-  RemoveFiles(v);
   if (FindOnPath("ffmpeg").empty()) {
     Fail(v, "ffmpeg is not on the PATH; install ffmpeg to write videos");
     return false;
   }
-  if (!v.music.Open(Part(v, ".music.wav"), 48000, 2)) {
-    Fail(v, std::string("cannot write ") + Part(v, ".music.wav") + ": " + std::strerror(errno));
+  // ffmpeg writes into the (empty) temporary files made here.
+  for (PendingFile* f : {&v.output, &v.pictures, &v.log}) {
+    if (!f->Create(v.file) || !f->Close()) {
+      Fail(v, std::string("cannot write in ") + FolderOf(v.file) + ": " + std::strerror(errno));
+      return false;
+    }
+  }
+  if (!v.music.Open(v.file, 48000, 2)) {
+    Fail(v, std::string("cannot write in ") + FolderOf(v.file) + ": " + std::strerror(errno));
     return false;
   }
   std::signal(SIGPIPE, SIG_IGN);  // a stopped ffmpeg shows as a failed write
   int fds[2];
-  if (::pipe2(fds, O_CLOEXEC) != 0) {
+  if (::pipe2(fds, O_CLOEXEC) != 0 || ::fcntl(fds[1], F_SETFL, O_NONBLOCK) != 0) {
     Fail(v, std::string("cannot start ffmpeg: ") + std::strerror(errno));
     return false;
   }
   v.encoder =
-      Spawn(v, VideoEncodeArguments(GetOptions().fps, Part(v, ".pictures.mkv")), fds[0]);
+      Spawn(v, VideoEncodeArguments(GetOptions().fps, v.pictures.TempPath()), fds[0]);
   ::close(fds[0]);
   v.pipe = fds[1];
   if (v.encoder < 0) {
@@ -210,10 +226,17 @@ bool Start(Video& v) {
   return true;
 }
 
+// Writes to the encoder's pipe (non-blocking on our side), waiting while it is
+// full; false when the encoder stopped reading or an interrupt came meanwhile.
 bool WriteAll(int fd, const std::uint8_t* data, std::size_t size) {
   while (size > 0) {
     const ssize_t n = ::write(fd, data, size);
-    if (n < 0 && errno == EINTR) continue;
+    if (n < 0 && (errno == EAGAIN || errno == EINTR)) {
+      if (InterruptSignal() != 0) return false;
+      pollfd ready{fd, POLLOUT, 0};
+      ::poll(&ready, 1, 100);
+      continue;
+    }
     if (n <= 0) return false;
     data += n;
     size -= static_cast<std::size_t>(n);
@@ -264,6 +287,10 @@ void VideoFrame(std::span<const std::uint8_t> rgb) {
   if (v.failed || rgb.size() != std::size_t{kWidth} * kHeight * 3) return;
   if (!v.started && !Start(v)) return;
   if (!WriteAll(v.pipe, rgb.data(), rgb.size())) {
+    if (InterruptSignal() != 0) {  // the run ends: the encoder is stopped, not awaited
+      Fail(v, "interrupted");
+      return;
+    }
     ::close(v.pipe);
     v.pipe = -1;
     const pid_t pid = v.encoder;
@@ -279,7 +306,7 @@ void VideoAudio(std::span<const std::int16_t> samples) {
   Video& v = TheVideo();
   if (!v.started || v.failed) return;
   if (!v.music.Write(samples))
-    Fail(v, std::string("cannot write ") + Part(v, ".music.wav") + ": " + std::strerror(errno));
+    Fail(v, std::string("cannot write the music beside it: ") + std::strerror(errno));
 }
 
 bool VideoFinish() {
@@ -294,24 +321,28 @@ bool VideoFinish() {
   v.encoder = -1;
   if (!WaitEncoder(v, encoder)) return false;
   if (!v.music.Finish()) {
-    Fail(v, "cannot write " + Part(v, ".music.wav"));
+    Fail(v, std::string("cannot write the music beside it: ") + std::strerror(errno));
     return false;
   }
   const pid_t muxer = Spawn(v,
-                            VideoMuxArguments(Part(v, ".pictures.mkv"), Part(v, ".music.wav"),
-                                              Container(v.file), Part(v)),
+                            VideoMuxArguments(v.pictures.TempPath(), v.music.TempPath(),
+                                              Container(v.file), v.output.TempPath()),
                             -1);
   if (muxer < 0) {
     Fail(v, "cannot start ffmpeg");
     return false;
   }
   if (!WaitEncoder(v, muxer)) return false;
-  if (std::rename(Part(v).c_str(), v.file.c_str()) != 0) {
-    Fail(v, std::string("cannot rename ") + Part(v) + ": " + std::strerror(errno));
+  struct stat written {};
+  if (::stat(v.output.TempPath().c_str(), &written) != 0 || written.st_size == 0) {
+    Fail(v, "ffmpeg wrote no video");
     return false;
   }
-  for (const char* suffix : {".pictures.mkv", ".music.wav", ".log"})
-    std::remove(Part(v, suffix).c_str());
+  if (!v.output.Commit()) {
+    Fail(v, std::string("cannot rename the finished video onto it: ") + std::strerror(errno));
+    return false;
+  }
+  RemoveFiles(v);
   const int fps = std::max(1, GetOptions().fps);
   std::fprintf(stderr, "vuxa: wrote %s (%u frames at %d fps, %.2f s)\n", v.file.c_str(), v.frames,
                fps, v.frames / static_cast<double>(fps));
@@ -321,12 +352,9 @@ bool VideoFinish() {
 
 void ResetVideo() {
   Video& v = TheVideo();
-  if (v.started && !v.failed) {
-    StopEncoder(v);
-    v.music.Discard();
-    RemoveFiles(v);
-  }
-  v.music.Discard();
+  if (v.started && !v.failed) StopEncoder(v);
+  if (v.percent >= 0 && !v.barDone) std::fputc('\n', stderr);  // end the progress bar's line
+  RemoveFiles(v);
   v.started = v.failed = false;
   v.file.clear();
   v.frames = 0;

@@ -3,6 +3,7 @@
 #include "platform/host/wav_writer.h"
 
 #include <array>
+#include <cerrno>
 #include <vector>
 
 namespace host {
@@ -39,52 +40,43 @@ std::array<std::uint8_t, kHeaderBytes> Header(int sampleRate, int channels, std:
 
 }  // namespace
 
-WavWriter::~WavWriter() {
-  if (file_) std::fclose(file_);
-}
-
 bool WavWriter::Open(const std::string& path, int sampleRate, int channels) {
-  if (file_) return false;
-  path_.clear();
-  file_ = std::fopen(path.c_str(), "wb");
-  if (!file_) return false;
-  path_ = path;
+  if (IsOpen() || !file_.Create(path)) return false;
   dataBytes_ = 0;
   // The sizes stay 0 until Finish: an unfinished file says it holds nothing.
   auto header = Header(sampleRate, channels, 0);
-  return std::fwrite(header.data(), 1, header.size(), file_) == header.size();
+  return std::fwrite(header.data(), 1, header.size(), file_.File()) == header.size();
 }
 
 bool WavWriter::Write(std::span<const std::int16_t> samples) {
-  if (!file_) return false;
+  if (!IsOpen()) return false;
   std::uint64_t bytes = samples.size() * 2;
-  if (dataBytes_ + bytes > kMaxDataBytes) return false;
+  if (dataBytes_ + bytes > kMaxDataBytes) {
+    errno = EFBIG;
+    return false;
+  }
   std::vector<std::uint8_t> out(bytes);
   for (std::size_t i = 0; i < samples.size(); ++i)
     Put16(&out[i * 2], static_cast<std::uint16_t>(samples[i]));
-  if (std::fwrite(out.data(), 1, out.size(), file_) != out.size()) return false;
+  if (std::fwrite(out.data(), 1, out.size(), file_.File()) != out.size()) return false;
   dataBytes_ += bytes;
   return true;
 }
 
 bool WavWriter::Finish() {
-  if (!file_) return false;
+  std::FILE* file = file_.File();
+  if (!file) return false;
   std::array<std::uint8_t, 4> size{};
   Put32(size.data(), static_cast<std::uint32_t>(kHeaderBytes - 8 + dataBytes_));
-  bool ok = std::fseek(file_, 4, SEEK_SET) == 0 && std::fwrite(size.data(), 1, 4, file_) == 4;
+  bool ok = std::fseek(file, 4, SEEK_SET) == 0 && std::fwrite(size.data(), 1, 4, file) == 4;
   Put32(size.data(), static_cast<std::uint32_t>(dataBytes_));
-  ok = ok && std::fseek(file_, 40, SEEK_SET) == 0 && std::fwrite(size.data(), 1, 4, file_) == 4;
-  ok = std::fflush(file_) == 0 && ok;
-  ok = std::fclose(file_) == 0 && ok;
-  file_ = nullptr;
+  ok = ok && std::fseek(file, 40, SEEK_SET) == 0 && std::fwrite(size.data(), 1, 4, file) == 4;
+  ok = file_.Close() && ok;
   return ok;
 }
 
 void WavWriter::Discard() {
-  if (file_) std::fclose(file_);
-  file_ = nullptr;
-  if (!path_.empty()) std::remove(path_.c_str());
-  path_.clear();
+  file_.Discard();
   dataBytes_ = 0;
 }
 

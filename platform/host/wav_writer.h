@@ -1,5 +1,7 @@
 // wav_writer.h: a writer of 16-bit PCM WAV files whose length is known only at
-// the end: the header's sizes are filled in by Finish.
+// the end: the header's sizes are filled in by Finish. The file is written
+// under a temporary name beside its final one (pending_file.h) and renamed
+// into place by Commit.
 #pragma once
 
 #include <cstdint>
@@ -7,30 +9,35 @@
 #include <span>
 #include <string>
 
+#include "platform/host/pending_file.h"
+
 namespace host {
 
 class WavWriter {
  public:
   WavWriter() = default;
-  ~WavWriter();
+  ~WavWriter() = default;
   WavWriter(const WavWriter&) = delete;
   WavWriter& operator=(const WavWriter&) = delete;
 
-  // Creates the file with a header for an empty recording.
+  // Creates the temporary file, for `path`, with a header for an empty recording.
   bool Open(const std::string& path, int sampleRate, int channels);
   // Appends interleaved samples (little-endian on disk).
   bool Write(std::span<const std::int16_t> samples);
-  // Writes the final sizes into the header and closes the file.
+  // Writes the final sizes into the header and closes the file, still under
+  // its temporary name (TempPath).
   bool Finish();
+  // Renames the finished file onto its final name.
+  bool Commit() { return file_.Commit(); }
   // Closes the file and removes it.
   void Discard();
 
-  bool IsOpen() const { return file_ != nullptr; }
+  bool IsOpen() const { return file_.File() != nullptr; }
+  const std::string& TempPath() const { return file_.TempPath(); }
   std::uint64_t DataBytes() const { return dataBytes_; }
 
  private:
-  std::FILE* file_ = nullptr;
-  std::string path_;
+  PendingFile file_;
   std::uint64_t dataBytes_ = 0;
 };
 

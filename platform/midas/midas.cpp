@@ -7,10 +7,15 @@
 // at 48 kHz with libopenmpt's default settings except dithering, which is off:
 // libopenmpt seeds its dither randomly, and capture runs must repeat exactly.
 // A run with --start plays the module from that point of the song.
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <string>
 #include <memory>
 #include <new>
 #include <vector>
@@ -32,16 +37,22 @@ namespace {
 
 using platform::sound::State;
 
-BOOL Fail(int code) {
+BOOL Fail(int code, std::string detail = {}) {
   State().lastError = code;
+  State().errorDetail = std::move(detail);
   return FALSE;
 }
+
+// A module larger than this is refused before it is read: the show's is a
+// few hundred kilobytes.
+constexpr long long kMaxModuleBytes = 64ll << 20;
 
 // True (and the code recorded) when the profile forces this call to fail.
 bool Forced(const char* call) {
   HRESULT code = host::ForcedFailure(call);
   if (code == 0) return false;
   State().lastError = code;
+  State().errorDetail.clear();
   return true;
 }
 
@@ -166,15 +177,26 @@ MIDASmodule MIDASloadModule(const char* fileName) {
   if (Forced("MIDASloadModule")) return 0;
   auto& s = State();
   if (!s.initialized) return Fail(MIDAS_ERR_NOT_INITIALIZED);
+  const std::string path = fileName ? host::ResolvePath(fileName) : std::string("(none)");
+  errno = ENOENT;
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(
       fileName ? host::OpenDataFile(fileName) : nullptr, std::fclose);
-  if (!file) return Fail(MIDAS_ERR_FILE_OPEN);
+  if (!file) return Fail(MIDAS_ERR_FILE_OPEN, path + ": " + std::strerror(errno));
   try {
+    struct stat info {};
+    if (::fstat(::fileno(file.get()), &info) == 0 && info.st_size > kMaxModuleBytes)
+      return Fail(MIDAS_ERR_FILE_READ, path + ": larger than the 64 MB a module may have");
     std::vector<std::uint8_t> data;
+    errno = 0;
     int code = ReadWholeFile(file.get(), data);
-    if (code != MIDAS_OK) return Fail(code);
+    if (code != MIDAS_OK) return Fail(code, path + ": " + std::strerror(errno != 0 ? errno : EIO));
     auto module = CreateModule(data, code);
-    if (!module) return Fail(code);
+    if (!module) return Fail(code, path + ": not a module format the library plays");
+    if (openmpt_module_get_num_patterns(module.get()) == 0 ||
+        openmpt_module_get_num_samples(module.get()) == 0 ||
+        !(openmpt_module_get_duration_seconds(module.get()) > 0))
+      std::fprintf(stderr, "vuxa: warning: %s: the module holds nothing to play; the show is silent\n",
+                   path.c_str());
     MIDASmodule handle = s.nextModule++;
     s.modules[handle] = std::move(module);
     return handle;
@@ -253,7 +275,9 @@ BOOL MIDASclose() {
 
 int MIDASgetLastError() { return State().lastError; }
 
-const char* MIDASgetErrorMessage(int errorCode) {
+namespace {
+
+const char* BaseErrorMessage(int errorCode) {
   switch (errorCode) {
     case MIDAS_OK: return "OK";
     case MIDAS_ERR_NOT_INITIALIZED: return "Sound library not initialized";
@@ -266,4 +290,16 @@ const char* MIDASgetErrorMessage(int errorCode) {
     case MIDAS_ERR_ALREADY_PLAYING: return "A module is already playing";
     default: return "Unknown error";
   }
+}
+
+}  // namespace
+
+// The library's text for the code; for the last error, with the file and the
+// reason it was about.
+const char* MIDASgetErrorMessage(int errorCode) {
+  auto& s = State();
+  if (errorCode == MIDAS_OK || errorCode != s.lastError || s.errorDetail.empty())
+    return BaseErrorMessage(errorCode);
+  s.errorText = std::string(BaseErrorMessage(errorCode)) + ": " + s.errorDetail;
+  return s.errorText.c_str();
 }

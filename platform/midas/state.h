@@ -10,6 +10,7 @@
 #include <map>
 #include <memory>
 #include <span>
+#include <string>
 
 #include "platform/host/host.h"
 #include "platform/midas/midas.h"
@@ -26,6 +27,10 @@ using ModulePtr = std::unique_ptr<openmpt_module, ModuleDeleter>;
 struct SoundState {
   bool initialized = false;
   int lastError = MIDAS_OK;
+  // What the last error was about ("<file>: <reason>"), and the full message
+  // MIDASgetErrorMessage last handed out for it.
+  std::string errorDetail;
+  std::string errorText;
   std::map<int, std::uintptr_t> options;
   std::map<MIDASmodule, ModulePtr> modules;
   MIDASmodule nextModule = 1;

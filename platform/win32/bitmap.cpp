@@ -11,7 +11,9 @@
 // colour of 24-bit ones. Selecting, deleting and memory contexts are in gdi.cpp.
 #include <algorithm>
 #include <bit>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -29,7 +31,8 @@ struct BitmapObject final : HGDIOBJ__ {
   DibImage image;
 };
 
-constexpr long kMaxFileBytes = 256L << 20;
+// A 2048 x 2048 bitmap at 32 bits and its headers fit easily.
+constexpr long kMaxFileBytes = 32L << 20;
 
 const BitmapObject* AsBitmap(const HGDIOBJ__* object) {
   if (object == nullptr || object->kind != HGDIOBJ__::Kind::Bitmap) return nullptr;
@@ -115,7 +118,7 @@ HANDLE LoadImageA(HINSTANCE instance, LPCSTR name, UINT type, int, int, UINT fla
     return nullptr;  // no resources; only bitmap files
   const std::string path = host::ResolvePath(name);
   std::FILE* f = host::OpenDataFile(name);
-  if (f == nullptr) return Warn(path, "cannot open file");
+  if (f == nullptr) return Warn(path, std::string("cannot open file: ") + std::strerror(errno));
   std::vector<std::uint8_t> bytes;
   std::string error;
   if (!ReadFile(f, bytes, error)) return Warn(path, error);

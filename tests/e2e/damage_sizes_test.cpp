@@ -1,6 +1,10 @@
-// End-to-end run on pictures and bitmaps whose headers claim absurd sizes:
-// one warning line per file, the show plays to its end.
+// End-to-end run on pictures and bitmaps whose headers claim absurd sizes,
+// and on files of absurd size or count: one warning line per file, the show
+// plays to its end within the memory bound.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <utility>
 
 #include "damage_support.h"
 
@@ -41,6 +45,38 @@ TEST(DamagedSizes, AbsurdPictureAndBitmapSizesWarnOnceEach) {
   for (const std::string& file : Pictures) EXPECT_EQ(run.WarningsAbout(file), 1) << file << "\n" << run.err;
   for (const std::string& file : Bitmaps) EXPECT_EQ(run.WarningsAbout(file), 1) << file << "\n" << run.err;
   EXPECT_EQ(run.warnings.size(), Pictures.size() + Bitmaps.size()) << run.err;
+}
+
+TEST(DamagedSizes, HugeAndCrowdedFilesStayWithinTheMemoryBound) {
+  // A sparse picture of 100 GB; a scene of 1,000 lights, then one of 100
+  // materials naming a 2048 x 2048 bitmap, each before the scene's meshes.
+  const Bytes light = {0x00, 0x46, 18, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+  Bytes material = {0xFF, 0xAF, 29, 0, 0, 0, 0x00, 0xA2, 23, 0, 0, 0, 0x00, 0xA3, 17, 0, 0, 0};
+  for (char c : std::string("PLANET.BMP")) material.push_back(static_cast<std::uint8_t>(c));
+  material.push_back(0);
+  for (const auto& [chunk, count] : {std::pair{light, 1000}, std::pair{material, 100}}) {
+    const Scratch scratch("huge");
+    fs::resize_file(scratch.Path(Pictures[0]), 100ull << 30);
+    Bytes planet = scratch.Read(Bitmaps[0]);  // 24 bits a pixel
+    Put32(planet, 18, 2048);
+    Put32(planet, 22, 2048);
+    planet.resize(Get32(planet, 10) + 2048 * 2048 * 3, 0x40);
+    scratch.Write(Bitmaps[0], planet);
+    Bytes scene = scratch.Read(SceneFile);
+    Bytes many;
+    for (int i = 0; i < count; ++i) many.insert(many.end(), chunk.begin(), chunk.end());
+    Splice(scene, FindChunk(scene, 0x3D3D).start + 6, 0, many);
+    scratch.Write(SceneFile, scene);
+
+    const ShowRun run = RunShow(scratch);
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.frames, LastFrame + 1) << "the show did not play to its end";
+    EXPECT_EQ(run.WarningsAbout(Pictures[0]), 1) << run.err;
+    EXPECT_EQ(run.WarningsAbout(SceneFile), 1) << run.err;
+  }
+  rusage children{};
+  ::getrusage(RUSAGE_CHILDREN, &children);
+  EXPECT_LT(children.ru_maxrss, 256 * 1024) << "kB at the peak";
 }
 
 }  // namespace

@@ -38,7 +38,7 @@ TEST(BadPictureFiles, WarnAndPlayOn) {
       R"(images/cred2\.pcx: picture data ends at row \d+ of 128)",
       R"(images/cred3\.pcx: picture data ends at row \d+ of 3000)",
       R"(images/cred4\.pcx: picture size -372x128 has no pixels)",
-      R"(images/texture\.pcx: cannot open file)",
+      R"(images/texture\.pcx: cannot open file: No such file or directory)",
       R"(images/vuxa\.pcx: file too short for a PCX header)",
   };
   std::vector<std::string> warnings;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <regex>
 #include <string>
 
@@ -35,9 +36,19 @@ TEST(ShowCommandLine, HelpAndVersionGoToStdoutAndExitZero) {
   std::filesystem::remove_all(dir);
 }
 
-TEST(ShowCommandLine, BadOptionsGiveOneErrorLineThenTheUsageAndExitTwo) {
+TEST(ShowCommandLine, HelpAndVersionOnAFullDeviceFailWithAMessage) {
+  const auto dir = ScratchDir("full");
+  for (const char* args : {"--help", "--version"}) {
+    const auto run = RunVuxa(dir, args, "", "> /dev/full 2> stderr.txt");
+    EXPECT_NE(run.exitCode, 0) << args;
+    EXPECT_EQ(run.err.rfind("vuxa: cannot write the ", 0), 0u) << args << ": " << run.err;
+    EXPECT_NE(run.err.find("No space left on device"), std::string::npos) << run.err;
+  }
+  std::filesystem::remove_all(dir);
+}
+
+TEST(ShowCommandLine, BadOptionsGiveOneErrorLineThenAPointerToHelpAndExitTwo) {
   const auto dir = ScratchDir("bad");
-  const auto usage = RunVuxa(dir, "--help").out;
   for (const char* args :
        {"--bogus", "--fps 0", "--fps abc", "--scale 17", "--capture", "--window extra"}) {
     const auto run = RunVuxa(dir, args);
@@ -45,7 +56,7 @@ TEST(ShowCommandLine, BadOptionsGiveOneErrorLineThenTheUsageAndExitTwo) {
     EXPECT_EQ(run.out, "") << args;
     ASSERT_EQ(run.err.rfind("vuxa: ", 0), 0u) << args << ": " << run.err;
     const std::size_t firstLineEnd = run.err.find('\n');
-    EXPECT_EQ(run.err.substr(firstLineEnd + 1), usage) << args;
+    EXPECT_EQ(run.err.substr(firstLineEnd + 1), "Try 'vuxa --help'.\n") << args;
   }
   // Nothing was created for a capture that never started.
   EXPECT_FALSE(std::filesystem::exists(dir / "out"));
@@ -77,6 +88,28 @@ TEST(ShowCommandLine, AMissingModuleEndsWithTheSoundLibrarysMessage) {
   EXPECT_EQ(run.exitCode, 1);
   EXPECT_NE(run.err.find("Midas: "), std::string::npos) << run.err;
   EXPECT_EQ(run.out, "");
+  std::filesystem::remove_all(dir);
+}
+
+TEST(ShowCommandLine, TheDataFolderChoiceIsVisibleAndCanBeGiven) {
+  // Only a damaged bitmap in the working directory: it is used, and what it
+  // lacks is said (so the missing module ends the show).
+  const auto dir = ScratchDir("datadir");
+  std::filesystem::create_directories(dir / "Textures");
+  std::ofstream(dir / "Textures" / "PLANET.BMP") << "BM broken";
+  auto run = RunVuxa(dir, "--capture out --fps 5 --start 50");
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_NE(run.err.find("working directory, which lacks music/, scenes/, images/\n"),
+            std::string::npos)
+      << run.err;
+  EXPECT_NE(run.err.find("Midas: "), std::string::npos) << run.err;
+  // --data chooses outright, and must name a directory.
+  run = RunVuxa(dir, "--capture out --fps 5 --start 50 --data '" VUXA_DATA_DIR "'");
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(run.err.find("warning"), std::string::npos) << run.err;
+  run = RunVuxa(dir, "--data missing");
+  EXPECT_EQ(run.exitCode, 2);
+  EXPECT_EQ(run.err, "vuxa: invalid value 'missing' for --data (not a directory)\nTry 'vuxa --help'.\n");
   std::filesystem::remove_all(dir);
 }
 

@@ -36,12 +36,13 @@ inline std::filesystem::path ScratchDir(const std::string& name) {
 }
 
 // Runs `vuxa args` with `dir` as working directory; `environment` is a prefix
-// for env(1), such as "-u DISPLAY".
+// for env(1), such as "-u DISPLAY"; `streams` are the shell's redirections.
 inline ProcessResult RunVuxa(const std::filesystem::path& dir, const std::string& args,
-                             const std::string& environment = "") {
+                             const std::string& environment = "",
+                             const std::string& streams = "> stdout.txt 2> stderr.txt") {
   const std::string command = "cd '" + dir.string() + "' && env " + environment +
-                              " SDL_AUDIODRIVER=dummy '" VUXA_BINARY_DIR "/vuxa' " + args +
-                              " > stdout.txt 2> stderr.txt";
+                              " SDL_AUDIODRIVER=dummy '" VUXA_BINARY_DIR "/vuxa' " + args + " " +
+                              streams;
   const int status = std::system(command.c_str());
   ProcessResult result;
   if (status != -1 && WIFEXITED(status)) result.exitCode = WEXITSTATUS(status);

@@ -266,7 +266,7 @@ TEST_F(PcxReader, ShortOrMissingFileWarnsAndLeavesThePicture) {
   std::uint32_t dest[4] = {1, 2, 3, 4};
   testing::internal::CaptureStderr();
   LoadPcx("images\\missing.pcx", dest, 2, 2);
-  EXPECT_EQ(testing::internal::GetCapturedStderr(), Warning("images\\missing.pcx", "cannot open file"));
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), Warning("images\\missing.pcx", "cannot open file: No such file or directory"));
   EXPECT_EQ(dest[0], 1u);
   EXPECT_EQ(dest[3], 4u);
 }

@@ -92,13 +92,21 @@ TEST_F(DataFiles, DataDirectoryPrefersTheWorkingDirectoryThenBesideTheProgram) {
   EXPECT_NE(host::ChooseDataDir(work.string(), exe.string(), install), "");
 
   // Any one of the show's files, in any case, makes it the working directory.
-  for (const char* file : {"MUSIC/Vuxa.XM", "images/VUXA.Pcx", "Scenes/ball.3DS"}) {
+  // Which of the show's folders it lacks is said.
+  const std::pair<const char*, const char*> cases[] = {
+      {"MUSIC/Vuxa.XM", "scenes/, images/, Textures/"},
+      {"images/VUXA.Pcx", "music/, scenes/, Textures/"},
+      {"Scenes/ball.3DS", "music/, images/, Textures/"},
+      {"textures/PLANET.bmp", "music/, scenes/, images/"}};
+  for (const auto& [file, missing] : cases) {
     fs::path probe = root / ("probe_" + std::to_string(file[0]));
     fs::create_directories(probe);
     fs::create_directories((probe / file).parent_path());
     std::ofstream(probe / file) << "x";
     EXPECT_EQ(host::ChooseDataDir(probe.string(), exe.string(), install), "") << file;
+    EXPECT_EQ(host::MissingShowFolders(probe.string()), missing) << file;
   }
+  EXPECT_EQ(host::MissingShowFolders(VUXA_DATA_DIR), "");
 }
 
 TEST_F(DataFiles, FindDataDirUsesTheWorkingDirectoryHoldingTheShow) {

@@ -134,9 +134,11 @@ TEST_F(OptionChecks, VideoNeedsFfmpegAndAWritableFileName) {
   options.videoFile = (dir.path() / "out.mp4").string();
   {
     ScopedEnv path("PATH", (dir.path() / "bin").string());
+    std::ofstream(dir.path() / "out.mp4.part") << "mine";
     EXPECT_EQ(Check(options).exitCode, 0) << Check(options).message;
-    EXPECT_TRUE(fs::exists(dir.path() / "bin"));
-    EXPECT_FALSE(fs::exists(dir.path() / "out.mp4.part"));  // the probe is gone
+    // The probe is gone and the user's own file untouched.
+    EXPECT_EQ(Listing(dir.path()), (std::vector<std::string>{"bin", "out.mp4.part"}));
+    EXPECT_EQ(ReadText(dir.path() / "out.mp4.part"), "mine");
 
     options.videoFile = (dir.path() / "no" / "such" / "dir" / "out.mp4").string();
     host::OptionProblem problem = Check(options);

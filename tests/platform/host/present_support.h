@@ -7,10 +7,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -80,11 +82,17 @@ inline void WriteScript(const fs::path& path, const std::string& body) {
   ::chmod(path.c_str(), 0755);
 }
 
-// Names of the files in a directory.
+// Names of the files in a directory, sorted.
 inline std::vector<std::string> Listing(const fs::path& dir) {
   std::vector<std::string> names;
   for (const auto& entry : fs::directory_iterator(dir)) names.push_back(entry.path().filename());
+  std::sort(names.begin(), names.end());
   return names;
+}
+
+inline std::string ReadText(const fs::path& path) {
+  std::ifstream in(path);
+  return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 }  // namespace present_test

@@ -134,19 +134,23 @@ TEST_F(Video, FfmpegStoppingMidwayIsReportedWithItsLastWordsAndLeavesNothing) {
   EXPECT_EQ(Listing(dir->path()), std::vector<std::string>{"bin"});
 }
 
-TEST_F(Video, AnFfmpegThatWritesNoFileFailsTheRunAtTheEnd) {
+TEST_F(Video, AnFfmpegThatWritesNoFileFailsTheRunAndKeepsTheUsersFiles) {
   WriteScript(dir->path() / "bin" / "ffmpeg", "cat > /dev/null\nexit 0");
   ScopedEnv path("PATH", (dir->path() / "bin").string() + ":/usr/bin:/bin");
-  // A video of an earlier run goes when the new one starts: it would not match.
-  std::ofstream(file) << "old";
+  // The user's files, at the video's name and at names an older version used.
+  for (const char* name : {"show.mkv", "show.mkv.part", "show.mkv.part.log"})
+    std::ofstream(dir->path() / name) << "old";
   OpenDisplay(32);
   FlipFrames(2);
   testing::internal::CaptureStderr();
   EXPECT_FALSE(host::Shutdown());
   const std::string said = testing::internal::GetCapturedStderr();
-  EXPECT_NE(said.find("vuxa: --video " + file.string() + ": cannot rename"), std::string::npos)
+  EXPECT_NE(said.find("vuxa: --video " + file.string() + ": ffmpeg wrote no video"),
+            std::string::npos)
       << said;
-  EXPECT_EQ(Listing(dir->path()), std::vector<std::string>{"bin"});
+  EXPECT_EQ(Listing(dir->path()),
+            (std::vector<std::string>{"bin", "show.mkv", "show.mkv.part", "show.mkv.part.log"}));
+  EXPECT_EQ(ReadText(file), "old");
 }
 
 TEST_F(Video, NoFrameNoVideoAndNoComplaint) {

@@ -38,6 +38,12 @@ std::vector<std::int16_t> WavSamples(const std::vector<std::uint8_t>& wav) {
   return samples;
 }
 
+int FilesIn(const sound_test::fs::path& dir) {
+  int n = 0;
+  for ([[maybe_unused]] const auto& entry : sound_test::fs::directory_iterator(dir)) ++n;
+  return n;
+}
+
 class SoundCaptureTest : public SoundTest {
  protected:
   void SetUp() override {
@@ -57,19 +63,21 @@ class SoundCaptureTest : public SoundTest {
 };
 
 TEST_F(SoundCaptureTest, RendersExactlyTheRequestedFramesIntoAValidWav) {
-  sound_test::WriteFile(dir / "out" / "music.wav", std::vector<std::uint8_t>(100, 1));  // stale
+  const std::vector<std::uint8_t> stale(100, 1);
+  sound_test::WriteFile(dir / "out" / "music.wav", stale);
   ASSERT_NE(StartMusic(), 0u);
-  EXPECT_FALSE(sound_test::fs::exists(dir / "out" / "music.wav.part"));  // opened lazily
+  EXPECT_EQ(FilesIn(dir / "out"), 1);  // opened lazily
   const std::uint32_t periods[] = {800, 800, 801, 1234, 1};
   std::size_t frames = 0;
   for (auto n : periods) {
     host::CaptureMusicFrame(n);
     frames += n;
   }
-  EXPECT_FALSE(sound_test::fs::exists(dir / "out" / "music.wav"));  // removed at the start
-  EXPECT_TRUE(sound_test::fs::exists(dir / "out" / "music.wav.part"));
+  // The old file stays until the new one is complete, which is written beside it.
+  EXPECT_TRUE(ReadFile(dir / "out" / "music.wav") == stale);
+  EXPECT_EQ(FilesIn(dir / "out"), 2);
   EXPECT_TRUE(host::FinishMusic());
-  EXPECT_FALSE(sound_test::fs::exists(dir / "out" / "music.wav.part"));
+  EXPECT_EQ(FilesIn(dir / "out"), 1);
   auto samples = WavSamples(ReadFile(dir / "out" / "music.wav"));
   EXPECT_EQ(samples.size(), frames * 2);
   int loud = 0;
@@ -105,12 +113,19 @@ TEST_F(SoundCaptureTest, TwoCapturesAreByteIdentical) {
   EXPECT_TRUE(runs[0] == runs[1]);
 }
 
-TEST_F(SoundCaptureTest, AResetRunLeavesNoFileAndARunWithoutFramesAnEmptyWav) {
+TEST_F(SoundCaptureTest, AResetOrDiscardedRunLeavesNoFileAndARunWithoutFramesAnEmptyWav) {
   ASSERT_NE(StartMusic(), 0u);
   host::CaptureMusicFrame(800);
   platform::ResetPlatform();  // cut short before finishing
-  EXPECT_FALSE(sound_test::fs::exists(dir / "out" / "music.wav.part"));
-  EXPECT_FALSE(sound_test::fs::exists(dir / "out" / "music.wav"));
+  EXPECT_EQ(FilesIn(dir / "out"), 0);
+
+  Capture(dir / "out");
+  ASSERT_NE(StartMusic(), 0u);
+  host::CaptureMusicFrame(800);
+  host::DiscardMusic();  // a run that failed elsewhere
+  EXPECT_FALSE(host::FinishMusic());
+  EXPECT_EQ(FilesIn(dir / "out"), 0);
+  platform::ResetPlatform();
 
   Capture(dir / "out");
   StartLibrary();

@@ -25,6 +25,8 @@ struct BmpLayout {
   std::uint32_t colorsUsed = 0;      // biClrUsed
   std::uint32_t compression = 0;     // biCompression
   std::uint32_t infoSize = 40;       // biSize
+  std::vector<std::uint32_t> masks;  // bit-field masks written after the header
+  std::vector<std::uint8_t> data;    // pixel data written instead of the rows (run-length codes)
   // Pixel (x, y), y counted from the top: an index, or 0xRRGGBB at 24 bits.
   std::function<std::uint32_t(int, int)> pixel = [](int, int) { return 0u; };
 };
@@ -45,7 +47,7 @@ inline std::vector<std::uint8_t> MakeBmp(const BmpLayout& s) {
   const int rows = s.height < 0 ? -s.height : s.height;
   const int width = s.width > 0 ? s.width : 1;
   const int stride = (width * s.bits + 31) / 32 * 4;
-  const std::uint32_t offset = 14 + s.infoSize + 4 * static_cast<std::uint32_t>(s.colors.size());
+  const std::uint32_t offset = 14 + s.infoSize + 4 * static_cast<std::uint32_t>(s.colors.size() + s.masks.size());
   std::vector<std::uint8_t> out;
   out.push_back('B');
   out.push_back('M');
@@ -64,11 +66,16 @@ inline std::vector<std::uint8_t> MakeBmp(const BmpLayout& s) {
   Put32(out, s.colorsUsed);
   Put32(out, 0);
   out.resize(14 + s.infoSize, 0);
+  for (std::uint32_t m : s.masks) Put32(out, m);
   for (const RGBQUAD& c : s.colors) {
     out.push_back(c.rgbBlue);
     out.push_back(c.rgbGreen);
     out.push_back(c.rgbRed);
     out.push_back(0);
+  }
+  if (!s.data.empty()) {
+    out.insert(out.end(), s.data.begin(), s.data.end());
+    return out;
   }
   for (int r = 0; r < rows; ++r) {
     const int y = s.height > 0 ? rows - 1 - r : r;  // file row r holds image row y
@@ -79,6 +86,13 @@ inline std::vector<std::uint8_t> MakeBmp(const BmpLayout& s) {
         case 1: row[x / 8] |= static_cast<std::uint8_t>((v & 1) << (7 - x % 8)); break;
         case 4: row[x / 2] |= static_cast<std::uint8_t>((v & 15) << (x % 2 ? 0 : 4)); break;
         case 8: row[x] = static_cast<std::uint8_t>(v); break;
+        case 16:
+          row[2 * x] = static_cast<std::uint8_t>(v);
+          row[2 * x + 1] = static_cast<std::uint8_t>(v >> 8);
+          break;
+        case 32:
+          for (int i = 0; i < 4; ++i) row[4 * x + i] = static_cast<std::uint8_t>(v >> (8 * i));
+          break;
         case 24:
           row[3 * x] = static_cast<std::uint8_t>(v);
           row[3 * x + 1] = static_cast<std::uint8_t>(v >> 8);

@@ -63,6 +63,67 @@ TEST_F(BitmapLoad, ReadsEveryDepthInBothRowOrders) {
   }
 }
 
+// 16 and 32 bits (plain and with bit-field masks) and run-length pictures:
+// what lands in a 32-bit surface, row by row from the top.
+TEST_F(BitmapLoad, ReadsDeepBitFieldAndRunLengthBitmaps) {
+  struct Case {
+    const char* what;
+    BmpLayout layout;
+    std::vector<std::uint32_t> want;  // 0xRRGGBB, 4x2 pixels from the top
+  };
+  auto layout = [](int bits, std::uint32_t compression, std::vector<std::uint32_t> masks,
+                   std::vector<std::uint32_t> pixels, std::vector<std::uint8_t> data = {}) {
+    BmpLayout s;
+    s.width = 4;
+    s.height = 2;
+    s.bits = bits;
+    s.compression = compression;
+    s.masks = std::move(masks);
+    s.data = std::move(data);
+    s.pixel = [pixels](int x, int y) { return pixels[static_cast<std::size_t>(y * 4 + x)]; };
+    if (bits <= 8) {
+      s.colors = {{0, 0, 0, 0}, {0x30, 0x20, 0x10, 0}, {0x60, 0x50, 0x40, 0}, {0xFF, 0xFF, 0xFF, 0}};
+      s.colorsUsed = 4;
+    }
+    return s;
+  };
+  const Case cases[] = {
+      {"16-bit 5-5-5", layout(16, 0, {}, {0x7C00, 0x03E0, 0x001F, 0x7FFF, 0, 0x4210, 0x0400, 0x8000}),
+       {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF, 0, 0x848484, 0x080000, 0}},
+      {"16-bit 5-6-5 masks", layout(16, 3, {0xF800, 0x07E0, 0x001F}, {0xF800, 0x07E0, 0x001F, 0xFFFF, 0, 0, 0, 0}),
+       {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF, 0, 0, 0, 0}},
+      {"32-bit", layout(32, 0, {}, {0x112233, 0xFF000000, 0xFFFFFF, 0, 1, 2, 3, 4}),
+       {0x112233, 0, 0xFFFFFF, 0, 1, 2, 3, 4}},
+      {"32-bit masks, blue first", layout(32, 3, {0xFF, 0xFF00, 0xFF0000}, {0x112233, 0, 0, 0, 0, 0, 0, 0}),
+       {0x332211, 0, 0, 0, 0, 0, 0, 0}},
+      // Bottom row: a run of four 1s; top row: literal 2, 3, 2 (padded) then an end of line.
+      {"RLE8", layout(8, 1, {}, {}, {4, 1, 0, 0, 0, 3, 2, 3, 2, 0, 0, 0, 0, 1}),
+       {0x405060, 0xFFFFFF, 0x405060, 0, 0x102030, 0x102030, 0x102030, 0x102030}},
+      // Bottom row: a delta of one pixel, then a run of 3 alternating 1 and 2;
+      // top row: literal 3, 0, 1, 2.
+      {"RLE4", layout(4, 2, {}, {}, {0, 2, 1, 0, 3, 0x12, 0, 0, 0, 4, 0x30, 0x12, 0, 1}),
+       {0xFFFFFF, 0, 0x102030, 0x405060, 0, 0x102030, 0x405060, 0x102030}},
+  };
+  for (const Case& c : cases) {
+    WriteFile("deep.bmp", MakeBmp(c.layout));
+    HBITMAP bitmap = Load("deep.bmp");
+    ASSERT_NE(bitmap, nullptr) << c.what;
+    BITMAP bm{};
+    GetObjectA(bitmap, sizeof(bm), &bm);
+    EXPECT_EQ(bm.bmBitsPixel, c.layout.bits) << c.what;
+    IDirectDrawSurface* surface = MakeSurface(4, 2, kRgb888);
+    ASSERT_TRUE(Blit(bitmap, surface));
+    const std::vector<std::uint8_t> bytes = Bytes(surface);
+    for (std::size_t i = 0; i < 8; ++i) {
+      std::uint32_t got;
+      std::memcpy(&got, bytes.data() + i * 4, 4);
+      EXPECT_EQ(got & 0xFFFFFF, c.want[i]) << c.what << " pixel " << i;
+    }
+    surface->Release();
+    DeleteObject(bitmap);
+  }
+}
+
 TEST_F(BitmapLoad, ColourTablesFollowTheirDeclaredSize) {
   auto tableSize = [&](int bits, std::uint32_t used, int written) {
     BmpLayout layout;
@@ -152,12 +213,15 @@ TEST_F(BitmapLoad, BrokenFilesFailWithOneWarningLine) {
       {"not a bitmap", notBmp},
       {"empty", {}},
       {"colour table cut", tableCut},
-      {"run-length", variant([](BmpLayout& s) { s.bits = 8; s.colors = Table(4); s.compression = 1; })},
-      {"bit fields", variant([](BmpLayout& s) { s.bits = 16; s.compression = 3; })},
-      {"16 bits", variant([](BmpLayout& s) { s.bits = 16; })},
-      {"32 bits", variant([](BmpLayout& s) { s.bits = 32; })},
+      {"run-length codes cut", variant([](BmpLayout& s) {
+         s.bits = 8; s.colors = Table(4); s.compression = 1; s.data = {4, 1, 0, 2};
+       })},
+      {"run-length 24 bits", variant([](BmpLayout& s) { s.compression = 1; })},
+      {"bit fields without masks", variant([](BmpLayout& s) { s.bits = 16; s.compression = 3; })},
+      {"header past the end", std::vector<std::uint8_t>(good.begin(), good.begin() + 30)},
       {"too wide", variant([](BmpLayout& s) { s.width = 9000; s.height = 1; })},
       {"too tall", variant([](BmpLayout& s) { s.width = 1; s.height = -9000; })},
+      {"too many pixels", variant([](BmpLayout& s) { s.width = 4096; s.height = 2048; s.bits = 1; s.colors = Table(2); })},
       {"negative width", variant([](BmpLayout& s) { s.width = -4; })},
       {"zero height", variant([](BmpLayout& s) { s.height = 0; })},
       {"core header", variant([](BmpLayout& s) { s.infoSize = 12; })},

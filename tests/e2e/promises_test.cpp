@@ -1,0 +1,192 @@
+// End-to-end tests of what the program promises when things go wrong, each
+// checked on what is left on disk: outputs are all or nothing (no truncated
+// frame, no music.wav or video of a failed run, no temporary file, nothing of
+// the user's touched), a full disk stops the run at once with one line,
+// SIGINT and SIGTERM end it cleanly (ffmpeg reaped), closed standard streams
+// never land in a written file, and a reused capture folder is refused.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/mount.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <thread>
+
+#include "show_process.h"
+#include "watch_support.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using show_e2e::ReadWhole;
+using show_e2e::RunVuxa;
+using show_e2e::ScratchDir;
+using watch_e2e::FilesStartingWith;
+
+// Starts vuxa in `dir` (output into stdout.txt and stderr.txt); its PID.
+pid_t StartVuxa(const fs::path& dir, const std::string& args, const std::string& env = "") {
+  const std::string command = "cd '" + dir.string() + "' && exec env " + env +
+                              " SDL_AUDIODRIVER=dummy '" VUXA_BINARY_DIR "/vuxa' " + args +
+                              " > stdout.txt 2> stderr.txt";
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    ::execl("/bin/sh", "sh", "-c", command.c_str(), nullptr);
+    ::_exit(127);
+  }
+  return pid;
+}
+
+int WaitExit(pid_t pid) {
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+bool WaitFor(const fs::path& file) {
+  for (int i = 0; i < 600 && !fs::exists(file); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  return fs::exists(file);
+}
+
+// Every file of a capture folder is a complete frame or a valid music.wav,
+// and there is nothing else; the number of frames.
+int CheckCapture(const fs::path& out, bool withMusic) {
+  int frames = 0;
+  bool music = false;
+  for (const std::string& name : FilesStartingWith(out, "")) {
+    if (name == "music.wav") {
+      const std::string wav = ReadWhole(out / name);
+      music = wav.size() >= 44 && wav.rfind("RIFF", 0) == 0;
+      const auto u32 = [&](std::size_t at) {
+        std::uint32_t v = 0;
+        for (int i = 3; i >= 0; --i) v = v << 8 | static_cast<unsigned char>(wav[at + i]);
+        return v;
+      };
+      EXPECT_TRUE(music && u32(40) == wav.size() - 44 && u32(4) == wav.size() - 8) << out;
+    } else {
+      EXPECT_EQ(name.rfind("frame_", 0), 0u) << "stray file " << name;
+      EXPECT_TRUE(watch_e2e::ReadPng(out / name).ok) << "truncated " << name;
+      ++frames;
+    }
+  }
+  EXPECT_EQ(music, withMusic) << out;
+  return frames;
+}
+
+std::string LastLine(const std::string& text) {
+  const std::size_t end = text.find_last_not_of('\n');
+  if (end == std::string::npos) return "";
+  const std::size_t start = text.rfind('\n', end);
+  return text.substr(start == std::string::npos ? 0 : start + 1, end + 1 - (start + 1));
+}
+
+TEST(Promises, ClosedStreamsAndAReusedCaptureFolder) {
+  const auto dir = ScratchDir("reuse");
+  // Closed stdout and stderr: nothing printed lands in music.wav.
+  auto run = RunVuxa(dir, "--capture out --fps 5 --start 50", "", ">&- 2>&-");
+  EXPECT_EQ(run.exitCode, 0);
+  const int first = CheckCapture(dir / "out", true);
+  EXPECT_EQ(first, 11);  // the start-up frame and two seconds
+  EXPECT_EQ(ReadWhole(dir / "out" / "music.wav").find("framerate"), std::string::npos);
+
+  // The same folder again: refused, nothing touched.
+  run = RunVuxa(dir, "--capture out --fps 2 --start 50");
+  EXPECT_EQ(run.exitCode, 2);
+  EXPECT_NE(run.err.find("--overwrite"), std::string::npos) << run.err;
+  EXPECT_EQ(LastLine(run.err), "Try 'vuxa --help'.");
+  EXPECT_EQ(CheckCapture(dir / "out", true), first);
+
+  // With --overwrite only the new run's frames are there.
+  run = RunVuxa(dir, "--capture out --fps 2 --start 50 --overwrite");
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(CheckCapture(dir / "out", true), 5);
+  fs::remove_all(dir);
+}
+
+TEST(Promises, AFullDiskStopsTheRunAtOnceAndLeavesOnlyCompleteFrames) {
+  const auto dir = ScratchDir("full");
+  // First a folder the user may not write to (as root: run as nobody).
+  if (::geteuid() == 0 && watch_e2e::HaveTools({"setpriv"})) {
+    fs::create_directories(dir / "ro");
+    fs::permissions(dir / "ro", fs::perms::owner_read | fs::perms::owner_exec |
+                                    fs::perms::group_read | fs::perms::group_exec |
+                                    fs::perms::others_read | fs::perms::others_exec);
+    const auto run = RunVuxa(dir, "--capture ro --fps 5 --start 50",
+                             "setpriv --reuid=65534 --regid=65534 --clear-groups env");
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.err.find("vuxa: cannot write ro/frame_00000.png: Permission denied\n"),
+              std::string::npos)
+        << run.err;
+    EXPECT_TRUE(FilesStartingWith(dir / "ro", "").empty());
+  }
+  fs::create_directories(dir / "disk");
+  if (::mount("tmpfs", (dir / "disk").c_str(), "tmpfs", 0, "size=400k") != 0)
+    GTEST_SKIP() << "cannot mount a tmpfs here (needs root)";
+  const auto start = std::chrono::steady_clock::now();
+  const auto run = RunVuxa(dir, "--capture disk/out --fps 25");
+  const auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start);
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_NE(run.err.find("vuxa: cannot write disk/out/"), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find(": No space left on device\n"), std::string::npos) << run.err;
+  const int frames = CheckCapture(dir / "disk" / "out", false);
+  EXPECT_GT(frames, 0);
+  EXPECT_LT(frames, 1301 / 2);  // far from the whole show
+  EXPECT_LT(seconds.count(), 20.0);
+  ::umount((dir / "disk").c_str());
+  fs::remove_all(dir);
+}
+
+TEST(Promises, SignalsEndTheRunCleanly) {
+  const auto dir = ScratchDir("signals");
+  // SIGTERM during a capture: the frames written are complete, no music.wav.
+  pid_t pid = StartVuxa(dir, "--capture out --fps 25");
+  ASSERT_TRUE(WaitFor(dir / "out" / "frame_00010.png"));
+  ::kill(pid, SIGTERM);
+  EXPECT_EQ(WaitExit(pid), 143);
+  std::string err = ReadWhole(dir / "stderr.txt");
+  EXPECT_EQ(LastLine(err).rfind("vuxa: interrupted by SIGTERM", 0), 0u) << err;
+  EXPECT_GT(CheckCapture(dir / "out", false), 10);
+  fs::remove_all(dir / "out");
+
+  // SIGINT during a video whose ffmpeg reads nothing (the pipe is full): the
+  // run still ends at once, ffmpeg ended and reaped, the user's files kept.
+  fs::create_directories(dir / "bin");
+  std::ofstream(dir / "bin" / "ffmpeg") << "#!/bin/sh\necho $$ > ffmpeg.pid\nexec sleep 60\n";
+  fs::permissions(dir / "bin" / "ffmpeg", fs::perms::owner_all);
+  for (const char* name : {"keep.mp4", "keep.mp4.part", "keep.mp4.part.log"})
+    std::ofstream(dir / name) << "mine";
+  pid = StartVuxa(dir, "--video keep.mp4 --fps 25",
+                  "PATH=" + (dir / "bin").string() + ":/usr/bin:/bin");
+  ASSERT_TRUE(WaitFor(dir / "ffmpeg.pid"));
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  const auto start = std::chrono::steady_clock::now();
+  ::kill(pid, SIGINT);
+  EXPECT_EQ(WaitExit(pid), 130);
+  EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 3.0);
+  err = ReadWhole(dir / "stderr.txt");
+  EXPECT_EQ(LastLine(err).rfind("vuxa: interrupted by SIGINT", 0), 0u) << err;
+  const pid_t ffmpeg = std::atoi(ReadWhole(dir / "ffmpeg.pid").c_str());
+  EXPECT_TRUE(ffmpeg > 0 && ::kill(ffmpeg, 0) != 0) << "ffmpeg still running";
+  EXPECT_EQ(FilesStartingWith(dir, ""),
+            (std::vector<std::string>{"bin", "ffmpeg.pid", "keep.mp4", "keep.mp4.part",
+                                      "keep.mp4.part.log", "stderr.txt", "stdout.txt"}));
+  EXPECT_EQ(ReadWhole(dir / "keep.mp4"), "mine");
+  fs::remove_all(dir);
+}
+
+TEST(Promises, VideoNamesThatFfmpegWouldMisreadWork) {
+  if (!watch_e2e::HaveTools({"ffmpeg", "ffprobe"})) GTEST_SKIP() << "ffmpeg is not installed";
+  const auto dir = ScratchDir("names");
+  const std::string longName = std::string(240, 'v') + ".mp4";
+  for (const std::string& name : {std::string("-y.mp4"), std::string("clip:1.mkv"), longName}) {
+    const auto run = RunVuxa(dir, "--video '" + name + "' --fps 5 --start 51");
+    EXPECT_EQ(run.exitCode, 0) << name << ": " << run.err;
+    int probe = -1;
+    watch_e2e::Output("cd '" + dir.string() + "' && ffprobe -v error 'file:" + name + "' 2>&1", &probe);
+    EXPECT_EQ(probe, 0) << name;
+  }
+  EXPECT_EQ(FilesStartingWith(dir, "").size(), 5u);  // the three videos, stdout and stderr
+  fs::remove_all(dir);
+}
+
+}  // namespace
