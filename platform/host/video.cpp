@@ -24,6 +24,8 @@
 #include <cstring>
 #include <fstream>
 #include <sstream>
+#include <string>
+#include <vector>
 
 #include "platform/host/host.h"
 #include "platform/host/video.h"
