@@ -38,9 +38,10 @@ function(vuxa_web_site target)
     -sINVOKE_RUN=0 -sENVIRONMENT=web
     "-sEXPORTED_FUNCTIONS=['_main','_malloc','_free']"
     "-sEXPORTED_RUNTIME_METHODS=['callMain','UTF8ToString']"
-    --preload-file "${VUXA_WEB_DATA}@/"
-    --exclude-file "*.stamp" --exclude-file "*/icons"
-    --preload-file "${VUXA_WEB_FONT}@/fonts/${font_name}")
+    # SHELL: keeps the repeated option names (CMake drops repeated options).
+    "SHELL:--preload-file ${VUXA_WEB_DATA}@/"
+    "SHELL:--exclude-file *.stamp" "SHELL:--exclude-file *icons"
+    "SHELL:--preload-file ${VUXA_WEB_FONT}@/fonts/${font_name}")
   set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS "${VUXA_WEB_DATA}/.stamp"
     "${VUXA_WEB_FONT}" "${CMAKE_SOURCE_DIR}/platform/host/web/index.html")
   add_custom_command(TARGET ${target} POST_BUILD
