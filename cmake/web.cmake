@@ -21,8 +21,8 @@ endforeach()
 target_include_directories(PkgConfig::FREETYPE SYSTEM INTERFACE "${VUXA_WEB_PREFIX}/include/freetype2")
 target_include_directories(PkgConfig::OPENMPT SYSTEM INTERFACE "${VUXA_WEB_PREFIX}/include")
 
-# libopenmpt reports a bad module by exception; everything links with them on.
-add_compile_options(-fexceptions)
+# libopenmpt reports a bad module by exception and catches it inside its C
+# interface: the program links with exception support; our code needs none.
 add_link_options(-fexceptions)
 
 function(vuxa_web_site target)
@@ -33,6 +33,7 @@ function(vuxa_web_site target)
   set_target_properties(${target} PROPERTIES RUNTIME_OUTPUT_DIRECTORY "${VUXA_WEB_SITE}"
     SUFFIX ".js")
   target_link_options(${target} PRIVATE
+    # The show's loop waits for the browser inside Flip (ASYNCIFY).
     -sASYNCIFY -sASYNCIFY_STACK_SIZE=262144
     -sALLOW_MEMORY_GROWTH=1 -sINITIAL_MEMORY=67108864
     -sINVOKE_RUN=0 -sENVIRONMENT=web
