@@ -24,6 +24,9 @@ target_include_directories(PkgConfig::OPENMPT SYSTEM INTERFACE "${VUXA_WEB_PREFI
 # libopenmpt reports a bad module by exception and catches it inside its C
 # interface: the program links with exception support; our code needs none.
 add_link_options(-fexceptions)
+# WebAssembly SIMD: the SSE2 forms of the rasterizer's spans and the text blend
+# (Emscripten maps SSE2 onto it); the same pixels as the plain loops.
+add_compile_options(-msimd128 -msse2)
 
 function(vuxa_web_site target)
   if(NOT EXISTS "${VUXA_WEB_FONT}")
