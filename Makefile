@@ -6,7 +6,8 @@ ARGS    ?=
 BENCH_BUILD ?= build-release
 BENCH_ARGS  ?=
 
-.PHONY: all deps configure build run test bench install clean fuzz sanitize package fresh-check
+.PHONY: all deps configure build run test bench install clean fuzz sanitize package fresh-check \
+  web web-serve web-test
 
 all: build
 
@@ -71,3 +72,30 @@ sanitize: deps
 	  cmake -S . -B $(SANITIZE_BUILD) -DVUXA_SANITIZE=ON -DVUXA_BENCH=OFF $(CMAKE_FLAGS)
 	$(SANITIZE_ENV) cmake --build $(SANITIZE_BUILD) -j $(JOBS)
 	cd $(SANITIZE_BUILD) && $(SANITIZE_ENV) ctest --output-on-failure -j $(JOBS) $(CTEST_ARGS)
+
+# The show in a web browser: a static site in $(WEB)/site (index.html, vuxa.js,
+# vuxa.wasm, vuxa.data). scripts/web-deps installs Emscripten and Chromium and
+# builds FreeType and libopenmpt from Debian's source packages once, into
+# $(WEB)/cache; the data and the font file come from the desktop build.
+WEB      ?= build-web
+WEB_PORT ?= 8013
+export NODE_PATH = /usr/share/nodejs
+web: configure
+	WEB=$(WEB) scripts/web-deps
+	cmake --build $(BUILD) -j $(JOBS) --target data fontfile vuxa
+	@[ -f $(WEB)/cmake/CMakeCache.txt ] || emcmake cmake -S . -B $(WEB)/cmake \
+	  -DCMAKE_BUILD_TYPE=Release -DCMAKE_CROSSCOMPILING_EMULATOR=/usr/bin/node \
+	  -DVUXA_WEB_PREFIX=$(CURDIR)/$(WEB)/cache/prefix -DVUXA_WEB_SITE=$(CURDIR)/$(WEB)/site
+	cmake -S . -B $(WEB)/cmake -DVUXA_WEB_DATA=$(CURDIR)/$(BUILD)/data \
+	  -DVUXA_WEB_FONT=$$($(BUILD)/fontfile Tahoma 700)
+	cmake --build $(WEB)/cmake -j $(JOBS) --target vuxa
+	@ls -l $(WEB)/site
+
+# Serves the site on this machine only, with Python's web server.
+web-serve:
+	@echo "vuxa: http://127.0.0.1:$(WEB_PORT)/ (Ctrl+C stops the server)"
+	python3 -m http.server $(WEB_PORT) --bind 127.0.0.1 --directory $(WEB)/site
+
+# The site in headless Chromium against the desktop program's capture.
+web-test: web
+	WEB=$(WEB) BUILD=$(BUILD) node tests/web/web_test.cjs

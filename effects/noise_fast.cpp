@@ -21,7 +21,7 @@ namespace {
 
 constexpr std::uint32_t RANDOM_A = 214013u;
 constexpr std::uint32_t RANDOM_C = 2531011u;
-constexpr float NOISE_SCALE = 9.155553e-6f;
+[[maybe_unused]] constexpr float NOISE_SCALE = 9.155553e-6f;
 
 // The generator k steps at once: state becomes a x state + c.
 struct Jump {

@@ -18,8 +18,8 @@
 
 namespace {
 
-constexpr int CREDIT_LEFT = 96;
-constexpr int CREDIT_TOP = 36;
+[[maybe_unused]] constexpr int CREDIT_LEFT = 96;
+[[maybe_unused]] constexpr int CREDIT_TOP = 36;
 
 #ifdef VUXA_X86_FAST
 

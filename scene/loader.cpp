@@ -8,7 +8,6 @@
 // mapping chunk past its own chunk) ends the walk, and the first such problem
 // is handed back so LoadScene can print one warning line.
 #include <algorithm>
-#include <bit>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -19,6 +18,7 @@
 
 #include "display/display.h"
 #include "platform/host/host.h"
+#include "scene/bit_cast.h"
 #include "scene/loader.h"
 
 namespace {
@@ -74,7 +74,7 @@ class ChunkWalker {
     return std::uint32_t(data_[at]) | std::uint32_t(data_[at + 1]) << 8 |
            std::uint32_t(data_[at + 2]) << 16 | std::uint32_t(data_[at + 3]) << 24;
   }
-  float F32(std::size_t at) const { return std::bit_cast<float>(U32(at)); }
+  float F32(std::size_t at) const { return BitCast<float>(U32(at)); }
   // A file triple (x, y, z) in Scene axes (x, z, y).
   Vec3 Point(std::size_t at) const { return {F32(at), F32(at + 8), F32(at + 4)}; }
 

@@ -5,8 +5,9 @@
 // and give non-finite elements (the renderer checks its camera first).
 #include "scene/math.h"
 
+#include "scene/bit_cast.h"
+
 #include <array>
-#include <bit>
 #include <cmath>
 
 namespace {
@@ -31,17 +32,17 @@ Matrix4 IdentityMatrix() {
   return m;
 }
 
-Matrix4 ZeroMatrix() { return std::bit_cast<Matrix4>(Elements{}); }
+Matrix4 ZeroMatrix() { return BitCast<Matrix4>(Elements{}); }
 
 Matrix4 MatrixProduct(const Matrix4& first, const Matrix4& second) {
-  const auto a = std::bit_cast<Elements>(first);
-  const auto b = std::bit_cast<Elements>(second);
+  const auto a = BitCast<Elements>(first);
+  const auto b = BitCast<Elements>(second);
   Elements out{};
   for (int r = 0; r < 4; ++r)
     for (int c = 0; c < 4; ++c)
       out[r * 4 + c] = b[r * 4 + 0] * a[0 * 4 + c] + b[r * 4 + 1] * a[1 * 4 + c] +
                        b[r * 4 + 2] * a[2 * 4 + c] + b[r * 4 + 3] * a[3 * 4 + c];
-  return std::bit_cast<Matrix4>(out);
+  return BitCast<Matrix4>(out);
 }
 
 Matrix4 ViewMatrix(Vec3 eye, Vec3 target, Vec3 up) {

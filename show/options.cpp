@@ -13,7 +13,9 @@
 #include <array>
 #include <cctype>
 #include <charconv>
+#include <cstdlib>
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "platform/platform.h"
@@ -43,12 +45,19 @@ std::string BadNumber(std::string_view option, std::string_view value, int low, 
          ")";
 }
 
-// Seconds into the show: plain decimals, at least 0 and below the show's 52.
+// Seconds into the show: plain decimals (digits with at most one point, no
+// exponent), at least 0 and below the show's 52. Checked by hand and read with
+// strtod, as not every standard library reads floating point with from_chars.
 std::optional<double> StartSeconds(std::string_view text) {
-  double value = 0;
-  const auto [end, error] =
-      std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::fixed);
-  if (text.empty() || error != std::errc{} || end != text.data() + text.size()) return {};
+  std::size_t i = !text.empty() && text[0] == '-' ? 1 : 0;
+  int digits = 0, points = 0;
+  for (std::size_t k = i; k < text.size(); ++k) {
+    if (text[k] == '.') ++points;
+    else if (std::isdigit(static_cast<unsigned char>(text[k]))) ++digits;
+    else return {};
+  }
+  if (digits == 0 || points > 1) return {};
+  const double value = std::strtod(std::string(text).c_str(), nullptr);
   if (!(value >= 0.0 && value < 52.0)) return {};
   return value;
 }

@@ -12,7 +12,8 @@
 //   - the cursor, message boxes, and the audio device that pulls samples;
 //   - forced failures, so tests can make any stand-in call fail.
 // No Windows types: the rooms above translate. The machine-specific half has
-// one implementation per machine (host/sdl/ on desktops); the rest is shared.
+// one implementation per machine (host/sdl/ on desktops, host/web/ in a
+// browser); the rest is shared.
 //
 //   host::Options o; o.captureDir = "out"; o.fps = 25;
 //   host::SetOptions(o);            // before WinMain

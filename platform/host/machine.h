@@ -1,5 +1,5 @@
 // machine.h: what each machine's implementation of the host provides to the
-// host's shared code (host/sdl/ on desktops).
+// host's shared code (host/sdl/ on desktops, host/web/ in a browser).
 //
 // The shared code (options, data files, clock, capture, video) decides what
 // happens to a frame or a tick; these calls are where it meets the machine's
@@ -17,6 +17,9 @@ std::uint32_t Ticks();
 // Shows a 320x240 frame (32 or 24 bits) in the show's window, making the
 // window at the first frame; keeps it for screenshots, drawn for `tick`.
 void ShowFrame(const Frame& frame, std::uint32_t tick);
+// Offscreen runs without a capture or video: the frame goes nowhere, but the
+// machine may look at it (the web page's test hook keeps its digest).
+void DropFrame(const Frame& frame, unsigned index);
 // True when the display shows pictures to someone: headless video drivers
 // count only when asked for by name. Before the display is open: whether the
 // environment names a display at all.

@@ -119,6 +119,8 @@ void PresentFrame(const Frame& frame) {
     CaptureMusicFrame(CaptureSamplesForFrame(index, options.fps));
   } else if (!IsOffscreen() && DisplayAvailable()) {
     machine::ShowFrame(frame, LastTick());
+  } else if (IsOffscreen()) {
+    machine::DropFrame(frame, index);
   }
   RunFlipHook(index);
 }

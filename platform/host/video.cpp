@@ -28,6 +28,8 @@
 #include <cstring>
 #include <fstream>
 #include <sstream>
+#include <string>
+#include <vector>
 
 #include "platform/host/host.h"
 #include "platform/host/pending_file.h"

@@ -1,23 +1,16 @@
-// font.cpp: CreateFontA over fontconfig and FreeType.
+// font.cpp: CreateFontA over FreeType.
 //
-// The face name is looked up with fontconfig at the asked weight. Wine's free
-// Windows core fonts (Debian's fonts-wine, outside fontconfig's usual folders)
-// are added to the search when installed, so "Tahoma" finds a face with
-// Tahoma's metrics. When the best
-// match is another family (the usual case for Windows face names on Linux),
-// DejaVu Sans at that weight is used, and DejaVu Sans Bold from its usual path
-// as a last resort. A negative height is the em height in pixels, a positive one
-// the cell height (ascent plus descent); the width, italic, underline, strike-out,
-// character set, precisions, quality and pitch are not used. When no font file
-// loads, the font still exists and draws nothing; one warning says so.
-#include <fontconfig/fontconfig.h>
-
+// The face name is looked up at the asked weight (font_lookup.cpp: with
+// fontconfig on a desktop; web/font_lookup.cpp: among the files packed with
+// the page), and the first candidate file that loads is used. A negative
+// height is the em height in pixels, a positive one the cell height (ascent
+// plus descent); the width, italic, underline, strike-out, character set,
+// precisions, quality and pitch are not used. When no font file loads, the
+// font still exists and draws nothing; one warning says so.
 #include <cmath>
 #include <cstdio>
 #include <memory>
-#include <optional>
 #include <string>
-#include <strings.h>
 #include <vector>
 
 #include "platform/win32/font.h"
@@ -28,14 +21,7 @@
 namespace platform {
 namespace {
 
-constexpr const char* kFallbackFamily = "DejaVu Sans";
-constexpr const char* kLastResortFile = "/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf";
 constexpr int kDefaultEmPixels = 16;  // a height of 0 asks for the default size
-
-struct FontFile {
-  std::string path;
-  int index = 0;
-};
 
 // Lives as long as the process: faces of fonts not yet deleted depend on it.
 FT_Library Library() {
@@ -45,57 +31,6 @@ FT_Library Library() {
     return made;
   }();
   return library;
-}
-
-bool HasFamily(FcPattern* pattern, const char* family) {
-  FcChar8* name = nullptr;
-  for (int i = 0; FcPatternGetString(pattern, FC_FAMILY, i, &name) == FcResultMatch; ++i)
-    if (strcasecmp(reinterpret_cast<const char*>(name), family) == 0) return true;
-  return false;
-}
-
-constexpr const char* kWineFontDir = "/usr/share/wine/fonts";
-
-bool InitFontconfig() {
-  static const bool ready = [] {
-    if (!FcInit()) return false;
-    FcConfigAppFontAddDir(nullptr, reinterpret_cast<const FcChar8*>(kWineFontDir));
-    return true;
-  }();
-  return ready;
-}
-
-// fontconfig's best file for family at an OpenType weight, if it is that family.
-std::optional<FontFile> MatchFamily(const char* family, int weight) {
-  if (!InitFontconfig()) return std::nullopt;
-  FcPattern* pattern = FcPatternCreate();
-  FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family));
-  FcPatternAddInteger(pattern, FC_WEIGHT, FcWeightFromOpenType(weight));
-  FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
-  FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
-  FcDefaultSubstitute(pattern);
-  FcResult result = FcResultNoMatch;
-  FcPattern* match = FcFontMatch(nullptr, pattern, &result);
-  FcPatternDestroy(pattern);
-  std::optional<FontFile> found;
-  FcChar8* file = nullptr;
-  if (match && HasFamily(match, family) &&
-      FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch) {
-    int index = 0;
-    FcPatternGetInteger(match, FC_INDEX, 0, &index);
-    found = FontFile{reinterpret_cast<const char*>(file), index};
-  }
-  if (match) FcPatternDestroy(match);
-  return found;
-}
-
-std::vector<FontFile> Candidates(const char* faceName, int weight) {
-  std::vector<FontFile> files;
-  if (faceName && *faceName)
-    if (auto asked = MatchFamily(faceName, weight)) files.push_back(*asked);
-  if (auto fallback = MatchFamily(kFallbackFamily, weight)) files.push_back(*fallback);
-  files.push_back({kLastResortFile, 0});
-  return files;
 }
 
 // Pixels per em for a GDI height: negative = em height, positive = cell height.
@@ -128,7 +63,7 @@ void WarnNoFont(const char* faceName) {
   if (warned) return;
   warned = true;
   std::fprintf(stderr, "vuxa: no font file found for \"%s\" nor %s; text is not drawn\n",
-               faceName ? faceName : "", kLastResortFile);
+               faceName ? faceName : "", LastResortFontFile());
 }
 
 }  // namespace
@@ -162,7 +97,7 @@ HFONT CreateFontA(int height, int /*width*/, int escapement, int /*orientation*/
   auto font = std::make_unique<Font>();
   font->escapement = escapement;
   int asked = weight <= 0 ? 400 : weight;  // FW_DONTCARE: normal
-  for (const auto& file : platform::Candidates(faceName, asked)) {
+  for (const auto& file : platform::FontCandidates(faceName, asked)) {
     font->face = platform::LoadFace(file, height);
     if (font->face) break;
   }

@@ -1,5 +1,6 @@
 // font.h: the font object behind an HFONT, shared by the two text
-// files (font.cpp makes fonts, text.cpp draws with them).
+// files (font.cpp makes fonts, text.cpp draws with them) and the font
+// lookup (font_lookup.cpp).
 // Includes FreeType: only for those two files.
 #pragma once
 
@@ -36,6 +37,17 @@ struct Font final : HGDIOBJ__ {
   FT_Pos emboldenStrength = 0; // 26.6 pixels of synthetic bold; 0 when the face is bold
   std::unordered_map<std::string, TextMask> cache;  // rendered strings by text
 };
+
+// A font file and the index of the face in it.
+struct FontFile {
+  std::string path;
+  int index = 0;
+};
+// The font files to try for a face name at an OpenType weight, best first
+// (font_lookup.cpp on a desktop, web/font_lookup.cpp in a browser).
+std::vector<FontFile> FontCandidates(const char* faceName, int weight);
+// The file named when no font file loads.
+const char* LastResortFontFile();
 
 // The font object of a handle, or null when the handle is no font.
 Font* AsFont(HGDIOBJ object);

@@ -7,6 +7,7 @@
 // Runs of four uncovered pixels are skipped with one test.
 #include "platform/win32/text_blend.h"
 
+#include <cstddef>
 #include <cstring>
 
 #if defined(__SSE2__)

@@ -229,6 +229,8 @@ void ShowFrame(const Frame& frame, std::uint32_t tick) {
   SDL_RenderPresent(s.renderer);
 }
 
+void DropFrame(const Frame&, unsigned) {}
+
 bool FullScreen() {
   const Presentation& s = State();
   return s.window != nullptr && s.fullscreen && !s.hidden;
