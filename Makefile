@@ -85,7 +85,8 @@ web: configure
 	cmake --build $(BUILD) -j $(JOBS) --target data fontfile vuxa
 	@[ -f $(WEB)/cmake/CMakeCache.txt ] || emcmake cmake -S . -B $(WEB)/cmake \
 	  -DCMAKE_BUILD_TYPE=Release -DCMAKE_CROSSCOMPILING_EMULATOR=/usr/bin/node \
-	  -DVUXA_WEB_PREFIX=$(CURDIR)/$(WEB)/cache/prefix -DVUXA_WEB_SITE=$(CURDIR)/$(WEB)/site
+	  -DVUXA_WEB_PREFIX=$(CURDIR)/$(WEB)/cache/prefix -DVUXA_WEB_SITE=$(CURDIR)/$(WEB)/site \
+	  -DVUXA_WEB_DATA=$(CURDIR)/$(BUILD)/data -DVUXA_WEB_FONT=$$($(BUILD)/fontfile Tahoma 700)
 	cmake -S . -B $(WEB)/cmake -DVUXA_WEB_DATA=$(CURDIR)/$(BUILD)/data \
 	  -DVUXA_WEB_FONT=$$($(BUILD)/fontfile Tahoma 700)
 	cmake --build $(WEB)/cmake -j $(JOBS) --target vuxa

@@ -105,14 +105,17 @@ TEST(Promises, ClosedStreamsAndAReusedCaptureFolder) {
 
 TEST(Promises, AFullDiskStopsTheRunAtOnceAndLeavesOnlyCompleteFrames) {
   const auto dir = ScratchDir("full");
-  // First a folder the user may not write to (as root: run as nobody).
+  // First a folder the user may not write to (as root: without the
+  // capability that writes anywhere, so the folder's permissions hold; the
+  // user stays root, so the program is reachable wherever the tree lies).
   if (::geteuid() == 0 && watch_e2e::HaveTools({"setpriv"})) {
     fs::create_directories(dir / "ro");
     fs::permissions(dir / "ro", fs::perms::owner_read | fs::perms::owner_exec |
                                     fs::perms::group_read | fs::perms::group_exec |
                                     fs::perms::others_read | fs::perms::others_exec);
     const auto run = RunVuxa(dir, "--capture ro --fps 5 --start 50",
-                             "setpriv --reuid=65534 --regid=65534 --clear-groups env");
+                             "setpriv --bounding-set=-dac_override,-dac_read_search "
+                             "--inh-caps=-dac_override,-dac_read_search env");
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_NE(run.err.find("vuxa: cannot write ro/frame_00000.png: Permission denied\n"),
               std::string::npos)
