@@ -1,14 +1,17 @@
 // End-to-end test of a whole captured show at 25 frames per second: the
 // number of frames, the length of the music, the title frames, the black
-// pause at the end, and that a second capture gives the same bytes.
+// pause at the end, every frame's pixels against the recorded digests, and
+// that a second capture gives the same bytes.
 #include <gtest/gtest.h>
 #include <png.h>
 
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -130,6 +133,38 @@ void ExpectBlackWhereNoSceneDraws(const fs::path& out) {
   EXPECT_GT(LitPixels(ReadFrame(out / FrameName(1200))), 320 * 100);
 }
 
+// FNV-1a over a frame's RGB bytes, row by row from the top.
+std::uint64_t Digest(const std::vector<Rgb>& frame) {
+  std::uint64_t h = 0xcbf29ce484222325ull;
+  for (const Rgb& p : frame)
+    for (std::uint8_t byte : {p.r, p.g, p.b}) h = (h ^ byte) * 0x100000001b3ull;
+  return h;
+}
+
+// Every frame's pixels are the ones recorded in tests/fixtures/frames_25fps.txt
+// (one "index digest" line per frame). VUXA_RECORD_FRAMES=1 rewrites the file
+// after a change that is meant to alter the pictures.
+void ExpectRecordedPixels(const fs::path& out) {
+  const fs::path record = fs::path(VUXA_SOURCE_DIR) / "tests/fixtures/frames_25fps.txt";
+  std::vector<std::uint64_t> digests;
+  for (int k = 0; k < Frames; ++k) digests.push_back(Digest(ReadFrame(out / FrameName(k))));
+  if (std::getenv("VUXA_RECORD_FRAMES")) {
+    std::ofstream file(record);
+    for (int k = 0; k < Frames; ++k) file << k << ' ' << std::hex << digests[k] << std::dec << '\n';
+    return;
+  }
+  std::ifstream file(record);
+  ASSERT_TRUE(file) << record;
+  int k = 0, changed = 0;
+  std::uint64_t expected = 0;
+  while (file >> k >> std::hex >> expected >> std::dec) {
+    ASSERT_LT(k, Frames);
+    if (digests[k] != expected && ++changed <= 10) ADD_FAILURE() << "frame " << k << " differs from the record";
+  }
+  EXPECT_EQ(k, Frames - 1) << "the record is incomplete";
+  EXPECT_EQ(changed, 0) << "frames differing from the record";
+}
+
 // One test, so that the two long captures run once.
 TEST(ShowCapture, AWholeShowAt25FramesASecondIsCompleteAndRepeatable) {
   const fs::path dir = ScratchDir("capture");
@@ -139,6 +174,7 @@ TEST(ShowCapture, AWholeShowAt25FramesASecondIsCompleteAndRepeatable) {
   ExpectFramesAndMusic(dir / "first");
   ExpectTitleFrames(dir / "first");
   ExpectBlackWhereNoSceneDraws(dir / "first");
+  ExpectRecordedPixels(dir / "first");
 
   const auto second = RunVuxa(dir, "--capture second --fps 25");
   ASSERT_EQ(second.exitCode, 0) << second.err;
