@@ -1,0 +1,126 @@
+// The 2D scenes where the show's own run cannot look: the credit windows'
+// strict bounds and fade levels between frames, how many generator values a
+// frame takes, and each scene without a device context (no text, the frame
+// still shown). Their pixels in the show are the capture test's.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "display/display.h"
+#include "effects/assets.h"
+#include "effects/frame_parts.h"
+#include "effects/glow.h"
+#include "effects/scenes.h"
+#include "platform/ddraw/driver.h"
+#include "support/scratch.h"
+
+namespace {
+
+TEST(CreditWindows, StrictBoundsCaptionsFadeLevelsAndScroll) {
+  const struct {
+    float t;
+    int picture;
+    const char* caption;
+    int level;
+  } cases[] = {
+      {0.0f, 0, "Supervising", 0},        {0.75f, 0, "Supervising", 127},  // 127.5000038 cut
+      {std::nextafter(1.5f, 0.0f), 0, "Supervising", 254}, {1.5f, -1, "", 255},
+      {3.0f, -1, "", 255},                {std::nextafter(3.0f, 4.0f), 1, "Code", 0},
+      {6.0f, -1, "", 255},                {std::nextafter(6.0f, 7.0f), 2, "Vuxa!", 0},
+      {9.0f, -1, "", 255},                {std::nextafter(9.0f, 10.0f), 3, "Vuxa!!!", 0},
+      {std::nextafter(10.5f, 0.0f), 3, "Vuxa!!!", 254}, {10.5f, -1, "", 255},
+      {11.99f, -1, "", 255},
+  };
+  for (const auto& c : cases) {
+    const CreditWindow w = FindCreditWindow(c.t);
+    EXPECT_EQ(w.picture, c.picture) << "t = " << c.t;
+    EXPECT_STREQ(w.caption, c.caption) << "t = " << c.t;
+    EXPECT_EQ(FadeLevel(c.t, w), c.level) << "t = " << c.t;
+  }
+  EXPECT_EQ(TunnelStep(0.3f), 3);  // 0.30000001 x 10 as double
+  EXPECT_EQ(TunnelStep(std::nextafter(12.0f, 0.0f)), 119);
+  EXPECT_EQ(ScrollOffset(1), 1025);
+  EXPECT_EQ(ScrollOffset(64), 64);  // 65600 modulo 65536
+}
+
+// The display as the show sets it up, its four fonts and the generator at 1.
+class Scenes : public test_support::OffscreenTest {
+ protected:
+  void SetUp() override {
+    OffscreenTest::SetUp();
+    ASSERT_EQ(InitDisplay(nullptr, SW_SHOWDEFAULT, &Display, DISPLAY_WINDOW), 0);
+    ASSERT_EQ(InitDisplay(nullptr, SW_SHOWDEFAULT, &Display, DISPLAY_SURFACES), 0);
+    const int escapements[4] = {50, -50, 30, -10};
+    HFONT* fonts[4] = {&TitleFont, &SubtitleFont, &ClosingFont, &CreditFont};
+    for (int i = 0; i < 4; ++i)
+      *fonts[i] = CreateFontA(-MulDiv(16, 96, 72), 0, escapements[i], 0, FW_BOLD, 0, 0, 0, 0, 0,
+                              0, 2, 0x52, "Tahoma");
+    SetShowRandomState(1);
+  }
+  void TearDown() override {
+    for (HFONT* font : {&TitleFont, &SubtitleFont, &ClosingFont, &CreditFont}) {
+      if (*font) DeleteObject(*font);
+      *font = nullptr;
+    }
+    ReleaseDisplay(&Display);
+    OffscreenTest::TearDown();
+  }
+
+  // The generator's state n values on from 1.
+  static std::uint32_t StateAfter(int n) {
+    std::uint32_t state = 1;
+    for (int i = 0; i < n; ++i) state = state * 214013u + 2531011u;
+    return state;
+  }
+
+  // Whether the screen's rows 20 to 219 are the FrameBuffer or `picture`.
+  static bool ScreenShows(const std::uint32_t* picture = FrameBuffer) {
+    DDSURFACEDESC desc{};
+    desc.dwSize = sizeof desc;
+    EXPECT_EQ(Display.backBuffer->Lock(nullptr, &desc, DDLOCK_WAIT, nullptr), 0);
+    const bool same = std::memcmp(static_cast<const std::uint32_t*>(desc.lpSurface) + 20 * 320,
+                                  picture, FRAME_PIXELS * 4) == 0;
+    Display.backBuffer->Unlock(desc.lpSurface);
+    return same;
+  }
+};
+
+TEST_F(Scenes, GeneratorValuesPerFrameWithAndWithoutText) {
+  const int expected[] = {41, 18467, 6334, 26500};
+  for (int value : expected) EXPECT_EQ(ShowRandom(), value);
+  SetShowRandomState(1);
+  DrawTitleScene(0.0f);  // 64000 noise values and six for each of the two texts
+  EXPECT_EQ(GetShowRandomState(), StateAfter(64012));
+  EXPECT_FALSE(ScreenShows());  // the texts are over the upload
+  SetShowRandomState(1);
+  DrawTunnelScene(2.0f);  // the empty caption still runs its passes
+  EXPECT_EQ(GetShowRandomState(), StateAfter(6));
+  HDC dc = nullptr;
+  ASSERT_EQ(Display.backBuffer->GetDC(&dc), 0);
+  SelectObject(dc, CreditFont);
+  GlowText(dc, std::string(1000, 'W').c_str(), 10, 160);  // longer than the text buffer
+  Display.backBuffer->ReleaseDC(dc);
+  EXPECT_EQ(GetShowRandomState(), StateAfter(12));
+
+  // Without a device context: no text, no text values, the frame still shown.
+  platform::Profile().getDC = false;
+  SetShowRandomState(1);
+  DrawTitleScene(0.0f);
+  EXPECT_EQ(GetShowRandomState(), StateAfter(64000));
+  EXPECT_TRUE(ScreenShows());
+  SetShowRandomState(1);
+  DrawTunnelScene(0.5f);
+  EXPECT_EQ(GetShowRandomState(), 1u);
+  EXPECT_TRUE(ScreenShows());
+  for (std::uint32_t i = 0; i < FRAME_PIXELS; ++i) ClosingPicture[i] = i * 2654435761u & 0xFFFFFF;
+  DrawClosingScene(0.0f);
+  EXPECT_EQ(GetShowRandomState(), 1u);
+  EXPECT_TRUE(ScreenShows(ClosingPicture));
+}
+
+}  // namespace
