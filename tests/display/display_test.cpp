@@ -1,0 +1,310 @@
+// The display room on the stand-in's driver profiles: InitDisplay's
+// fallbacks, flag steps and failing steps with what they keep, the window and
+// its pump, the frame's clear and upload, and LoadTexture's format choice,
+// palettes, hardware path and failures. The show's own path is the capture
+// test's.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "display/display.h"
+#include "display/texture.h"
+#include "platform/ddraw/driver.h"
+#include "platform/win32/user.h"
+#include "support/scratch.h"
+
+namespace {
+
+constexpr HRESULT Marker = static_cast<HRESULT>(0x88760999u);  // a code no call makes itself
+
+class Display : public test_support::OffscreenTest {
+ protected:
+  void SetUp() override { test_support::ResetOffscreen(dir_.Path().string()); }
+  void TearDown() override {
+    ReleaseTexture(&t_);
+    Release();
+    OffscreenTest::TearDown();
+  }
+  // ReleaseDisplay leaves the pointers: forget them, keep the window.
+  void Release() {
+    ReleaseDisplay(&d_);
+    const HWND window = d_.window;
+    d_ = DisplayState{};
+    d_.window = window;
+  }
+  HRESULT Init(DWORD flags = DISPLAY_SURFACES | DISPLAY_3D) {
+    Release();
+    EXPECT_EQ(InitDisplay(GetModuleHandleA(nullptr), SW_SHOWNORMAL, &d_, DISPLAY_WINDOW), 0);
+    return InitDisplay(GetModuleHandleA(nullptr), SW_SHOWNORMAL, &d_, flags);
+  }
+  // Whether releasing let go of every object: the DirectDraw object outlives
+  // the surfaces, so a reference taken on it is the last.
+  bool ReleaseFreesEverything() {
+    IDirectDraw* ddraw = d_.ddraw;
+    if (ddraw) ddraw->AddRef();
+    Release();
+    return !ddraw || ddraw->Release() == 0;
+  }
+  static DWORD Caps(IDirectDrawSurface* surface) {
+    DDSURFACEDESC desc{};
+    desc.dwSize = 108;
+    EXPECT_EQ(surface->GetSurfaceDesc(&desc), 0);
+    return desc.ddsCaps.dwCaps;
+  }
+  // A surface's first `size` bytes, after filling them with `fill` unless negative.
+  static std::vector<std::uint8_t> Bytes(IDirectDrawSurface* s, std::size_t size, int fill = -1) {
+    DDSURFACEDESC desc{};
+    desc.dwSize = 108;
+    EXPECT_EQ(s->Lock(nullptr, &desc, DDLOCK_WAIT, nullptr), 0);
+    auto* bytes = static_cast<std::uint8_t*>(desc.lpSurface);
+    if (fill >= 0) std::memset(bytes, fill, size);
+    std::vector<std::uint8_t> copy(bytes, bytes + size);
+    s->Unlock(desc.lpSurface);
+    return copy;
+  }
+  int Load(const std::string& name) {
+    if (!d_.device) {
+      EXPECT_EQ(Init(), 0);
+    }
+    testing::internal::CaptureStderr();
+    const int loaded = LoadTexture(&t_, d_.device, name.c_str());
+    err_ = testing::internal::GetCapturedStderr();
+    return loaded;
+  }
+  test_support::Scratch dir_{"display"};
+  DisplayState d_{};
+  TextureSurface t_{};
+  std::string err_;
+};
+
+TEST_F(Display, DriverProfilesAndTheirFallbacks) {
+  using Profile = platform::DriverProfile;
+  const struct {
+    std::function<void(Profile&)> driver;
+    DWORD depth, zBufferCaps;
+    bool hardwareDevice;
+  } cases[] = {
+      {[](Profile& p) { p.mode32 = false; }, 24, DDSCAPS_SYSTEMMEMORY, false},
+      {[](Profile& p) { p.videoMemoryZBuffer = true; }, 32, DDSCAPS_VIDEOMEMORY, false},
+      {[](Profile& p) { p.halDevice = true; }, 32, DDSCAPS_SYSTEMMEMORY, true},
+      {[](Profile& p) { p.rgbDevice = false; }, 32, DDSCAPS_SYSTEMMEMORY, false},  // the Ramp device
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(&c - cases);
+    test_support::ResetOffscreen();
+    c.driver(platform::Profile());
+    ASSERT_EQ(Init(), 0);
+    EXPECT_EQ(d_.bitDepth, c.depth);
+    EXPECT_TRUE(Caps(d_.zBuffer) & c.zBufferCaps);
+    D3DDEVICEDESC hardware{}, software{};
+    hardware.dwSize = software.dwSize = 204;
+    ASSERT_EQ(d_.device->GetCaps(&hardware, &software), 0);
+    EXPECT_EQ(hardware.dcmColorModel != 0, c.hardwareDevice);
+    EXPECT_TRUE(d_.viewport && d_.background);
+    EXPECT_TRUE(ReleaseFreesEverything());
+  }
+  test_support::ResetOffscreen();
+  platform::Profile().rampDevice = platform::Profile().rgbDevice = false;  // no device at all
+  EXPECT_NE(Init(), 0);
+  EXPECT_TRUE(d_.zBuffer && !d_.device && !d_.viewport);
+  host::ForcedFailures()["SetDisplayMode32"] = DDERR_INVALIDMODE;  // the 24-bit mode's code is told
+  host::ForcedFailures()["SetDisplayMode24"] = Marker;
+  EXPECT_EQ(Init(), Marker);
+  host::ForcedFailures()["SetDisplayMode24"] = 0;
+  host::ForcedFailures()["CreateZBuffer"] = DDERR_OUTOFVIDEOMEMORY;  // not retried
+  EXPECT_EQ(Init(), DDERR_OUTOFVIDEOMEMORY);
+}
+
+TEST_F(Display, FlagsSelectTheStepsAndTheWindowTakesEscapeAndClose) {
+  d_.quit = 7;
+  ASSERT_EQ(InitDisplay(GetModuleHandleA(nullptr), SW_SHOWNORMAL, &d_, DISPLAY_WINDOW), 0);
+  EXPECT_TRUE(d_.quit == 0 && d_.window && !d_.ddraw);  // the window step zeroes the record
+  EXPECT_EQ(d_.instance, GetModuleHandleA(nullptr));
+  EXPECT_EQ(GetWindowLongA(d_.window, GWL_USERDATA), reinterpret_cast<LONG_PTR>(&d_));
+  EXPECT_EQ(InitDisplay(nullptr, SW_SHOWNORMAL, &d_, DISPLAY_3D), 0);  // needs DISPLAY_SURFACES
+  EXPECT_TRUE(!d_.ddraw && !d_.d3d);
+  d_.quit = 1;  // not zeroed without DISPLAY_WINDOW; surfaces only: no 3D
+  ASSERT_EQ(InitDisplay(nullptr, SW_SHOWNORMAL, &d_, DISPLAY_SURFACES), 0);
+  EXPECT_TRUE(d_.quit == 1 && d_.backBuffer && !d_.d3d && !d_.zBuffer);
+  EXPECT_FALSE(Caps(d_.primary) & DDSCAPS_3DDEVICE);
+  EXPECT_TRUE(ReleaseFreesEverything());
+
+  d_.quit = 0;
+  for (int i = 0; i < 100; ++i) platform::PostKeyDown('B');
+  PumpMessages();
+  MSG msg;
+  EXPECT_FALSE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));  // emptied
+  EXPECT_EQ(d_.quit, 0);
+  platform::PostKeyDown(VK_ESCAPE);
+  PumpMessages();
+  EXPECT_EQ(d_.quit, 1);
+  platform::PostCloseRequest();  // the window goes, and its quit message ends the show
+  PumpMessages();
+  EXPECT_EQ(::Display.quit, 1);
+  ::Display.quit = 0;
+  EXPECT_EQ(GetWindowLongA(d_.window, GWL_USERDATA), 0);  // the window is gone
+  EXPECT_FALSE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));  // its quit message taken
+  ASSERT_EQ(Init(DISPLAY_WINDOW), 0);  // a window without its record is left alone
+  SetWindowLongA(d_.window, GWL_USERDATA, 0);
+  EXPECT_EQ(ShowWindowProc(d_.window, WM_KEYDOWN, VK_ESCAPE, 0), 0);
+  EXPECT_EQ(d_.quit, 0);
+}
+
+// Which objects exist after the named call failed, of "d3pbzDvm": ddraw,
+// d3d, primary, back buffer, z-buffer, device, viewport, material.
+class FailingStep : public Display, public ::testing::WithParamInterface<std::pair<const char*, std::string>> {};
+
+TEST_P(FailingStep, ReturnsItsCodeAndKeepsWhatWasMade) {
+  host::ForcedFailures()[GetParam().first] = Marker;
+  EXPECT_EQ(Init(), Marker);
+  std::string kept;
+  for (auto [c, made] : {std::pair{'d', d_.ddraw != nullptr}, {'3', d_.d3d != nullptr}, {'p', d_.primary != nullptr},
+                         {'b', d_.backBuffer != nullptr}, {'z', d_.zBuffer != nullptr}, {'D', d_.device != nullptr},
+                         {'v', d_.viewport != nullptr}, {'m', d_.background != nullptr}})
+    if (made) kept += c;
+  EXPECT_EQ(kept, GetParam().second);
+  EXPECT_TRUE(ReleaseFreesEverything());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EachStep, FailingStep,
+    ::testing::Values(std::pair{"DirectDrawCreate", ""}, std::pair{"SetCooperativeLevel", "d"},
+                      std::pair{"SetDisplayMode", "d"}, std::pair{"QueryInterface", "d"},
+                      std::pair{"CreateSurface", "d3"}, std::pair{"GetAttachedSurface", "d3p"},
+                      std::pair{"CreateZBuffer", "d3pb"}, std::pair{"AddAttachedSurface", "d3pbz"},
+                      std::pair{"CreateDevice", "d3pbz"}, std::pair{"CreateViewport", "d3pbzD"},
+                      std::pair{"AddViewport", "d3pbzDv"}, std::pair{"SetViewport2", "d3pbzDv"},
+                      std::pair{"SetCurrentViewport", "d3pbzDv"}, std::pair{"CreateMaterial", "d3pbzDv"},
+                      std::pair{"SetMaterial", "d3pbzDvm"}, std::pair{"GetHandle", "d3pbzDvm"},
+                      std::pair{"SetBackground", "d3pbzDvm"}, std::pair{"SetRenderState", "d3pbzDvm"}),
+    [](const auto& info) { return std::string(info.param.first); });
+
+TEST_F(Display, EndFrameClearsAndUploadFillsRows20To219At24Bits) {
+  ASSERT_EQ(Init(DISPLAY_SURFACES), 0);  // no device: the next buffer is filled black
+  Bytes(d_.backBuffer, 320 * 240 * 4, 0x77);
+  EndFrame(&d_);
+  Bytes(d_.backBuffer, 320 * 240 * 4, 0x77);
+  EndFrame(&d_);
+  EXPECT_EQ(Bytes(d_.backBuffer, 320 * 240 * 4), std::vector<std::uint8_t>(320 * 240 * 4, 0));
+
+  test_support::ResetOffscreen();
+  platform::Profile().mode32 = false;
+  ASSERT_EQ(Init(DISPLAY_SURFACES), 0);
+  std::vector<DWORD> picture(320 * 200);
+  for (std::size_t i = 0; i < picture.size(); ++i) picture[i] = 0xA5000000u | DWORD(i * 2654435761u & 0xFFFFFF);
+  Bytes(d_.backBuffer, 320 * 240 * 3, 0x5A);
+  UploadFrame(&d_, picture.data());
+  std::vector<std::uint8_t> expected(320 * 240 * 3, 0x5A);
+  for (std::size_t i = 0; i < picture.size(); ++i) std::memcpy(&expected[320 * 20 * 3 + 3 * i], &picture[i], 3);
+  EXPECT_TRUE(Bytes(d_.backBuffer, expected.size()) == expected);  // blue, green, red
+  Bytes(d_.backBuffer, expected.size(), 0x5A);  // other depths and a failed lock: nothing, no lock left open
+  for (DWORD depth : {0u, 16u}) {
+    d_.bitDepth = depth;
+    UploadFrame(&d_, picture.data());
+  }
+  d_.bitDepth = 24;
+  host::ForcedFailures()["Lock"] = DDERR_SURFACEBUSY;
+  UploadFrame(&d_, picture.data());
+  host::ForcedFailures().clear();
+  EXPECT_EQ(Bytes(d_.backBuffer, expected.size()), std::vector<std::uint8_t>(expected.size(), 0x5A));
+}
+
+// A bottom-up BMP: 24 bits of `colour`, or 8 bits with `entries` table
+// entries (entry i: red i, green 2i, blue 255 - i).
+std::vector<std::uint8_t> Bmp(int width, int height, int bits, std::uint32_t colour, int entries = 0) {
+  const int row = ((width * bits / 8) + 3) & ~3, table = entries * 4;
+  std::vector<std::uint8_t> b(54 + table + row * height, 0);
+  auto put = [&](int at, std::uint32_t v, int n) {
+    for (int i = 0; i < n; ++i) b[at + i] = static_cast<std::uint8_t>(v >> 8 * i);
+  };
+  b[0] = 'B', b[1] = 'M';
+  put(2, b.size(), 4), put(10, 54 + table, 4), put(14, 40, 4), put(18, width, 4), put(22, height, 4);
+  put(26, 1, 2), put(28, bits, 2), put(46, entries, 4);
+  for (int i = 0; i < entries; ++i) put(54 + 4 * i, (255 - i) | (2 * i) << 8 | i << 16, 4);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) put(54 + table + y * row + x * bits / 8, bits == 8 ? x % entries : colour, bits / 8);
+  return b;
+}
+
+TEST_F(Display, TextureFormatIsTheNearestDepthAtOrAboveWithoutAlpha) {
+  using platform::MakePixelFormat;
+  const DDPIXELFORMAT rgb565 = MakePixelFormat(DDPF_RGB, 16, 0xF800, 0x07E0, 0x001F),
+                      rgb555 = MakePixelFormat(DDPF_RGB, 16, 0x7C00, 0x03E0, 0x001F),
+                      rgb888 = MakePixelFormat(DDPF_RGB, 32, 0xFF0000, 0xFF00, 0xFF),
+                      rgb24 = MakePixelFormat(DDPF_RGB, 24, 0xFF0000, 0xFF00, 0xFF),
+                      bgr24 = MakePixelFormat(DDPF_RGB, 24, 0xFF, 0xFF00, 0xFF0000),
+                      argb = MakePixelFormat(DDPF_RGB | DDPF_ALPHAPIXELS, 32, 0xFF0000, 0xFF00, 0xFF, 0xFF000000u),
+                      argb1555 = MakePixelFormat(DDPF_RGB | DDPF_ALPHAPIXELS, 16, 0x7C00, 0x03E0, 0x1F, 0x8000),
+                      rgb332 = MakePixelFormat(DDPF_RGB, 8, 0xE0, 0x1C, 0x03),
+                      palette = MakePixelFormat(DDPF_PALETTEINDEXED8, 8), none{};
+  const struct {
+    int bits;
+    std::vector<DDPIXELFORMAT> offered;
+    DDPIXELFORMAT chosen;
+  } cases[] = {
+      {24, {rgb565, palette}, rgb565}, {24, {palette, rgb565}, palette},  // none reaches 24: the first
+      {8, {rgb565, palette}, palette},  // the exact depth wins later
+      {24, {rgb565, rgb888, rgb24, bgr24}, rgb24},  // the earliest among equals
+      {8, {rgb332, rgb555}, rgb555},  // 3-3-2 is no palette
+      {24, {argb, argb1555, rgb555}, rgb555}, {24, {argb, argb1555}, none},
+  };
+  dir_.Write("Textures/p24.bmp", Bmp(8, 4, 24, 0x336699));
+  dir_.Write("Textures/p8.bmp", Bmp(8, 4, 8, 0, 200));
+  for (const auto& c : cases) {
+    SCOPED_TRACE(&c - cases);
+    ReleaseTexture(&t_);
+    Release();
+    test_support::ResetOffscreen(dir_.Path().string());
+    platform::Profile().textureFormats = c.offered;
+    EXPECT_EQ(Load(c.bits == 24 ? "p24.bmp" : "p8.bmp"), c.chosen.dwRGBBitCount ? 1 : 0);
+    DDPIXELFORMAT got{};
+    if (t_.deviceSurface) t_.deviceSurface->GetPixelFormat(&got);
+    EXPECT_TRUE(got.dwFlags == c.chosen.dwFlags && got.dwRGBBitCount == c.chosen.dwRGBBitCount &&
+                got.dwRBitMask == c.chosen.dwRBitMask);
+  }
+  // Nothing to choose: the record is empty and one warning names the file.
+  EXPECT_TRUE(!t_.systemSurface && !t_.deviceSurface && t_.handle == 0);
+  EXPECT_EQ(err_.rfind("vuxa: warning: " + host::ResolvePath("Textures\\p24.bmp") + ": ", 0), 0u) << err_;
+  EXPECT_EQ(std::count(err_.begin(), err_.end(), '\n'), 1);
+}
+
+TEST_F(Display, TexturesOnHardwarePalettesAndFailures) {
+  dir_.Write("Textures/ball.bmp", Bmp(16, 8, 24, 0x204080));
+  platform::Profile().halDevice = true;  // a video-memory surface loaded from a system copy
+  ASSERT_EQ(Load("BALL.BMP"), 1) << err_;
+  ASSERT_NE(t_.systemSurface, t_.deviceSurface);
+  EXPECT_EQ(Caps(t_.deviceSurface), DWORD(DDSCAPS_TEXTURE | DDSCAPS_VIDEOMEMORY | DDSCAPS_ALLOCONLOAD));
+  EXPECT_EQ(Caps(t_.systemSurface), DWORD(DDSCAPS_TEXTURE | DDSCAPS_SYSTEMMEMORY));
+  EXPECT_EQ(Bytes(t_.deviceSurface, 3), (std::vector<std::uint8_t>{0x80, 0x40, 0x20}));
+  EXPECT_NE(t_.handle, 0u);
+  EXPECT_EQ(err_, "");
+
+  platform::Profile().textureFormats = {platform::MakePixelFormat(DDPF_PALETTEINDEXED8, 8)};
+  for (int entries : {16, 17}) {  // a palette of 4 bits, then of 8
+    dir_.Write("Textures/p.bmp", Bmp(4, 4, 8, 0, entries));
+    ASSERT_EQ(Load("p.bmp"), 1) << err_;
+    ASSERT_NE(t_.palette, nullptr);
+    PALETTEENTRY e[2]{};
+    EXPECT_EQ(t_.palette->GetEntries(0, 0, 1, e), DD_OK);
+    EXPECT_TRUE(e[0].peRed == 0 && e[0].peBlue == 255 && e[0].peFlags == 0);
+    EXPECT_EQ(t_.palette->GetEntries(0, 16, 1, e + 1) == DD_OK, entries > 16) << entries;
+  }
+
+  ReleaseTexture(&t_);
+  t_ = TextureSurface{};
+  t_.handle = 77;
+  EXPECT_EQ(Load("nothere.bmp"), 0);  // before the bitmap is read: left alone
+  EXPECT_EQ(Load(std::string(600, 'n')), 0);  // cut to the path buffer, not written past it
+  EXPECT_EQ(t_.handle, 77u);
+  t_.handle = 0;
+  platform::Profile().getDC = false;  // the copy fails: emptied, one warning
+  EXPECT_EQ(Load("ball.bmp"), 0);
+  EXPECT_TRUE(!t_.systemSurface && !t_.deviceSurface && t_.handle == 0);
+  EXPECT_EQ(err_.rfind("vuxa: warning: " + host::ResolvePath("Textures\\ball.bmp") + ": ", 0), 0u) << err_;
+}
+
+}  // namespace
