@@ -16,58 +16,42 @@ class RecordingDevice final : public IDirect3DDevice2 {
     D3DLVERTEX vertex{};
   };
   std::vector<Call> calls;
+  bool failAll = false;  // every call reports failure (the renderer must not care)
 
-  std::vector<Call> Of(Kind kind) const {
-    std::vector<Call> out;
-    for (const Call& c : calls)
-      if (c.kind == kind) out.push_back(c);
-    return out;
-  }
   std::vector<D3DLVERTEX> Vertices() const {
     std::vector<D3DLVERTEX> out;
-    for (const Call& c : Of(Kind::Vertex)) out.push_back(c.vertex);
+    for (const Call& c : calls)
+      if (c.kind == Kind::Vertex) out.push_back(c.vertex);
     return out;
   }
 
+  HRESULT SetRenderState(D3DRENDERSTATETYPE state, DWORD value) override { return Record({Kind::SetRenderState, state, value}); }
+  HRESULT SetTransform(D3DTRANSFORMSTATETYPE state, D3DMATRIX* matrix) override {
+    return Record({Kind::SetTransform, state, 0, *matrix});
+  }
+  HRESULT Begin(D3DPRIMITIVETYPE primitive, D3DVERTEXTYPE type, DWORD flags) override {
+    const HRESULT recorded = Record({Kind::Begin, DWORD(primitive), DWORD(type)});
+    return flags ? E_FAIL : recorded;
+  }
+  HRESULT Vertex(LPVOID vertex) override { return Record({Kind::Vertex, 0, 0, {}, *static_cast<D3DLVERTEX*>(vertex)}); }
+  HRESULT End(DWORD flags) override { return Record({Kind::End, flags}); }
   HRESULT QueryInterface(REFIID, void**) override { return Other(E_NOINTERFACE); }
   ULONG AddRef() override { return 1; }
   ULONG Release() override { return 1; }
   HRESULT AddViewport(IDirect3DViewport2*) override { return Other(); }
   HRESULT SetCurrentViewport(IDirect3DViewport2*) override { return Other(); }
-  HRESULT SetRenderState(D3DRENDERSTATETYPE state, DWORD value) override {
-    calls.push_back({Kind::SetRenderState, state, value});
-    return failAll ? E_FAIL : D3D_OK;
-  }
   HRESULT GetRenderState(D3DRENDERSTATETYPE, DWORD*) override { return Other(); }
-  HRESULT SetTransform(D3DTRANSFORMSTATETYPE state, D3DMATRIX* matrix) override {
-    Call c{Kind::SetTransform, state};
-    c.matrix = *matrix;
-    calls.push_back(c);
-    return failAll ? E_FAIL : D3D_OK;
-  }
   HRESULT BeginScene() override { return Other(); }
   HRESULT EndScene() override { return Other(); }
-  HRESULT Begin(D3DPRIMITIVETYPE primitive, D3DVERTEXTYPE type, DWORD flags) override {
-    calls.push_back({Kind::Begin, primitive, type});
-    return flags == 0 && !failAll ? D3D_OK : E_FAIL;
-  }
-  HRESULT Vertex(LPVOID vertex) override {
-    Call c{Kind::Vertex};
-    c.vertex = *static_cast<D3DLVERTEX*>(vertex);
-    calls.push_back(c);
-    return failAll ? E_FAIL : D3D_OK;
-  }
-  HRESULT End(DWORD flags) override {
-    calls.push_back({Kind::End, flags});
-    return failAll ? E_FAIL : D3D_OK;
-  }
   HRESULT GetRenderTarget(IDirectDrawSurface**) override { return Other(E_FAIL); }
   HRESULT GetCaps(D3DDEVICEDESC*, D3DDEVICEDESC*) override { return Other(); }
   HRESULT EnumTextureFormats(LPD3DENUMTEXTUREFORMATSCALLBACK, LPVOID) override { return Other(); }
 
-  bool failAll = false;  // every call reports failure (the renderer must not care)
-
  private:
+  HRESULT Record(Call call) {
+    calls.push_back(call);
+    return failAll ? E_FAIL : D3D_OK;
+  }
   HRESULT Other(HRESULT result = D3D_OK) {
     calls.push_back({Kind::Other});
     return result;

@@ -1,0 +1,220 @@
+// Matrices, normals, the renderer through a recording device (call order,
+// material sort, per-vertex lighting at its edges, packed colours) and the
+// spinning scene's handling of scenes smaller than the show's.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+#include <cstring>
+#include <memory>
+
+#include "display/display.h"
+#include "effects/scenes.h"
+#include "scene/lighting.h"
+#include "scene/loader.h"
+#include "scene/scene.h"
+#include "scene/scene_recording_device.h"
+
+namespace {
+
+using Kind = RecordingDevice::Kind;
+
+void ExpectMatrixNear(const Matrix4& m, std::array<float, 16> want, float tolerance) {
+  for (int i = 0; i < 16; ++i) EXPECT_NEAR((&m._11)[i], want[i], tolerance) << "element " << i;
+}
+
+TEST(SceneMath, ProductViewAndProjection) {
+  Matrix4 a, b = IdentityMatrix();
+  for (int i = 0; i < 16; ++i) (&a._11)[i] = float(i + 1) * (i % 3 == 0 ? -1.0f : 1.0f);
+  b._12 = 3, b._31 = -2, b._44 = 0.5f;
+  const Matrix4 p = MatrixProduct(a, b);  // b x a: row 1 of b is (1, 3, 0, 0)
+  EXPECT_EQ(std::vector<float>({p._11, p._14, p._32, p._44}),
+            std::vector<float>({-1 + 3 * 5.0f, -4 + 3 * 8.0f, -2 * 2.0f - 10, 0.5f * -16}));
+  ExpectMatrixNear(ViewMatrix({1, 2, 3}, {4, -1, 7}, {0, 1, 0}),
+                   {0.8f, 0.30870f, 0.51450f, 0, 0, 0.85749f, -0.51450f, 0, -0.6f, 0.41160f, 0.68599f, 0,
+                    1.0f, -3.25847f, -1.54349f, 1}, 2e-5f);
+  ExpectMatrixNear(ProjectionMatrix(10, 500, 1),
+                   {0.87758f, 0, 0, 0, 0, 0.87758f, 0, 0, 0, 0, 0.48921f, 0.47943f, 0, 0, -4.89210f, 0}, 2e-5f);
+}
+
+SceneVertex At(float x, float y, float z) { return SceneVertex{x, y, z, 0, 0, 0, 0, 0}; }
+
+SceneMesh& AddMesh(Scene& s, std::uint32_t material, std::vector<SceneVertex> vertices,
+                   std::vector<SceneFace> faces = {{{0, 1, 2}}}) {
+  SceneMesh m{};
+  m.opacity = 1.0f;
+  m.materialIndex = material;
+  m.vertexCount = static_cast<std::uint32_t>(vertices.size());
+  m.vertices = std::move(vertices);
+  m.litVertices.resize(m.vertexCount);
+  m.faceCount = static_cast<std::uint32_t>(faces.size());
+  m.faces = std::move(faces);
+  m.placement = IdentityMatrix();
+  s.meshes.push_back(std::move(m));
+  s.meshCount = static_cast<std::uint32_t>(s.meshes.size());
+  return s.meshes.back();
+}
+
+TEST(SceneNormals, UnitFaceNormalsAveragedAndBadFacesDropped) {
+  // Faces (0, 1, 2) and (0, 3, 1) have normals +z and +y; a sliver and a face
+  // naming one point twice add nothing; point 4 is in no face.
+  Scene s;
+  SceneMesh& mesh = AddMesh(s, 0, {At(0, 0, 0), At(2, 0, 0), At(0, 2, 0), At(0, 0, 2), At(5, 5, 5), At(2, 0, 0)},
+                            {{{0, 1, 2}}, {{0, 3, 1}}, {{0, 1, 5}}, {{0, 0, 2}}});
+  ComputeNormals(&mesh);
+  const std::array<float, 3> want[] = {{0, 0.5f, 0.5f}, {0, 0.5f, 0.5f}, {0, 0, 1}, {0, 1, 0}, {0, 0, 0}, {0, 0, 0}};
+  for (int i = 0; i < 6; ++i) {
+    const SceneVertex& v = mesh.vertices[i];
+    EXPECT_TRUE(std::abs(v.nx - want[i][0]) + std::abs(v.ny - want[i][1]) + std::abs(v.nz - want[i][2]) < 1e-6) << i;
+  }
+  mesh.faces.push_back({{9, 0, 0}});
+  mesh.faceCount = 5;
+  mesh.vertices.resize(3);
+  mesh.vertexCount = 3;
+  EXPECT_EQ(DropBadFaces(&mesh), 3u);  // those naming points 3 and above
+  ASSERT_EQ(mesh.faceCount, 2u);
+  EXPECT_EQ(mesh.faces[1].index[1], 0u);  // the order kept
+}
+
+Scene CameraScene(std::vector<DWORD> handles = {0}) {
+  Scene s{};
+  s.cameraEye = {0, 0, -100};
+  s.cameraFieldOfView = 0.8f;
+  for (DWORD h : handles) {
+    SceneMaterial m{};
+    m.texture = std::make_unique<TextureSurface>();
+    m.texture->handle = h;
+    std::fill(m.diffuse, m.diffuse + 3, 1.0f);
+    s.materials.push_back(std::move(m));
+  }
+  s.materialCount = static_cast<std::uint32_t>(s.materials.size());
+  return s;
+}
+
+TEST(SceneRenderer, MeshesInMaterialOrderWithOneTextureSettingPerChange) {
+  Scene s = CameraScene({10, 11, 12, 13});
+  const std::uint32_t materials[] = {1, 2, 0, 3, 3};
+  for (int i = 0; i < 5; ++i) AddMesh(s, materials[i], {At(float(i), 0, 0), At(float(i), 1, 0), At(float(i), 0, 1)});
+  s.meshes[4].vertexCount = 5;  // more than it holds: its face is skipped
+  s.meshes[4].faces = {{{0, 1, 2}}, {{0, 1, 3}}};
+  s.meshes[4].faceCount = 2;
+  RecordingDevice device;
+  RenderScene(&s, &device);
+  std::vector<DWORD> handles;
+  std::vector<float> meshOrder;
+  for (std::size_t i = 0; i < device.calls.size(); ++i) {
+    const auto& c = device.calls[i];
+    ASSERT_NE(c.kind, Kind::Other);
+    if (c.kind == Kind::SetRenderState) handles.push_back(c.b);
+    if (c.kind == Kind::Begin) {
+      meshOrder.push_back(device.calls[i + 1].vertex.x);
+      EXPECT_TRUE(c.a == D3DPT_TRIANGLELIST && c.b == D3DVT_LVERTEX);
+    }
+  }
+  EXPECT_EQ(handles, (std::vector<DWORD>{10, 11, 12, 13}));
+  EXPECT_EQ(meshOrder, (std::vector<float>{2, 0, 1, 3, 4}));
+  EXPECT_EQ(device.Vertices().size(), 15u);
+  ASSERT_GE(device.calls.size(), 2u);
+  const D3DMATRIX projection = ProjectionMatrix(10, 500, 0.8f);
+  EXPECT_EQ(device.calls[0].a, D3DTRANSFORMSTATE_VIEW);
+  EXPECT_EQ(device.calls[1].a, D3DTRANSFORMSTATE_PROJECTION);
+  EXPECT_EQ(std::memcmp(&device.calls[1].matrix, &projection, sizeof projection), 0);
+
+  std::uint32_t order[6] = {0, 1, 2, 3, 4, 5};  // a stable sort
+  Scene t = CameraScene({});
+  for (std::uint32_t m : {3u, 1u, 3u, 0u, 1u, 0u}) AddMesh(t, m, {});
+  SortMeshesByMaterial(&t, order);
+  EXPECT_EQ(std::vector<std::uint32_t>(order, order + 6), (std::vector<std::uint32_t>{3, 5, 1, 4, 0, 2}));
+
+  device.failAll = true;  // failures do not stop the drawing
+  device.calls.clear();
+  RenderScene(&s, &device);
+  EXPECT_EQ(device.Vertices().size(), 15u);
+  for (int which = 0; which < 2; ++which) {  // no camera to look through: nothing at all
+    Scene d = CameraScene();
+    if (which == 0) d.cameraTarget = d.cameraEye;
+    if (which == 1) d.cameraFieldOfView = 0;
+    AddMesh(d, 0, {At(0, 0, 0), At(1, 0, 0), At(0, 1, 0)});
+    RecordingDevice none;
+    RenderScene(&d, &none);
+    EXPECT_TRUE(none.calls.empty()) << which;
+  }
+}
+
+SceneLight Point(Vec3 at, float range, std::array<float, 3> c, std::array<float, 3> colour = {1, 1, 1}) {
+  SceneLight l{};
+  l.type = LIGHT_POINT, l.position = at, l.range = range;
+  for (int i = 0; i < 3; ++i) l.attenuation[i] = c[i], l.color[i] = colour[i];
+  return l;
+}
+SceneLight Spot(Vec3 at, Vec3 axis, float hotspot, float falloff, float grey = 1) {
+  SceneLight l{};
+  l.type = LIGHT_SPOT, l.position = at, l.direction = axis, l.hotspot = hotspot, l.falloff = falloff;
+  std::fill(l.color, l.color + 3, grey);
+  return l;
+}
+
+TEST(SceneRenderer, VertexColoursAtTheLightsEdges) {
+  const float cone = std::acos(0.8f);  // of the point (6, 0, 8) from a spot at 0 along +z
+  const struct {
+    const char* what;
+    std::vector<SceneLight> lights;
+    Vec3 p, n;
+    D3DCOLOR colour;
+  } cases[] = {
+      {"no lights: black", {}, {0, 0, 0}, {0, 0, 1}, 0xFF000000},
+      {"10 away, range 40: 0.1 + 0.4 f + 0.2 f^2 at f 0.75", {Point({0, 10, 0}, 40, {0.1f, 0.4f, 0.2f})},
+       {0, 0, 0}, {0, 1, 0}, 0xFF828282},
+      {"at an angle: l.n 0.8", {Point({6, 8, 0}, 10, {1, 0, 0})}, {0, 0, 0}, {0, 1, 0}, 0xFFCCCCCC},
+      {"three lights clamp at 1", std::vector<SceneLight>(3, Point({0, 0, 10}, 20, {0.6f, 0, 0}, {1, 0.5f, 0})),
+       {0, 0, 0}, {0, 0, 1}, 0xFFFFE500},
+      {"at the range: the constant term", {Point({0, 0, 8}, 8, {0.4f, 5, 5})}, {0, 0, 0}, {0, 0, 1}, 0xFF666666},
+      {"range 0, no coefficients, out of reach", {Point({0, 0, 1}, 0, {1, 1, 1}), Point({0, 0, 1}, 10, {0, 0, 0}),
+       Point({0, 0, 6}, 5, {1, 1, 1}), Point({4, 0, 4}, 5, {1, 1, 1})}, {0, 0, 0}, {0, 0, 1}, 0xFF000000},
+      {"on the light: nothing from it", {Point({0, 0, 0}, 10, {1, 0, 0}), Point({0, 0, 5}, 10, {0.5f, 0, 0})},
+       {0, 0, 0}, {0, 0, 1}, 0xFF7F7F7F},
+      {"facing away adds nothing", {Point({0, 0, 5}, 10, {1, 0, 0}), Spot({0, 0, 5}, {0, 0, -1}, 0.5f, 1),
+       Point({0, 0, -5}, 10, {0.5f, 0, 0}, {0, 0, 1})}, {0, 0, 0}, {0, 0, -1}, 0xFF00007F},
+      {"on the falloff edge", {Spot({0, 0, 0}, {0, 0, 1}, cone / 2, cone)}, {6, 0, 8}, {0, 0, -1}, 0xFF000000},
+      {"hotspot past falloff: full", {Spot({0, 0, 0}, {0, 0, 1}, 1, 0.7f, 0.5f)}, {6, 0, 8}, {0, 0, -1}, 0xFF7F7F7F},
+      {"axis a rounding step past 1", {Spot({0, 0, 0}, {0, 0, std::nextafter(1.0f, 2.0f)}, 0, 0.1f, 0.5f)},
+       {0, 0, 20}, {0, 0, -1}, 0xFF7F7F7F},
+  };
+  for (const auto& c : cases) {
+    Scene s = CameraScene();
+    s.materials[0].diffuse[0] = 0.7f;  // scales red after the clamp
+    s.materials[0].specular[0] = 0.5f, s.materials[0].specular[2] = 0.2f;
+    s.lights = c.lights;
+    s.lightCount = static_cast<std::uint32_t>(c.lights.size());
+    const SceneVertex v{c.p.x, c.p.y, c.p.z, 0, 0, c.n.x, c.n.y, c.n.z};
+    AddMesh(s, 0, {v, v, v}).opacity = 0.9f;
+    RecordingDevice device;
+    RenderScene(&s, &device);
+    ASSERT_EQ(device.Vertices().size(), 3u) << c.what;
+    const D3DCOLOR red = (c.colour >> 16 & 0xFF) * 7 / 10;  // within a rounding of 0.7 x red
+    EXPECT_LE((device.Vertices()[0].color >> 16 & 0xFF) - red + 1, 2u) << c.what;
+    EXPECT_EQ(device.Vertices()[0].color & 0xFFFF, c.colour & 0xFFFF) << c.what;
+    EXPECT_EQ(device.Vertices()[0].color >> 24, 0xE5u) << c.what;  // 0.9 opacity
+    EXPECT_EQ(device.Vertices()[2].specular, 0xFF7F0033u) << c.what;
+  }
+  EXPECT_NEAR(SpotLightIntensity(Spot({0, 0, 0}, {0, 0, 1}, 0, 2 * cone), {6, 0, 8}, {0, 0, -1}), 0.5f, 1e-6);
+}
+
+TEST(SpinScene, PlacesOnlyTheMeshesThereAreAndNothingWithoutAScene) {
+  RecordingDevice device;
+  IDirect3DDevice2* const saved = Display.device;
+  Display.device = &device;
+  TheScene = CameraScene();
+  AddMesh(TheScene, 0, {At(1, 2, 3), At(0, 0, 0), At(0, 0, 0)}).placement = ZeroMatrix();
+  DrawSpinScene(1.0f);
+  EXPECT_EQ(TheScene.meshes.size(), 1u);
+  EXPECT_NEAR(TheScene.meshes[0].placement._11, std::cos(0.5), 1e-6);
+  EXPECT_EQ(device.Vertices().size(), 3u);
+  TheScene = Scene{};
+  device.calls.clear();
+  DrawSpinScene(1.0f);
+  EXPECT_TRUE(device.calls.empty());
+  Display.device = saved;
+}
+
+}  // namespace
