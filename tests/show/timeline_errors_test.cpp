@@ -1,0 +1,70 @@
+// The show clock and the scene it selects, and the texts of display errors.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <string>
+
+#include "show/show.h"
+#include "show/timeline.h"
+
+namespace {
+
+TEST(Timeline, EachScenePlaysUpToItsEndWithItsOwnTime) {
+  const struct {
+    float t;
+    ShowScene scene;
+    float argument;
+  } cases[] = {{0.0f, ShowScene::Title, 0.0f},      {11.999999f, ShowScene::Title, 11.999999f},
+               {12.0f, ShowScene::Tunnel, 0.0f},    {17.5f, ShowScene::Tunnel, 5.5f},
+               {24.0f, ShowScene::Spin, 0.0f},      {35.75f, ShowScene::Spin, 11.75f},
+               {36.0f, ShowScene::Closing, 0.0f},   {47.5f, ShowScene::Closing, 11.5f},
+               {48.0f, ShowScene::Pause, 0.0f},     {51.999f, ShowScene::Pause, 0.0f},
+               {52.0f, ShowScene::End, 0.0f},       {1e9f, ShowScene::End, 0.0f}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(SelectScene(c.t).scene, c.scene) << c.t;
+    EXPECT_EQ(SelectScene(c.t).argument, c.argument) << c.t;
+  }
+  // Milliseconds become seconds across a wrap of the counter, without a
+  // rounding of the start's own late in the counter's range.
+  const struct {
+    DWORD start, now;
+    float seconds;
+  } clocks[] = {{5000, 5000, 0}, {1000, 13000, 12}, {0, 52000, 52}, {0xFFFFFF00u, 0x100u, 0.512f},
+                {0xFFFFD8F0u, 0x7530u, 40}, {0xFFFF0000u, 0xFFFF0001u, 0.001f}};
+  for (const auto& c : clocks) EXPECT_FLOAT_EQ(ShowClock(c.start, c.now), c.seconds) << c.start;
+  EXPECT_EQ(SelectScene(ShowClock(0, 51999)).scene, ShowScene::Pause);
+}
+
+TEST(DisplayErrors, ExactTextsForTheTablesCodesAndOneFallback) {
+  constexpr const char* Unknown = "The request reported an unknown error.";
+  const auto text = [](std::uint32_t code) { return std::string(DescribeDisplayError(static_cast<HRESULT>(code))); };
+  EXPECT_EQ(text(0x8876017C), "DirectDraw does not have enough display memory to perform the operation.");
+  EXPECT_EQ(text(0x8007000E), "DirectDraw does not have enough memory to perform the operation.");
+  EXPECT_EQ(text(DDERR_INVALIDMODE), "DirectDraw does not support the requested mode.");
+  EXPECT_EQ(text(0x80004001), "The operation is not supported.");
+  EXPECT_EQ(text(0x887602BB), "Surfaces created by one direct draw device cannot be used directly by another direct draw device.");
+  EXPECT_EQ(text(0), "The request completed successfully.");
+  EXPECT_EQ(text(0x887601C2).size(), 189u);  // the longest, whole
+  EXPECT_TRUE(text(0x887601C2).ends_with("IDirectDrawSurface3::Restore method called on it."));
+  for (std::uint32_t code : {1u, 5u, 0x7FFFFFFFu, 0xFFFFFFFFu, 0x88760153u, 0x88760155u, 0x8007000Du,
+                             0x8007000Fu, 0x80004002u, 0x887602BCu, 0x88760004u, 0x8876017Bu, 0x8876017Du})
+    EXPECT_EQ(text(code), Unknown) << std::hex << code;
+  // 102 DirectDraw codes, among them the run 0x88760230 to 0x88760250, then
+  // five general codes and success: 108 texts.
+  int directDraw = 0, run = 0;
+  for (std::uint32_t low = 0; low <= 0xFFFF; ++low) {
+    const bool known = text(0x88760000u | low) != Unknown;
+    directDraw += known;
+    run += known && low >= 0x230 && low <= 0x25A;
+  }
+  EXPECT_EQ(directDraw, 102);
+  EXPECT_EQ(run, 0x250 - 0x230 + 1 + 0x25A - 0x258 + 1);
+  int general = 0;
+  for (std::uint32_t code : {0x80004001u, 0x80004005u, 0x800401F0u, 0x8007000Eu, 0x80070057u})
+    general += text(code) != Unknown;
+  EXPECT_EQ(general, 5);
+}
+
+}  // namespace
