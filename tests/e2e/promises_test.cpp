@@ -12,16 +12,11 @@
 #include <chrono>
 #include <thread>
 
-#include "show_process.h"
-#include "watch_support.h"
+#include "support/run_vuxa.h"
 
 namespace {
 
-namespace fs = std::filesystem;
-using show_e2e::ReadWhole;
-using show_e2e::RunVuxa;
-using show_e2e::ScratchDir;
-using watch_e2e::FilesStartingWith;
+using namespace test_support;
 
 // Starts vuxa in `dir` (output into stdout.txt and stderr.txt); its PID.
 pid_t StartVuxa(const fs::path& dir, const std::string& args, const std::string& env = "") {
@@ -55,17 +50,12 @@ int CheckCapture(const fs::path& out, bool withMusic) {
   bool music = false;
   for (const std::string& name : FilesStartingWith(out, "")) {
     if (name == "music.wav") {
-      const std::string wav = ReadWhole(out / name);
+      const std::string wav = ReadText(out / name);
       music = wav.size() >= 44 && wav.rfind("RIFF", 0) == 0;
-      const auto u32 = [&](std::size_t at) {
-        std::uint32_t v = 0;
-        for (int i = 3; i >= 0; --i) v = v << 8 | static_cast<unsigned char>(wav[at + i]);
-        return v;
-      };
-      EXPECT_TRUE(music && u32(40) == wav.size() - 44 && u32(4) == wav.size() - 8) << out;
+      EXPECT_TRUE(music && Le32(wav, 40) == wav.size() - 44 && Le32(wav, 4) == wav.size() - 8) << out;
     } else {
       EXPECT_EQ(name.rfind("frame_", 0), 0u) << "stray file " << name;
-      EXPECT_TRUE(watch_e2e::ReadPng(out / name).ok) << "truncated " << name;
+      EXPECT_TRUE(ReadPng(out / name).ok) << "truncated " << name;
       ++frames;
     }
   }
@@ -81,13 +71,14 @@ std::string LastLine(const std::string& text) {
 }
 
 TEST(Promises, ClosedStreamsAndAReusedCaptureFolder) {
-  const auto dir = ScratchDir("reuse");
+  const Scratch scratch("reuse");
+  const fs::path& dir = scratch.Path();
   // Closed stdout and stderr: nothing printed lands in music.wav.
   auto run = RunVuxa(dir, "--capture out --fps 5 --start 50", "", ">&- 2>&-");
   EXPECT_EQ(run.exitCode, 0);
   const int first = CheckCapture(dir / "out", true);
   EXPECT_EQ(first, 11);  // the start-up frame and two seconds
-  EXPECT_EQ(ReadWhole(dir / "out" / "music.wav").find("framerate"), std::string::npos);
+  EXPECT_EQ(ReadText(dir / "out" / "music.wav").find("framerate"), std::string::npos);
 
   // The same folder again: refused, nothing touched.
   run = RunVuxa(dir, "--capture out --fps 2 --start 50");
@@ -100,15 +91,15 @@ TEST(Promises, ClosedStreamsAndAReusedCaptureFolder) {
   run = RunVuxa(dir, "--capture out --fps 2 --start 50 --overwrite");
   EXPECT_EQ(run.exitCode, 0) << run.err;
   EXPECT_EQ(CheckCapture(dir / "out", true), 5);
-  fs::remove_all(dir);
 }
 
 TEST(Promises, AFullDiskStopsTheRunAtOnceAndLeavesOnlyCompleteFrames) {
-  const auto dir = ScratchDir("full");
+  const Scratch scratch("full");
+  const fs::path& dir = scratch.Path();
   // First a folder the user may not write to (as root: without the
   // capability that writes anywhere, so the folder's permissions hold; the
   // user stays root, so the program is reachable wherever the tree lies).
-  if (::geteuid() == 0 && watch_e2e::HaveTools({"setpriv"})) {
+  if (::geteuid() == 0 && HaveTools({"setpriv"})) {
     fs::create_directories(dir / "ro");
     fs::permissions(dir / "ro", fs::perms::owner_read | fs::perms::owner_exec |
                                     fs::perms::group_read | fs::perms::group_exec |
@@ -136,17 +127,17 @@ TEST(Promises, AFullDiskStopsTheRunAtOnceAndLeavesOnlyCompleteFrames) {
   EXPECT_LT(frames, 1301 / 2);  // far from the whole show
   EXPECT_LT(seconds.count(), 20.0);
   ::umount((dir / "disk").c_str());
-  fs::remove_all(dir);
 }
 
 TEST(Promises, SignalsEndTheRunCleanly) {
-  const auto dir = ScratchDir("signals");
+  const Scratch scratch("signals");
+  const fs::path& dir = scratch.Path();
   // SIGTERM during a capture: the frames written are complete, no music.wav.
   pid_t pid = StartVuxa(dir, "--capture out --fps 25");
   ASSERT_TRUE(WaitFor(dir / "out" / "frame_00010.png"));
   ::kill(pid, SIGTERM);
   EXPECT_EQ(WaitExit(pid), 143);
-  std::string err = ReadWhole(dir / "stderr.txt");
+  std::string err = ReadText(dir / "stderr.txt");
   EXPECT_EQ(LastLine(err).rfind("vuxa: interrupted by SIGTERM", 0), 0u) << err;
   EXPECT_GT(CheckCapture(dir / "out", false), 10);
   fs::remove_all(dir / "out");
@@ -166,30 +157,29 @@ TEST(Promises, SignalsEndTheRunCleanly) {
   ::kill(pid, SIGINT);
   EXPECT_EQ(WaitExit(pid), 130);
   EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 3.0);
-  err = ReadWhole(dir / "stderr.txt");
+  err = ReadText(dir / "stderr.txt");
   EXPECT_EQ(LastLine(err).rfind("vuxa: interrupted by SIGINT", 0), 0u) << err;
-  const pid_t ffmpeg = std::atoi(ReadWhole(dir / "ffmpeg.pid").c_str());
+  const pid_t ffmpeg = std::atoi(ReadText(dir / "ffmpeg.pid").c_str());
   EXPECT_TRUE(ffmpeg > 0 && ::kill(ffmpeg, 0) != 0) << "ffmpeg still running";
   EXPECT_EQ(FilesStartingWith(dir, ""),
             (std::vector<std::string>{"bin", "ffmpeg.pid", "keep.mp4", "keep.mp4.part",
                                       "keep.mp4.part.log", "stderr.txt", "stdout.txt"}));
-  EXPECT_EQ(ReadWhole(dir / "keep.mp4"), "mine");
-  fs::remove_all(dir);
+  EXPECT_EQ(ReadText(dir / "keep.mp4"), "mine");
 }
 
 TEST(Promises, VideoNamesThatFfmpegWouldMisreadWork) {
-  if (!watch_e2e::HaveTools({"ffmpeg", "ffprobe"})) GTEST_SKIP() << "ffmpeg is not installed";
-  const auto dir = ScratchDir("names");
+  if (!HaveTools({"ffmpeg", "ffprobe"})) GTEST_SKIP() << "ffmpeg is not installed";
+  const Scratch scratch("names");
+  const fs::path& dir = scratch.Path();
   const std::string longName = std::string(240, 'v') + ".mp4";
   for (const std::string& name : {std::string("-y.mp4"), std::string("clip:1.mkv"), longName}) {
     const auto run = RunVuxa(dir, "--video '" + name + "' --fps 5 --start 51");
     EXPECT_EQ(run.exitCode, 0) << name << ": " << run.err;
     int probe = -1;
-    watch_e2e::Output("cd '" + dir.string() + "' && ffprobe -v error 'file:" + name + "' 2>&1", &probe);
+    Output("cd '" + dir.string() + "' && ffprobe -v error 'file:" + name + "' 2>&1", &probe);
     EXPECT_EQ(probe, 0) << name;
   }
   EXPECT_EQ(FilesStartingWith(dir, "").size(), 5u);  // the three videos, stdout and stderr
-  fs::remove_all(dir);
 }
 
 }  // namespace

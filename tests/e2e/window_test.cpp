@@ -12,13 +12,11 @@
 #include <sstream>
 #include <string>
 
-#include "show_process.h"
-#include "watch_support.h"
+#include "support/run_vuxa.h"
 
 namespace {
 
-namespace fs = std::filesystem;
-using watch_e2e::ReadPng;
+using namespace test_support;
 
 // Runs inside xvfb-run: drives the window with xdotool and writes what it saw
 // to session.txt as "name value" lines.
@@ -66,9 +64,10 @@ std::map<std::string, std::string> ReadSession(const fs::path& file) {
 }
 
 TEST(Window, ScaleFullScreenScreenshotsAndEnd) {
-  if (!watch_e2e::HaveTools({"xvfb-run", "xdotool", "xwininfo"}))
+  if (!HaveTools({"xvfb-run", "xdotool", "xwininfo"}))
     GTEST_SKIP() << "xvfb-run, xdotool or xwininfo is missing";
-  const fs::path dir = show_e2e::ScratchDir("watch_window");
+  const Scratch scratch("window");
+  const fs::path& dir = scratch.Path();
   std::ofstream(dir / "session.sh") << kSession;
   // In sanitizer builds the windowed program's leak check is off: the X11 and
   // D-Bus client libraries under SDL keep allocations to the end of the
@@ -78,21 +77,21 @@ TEST(Window, ScaleFullScreenScreenshotsAndEnd) {
                               "/vuxa' SDL_AUDIODRIVER=dummy ASAN_OPTIONS=\"$ASAN_OPTIONS:detect_leaks=0\" "
                               "timeout 120 xvfb-run -a -s "
                               "'-screen 0 1280x720x24' sh session.sh > xvfb.txt 2>&1";
-  ASSERT_EQ(std::system(command.c_str()), 0) << show_e2e::ReadWhole(dir / "xvfb.txt");
+  ASSERT_EQ(std::system(command.c_str()), 0) << ReadText(dir / "xvfb.txt");
 
   auto seen = ReadSession(dir / "session.txt");
   EXPECT_EQ(seen["window"], "640x480");
   EXPECT_EQ(seen["full"], "1280x720");  // the whole 16:9 screen; the picture has bars
   EXPECT_EQ(seen["back"], "640x480");
   EXPECT_NE(seen["box"], "none");
-  EXPECT_EQ(seen["exit"], "0") << show_e2e::ReadWhole(dir / "run.err");
-  EXPECT_NE(show_e2e::ReadWhole(dir / "run.out").find("Average framerate"), std::string::npos);
+  EXPECT_EQ(seen["exit"], "0") << ReadText(dir / "run.err");
+  EXPECT_NE(ReadText(dir / "run.out").find("Average framerate"), std::string::npos);
 
   // Two screenshots, one in the window (640x480) and one full screen (the
   // frame at scale 3 between the bars); stderr named each.
-  const auto shots = watch_e2e::FilesStartingWith(dir, "vuxa-shot-");
-  ASSERT_EQ(shots.size(), 4u) << show_e2e::ReadWhole(dir / "run.err");
-  const std::string err = show_e2e::ReadWhole(dir / "run.err");
+  const auto shots = FilesStartingWith(dir, "vuxa-shot-");
+  ASSERT_EQ(shots.size(), 4u) << ReadText(dir / "run.err");
+  const std::string err = ReadText(dir / "run.err");
   int checked = 0;
   for (const std::string& name : shots) {
     if (name.find("s.png") == std::string::npos) continue;  // a large one
@@ -113,7 +112,7 @@ TEST(Window, ScaleFullScreenScreenshotsAndEnd) {
 
     // The frame shown then: a capture run started at that time shows it first.
     const std::string capture = "cap" + std::to_string(checked);
-    const auto run = show_e2e::RunVuxa(dir, "--capture " + capture + " --fps 1 --start " + time);
+    const auto run = RunVuxa(dir, "--capture " + capture + " --fps 1 --start " + time);
     ASSERT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(ReadPng(dir / capture / "frame_00001.png").rgb, small.rgb) << name;
     ++checked;
@@ -121,10 +120,9 @@ TEST(Window, ScaleFullScreenScreenshotsAndEnd) {
   EXPECT_EQ(checked, 2);
 
   EXPECT_EQ(seen["display"], "2");
-  const std::string display = show_e2e::ReadWhole(dir / "display.err");
+  const std::string display = ReadText(dir / "display.err");
   EXPECT_EQ(display.substr(0, display.find('\n')),
             "vuxa: invalid value '3' for --display (no such display; only display 0 exists)");
-  fs::remove_all(dir);
 }
 
 }  // namespace

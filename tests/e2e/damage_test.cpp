@@ -1,0 +1,210 @@
+// The show on copies of its data with files missing, empty, cut short, of
+// random bytes or of absurd sizes: each bad picture, bitmap or scene costs one
+// warning line, the show plays to its end within its memory bound and what
+// could not be read stays black; a module that is none ends the run with the
+// sound library's message (exit 1).
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <optional>
+#include <random>
+#include <regex>
+
+#include "support/run_vuxa.h"
+
+namespace {
+
+using namespace test_support;
+
+const std::vector<std::string> Pictures = {"images/cred1.pcx", "images/cred2.pcx", "images/cred3.pcx",
+                                           "images/cred4.pcx", "images/texture.pcx", "images/vuxa.pcx"};
+const std::string Planet = "Textures/PLANET.BMP", Rings = "Textures/RINGS.BMP";
+const std::string SceneFile = "scenes/ball.3ds", ModuleFile = "music/vuxa.xm";
+
+void Put(Bytes& b, std::size_t at, std::uint32_t v, int n) {
+  for (int i = 0; i < n; ++i) b.at(at + i) = std::uint8_t(v >> (8 * i));
+}
+std::uint32_t Get(const Bytes& b, std::size_t at, int n) {
+  std::uint32_t v = 0;
+  for (int i = n - 1; i >= 0; --i) v = v << 8 | b.at(at + i);
+  return v;
+}
+
+// The show at 5 frames a second in the scratch copy; it must play to its end.
+ProgramRun PlayWhole(const Scratch& data, const std::string& what) {
+  const ProgramRun run = RunVuxa(data.Path(), "--capture frames --fps 5");
+  EXPECT_EQ(run.exitCode, 0) << what << ": " << run.err;
+  EXPECT_EQ(FilesStartingWith(data.Path("frames"), "frame_").size(), 261u) << what;
+  return run;
+}
+Picture FrameAt(const Scratch& data, double seconds) {
+  return ReadPng(data.Path("frames/" + FrameName(int(seconds * 5) + 1)));
+}
+
+// Where the sub-chunks of a 3DS chunk begin, for the chunks that hold some.
+std::optional<std::size_t> SubChunksAt(const Bytes& b, std::size_t start) {
+  switch (Get(b, start, 2)) {
+    case 0x4D4D: case 0x3D3D: case 0x4100: case 0xAFFF: case 0xA200: case 0xA010: case 0xA020: case 0xA030:
+      return 6;
+    case 0x4600: return 6 + 12;  // after the light's position
+    case 0x4120: return 6 + 2 + 8 * std::size_t{Get(b, start + 6, 2)};  // after the faces
+    case 0x4000: return b.size() > start + 6 ? std::size_t(std::find(b.begin() + start + 6, b.end(), 0) - b.begin()) + 1 - start : 6;
+    default: return std::nullopt;
+  }
+}
+// Every chunk of [from, to) as (start, length), depth first in file order.
+void Chunks(const Bytes& b, std::size_t from, std::size_t to, std::vector<std::pair<std::size_t, std::uint32_t>>& out) {
+  for (std::size_t at = from; at + 6 <= to;) {
+    const std::uint32_t length = Get(b, at + 2, 4);
+    if (length < 6 || at + length > to) return;
+    out.emplace_back(at, length);
+    if (auto sub = SubChunksAt(b, at)) Chunks(b, at + *sub, at + length, out);
+    at += length;
+  }
+}
+// The start of the n-th chunk with this id.
+std::size_t FindChunk(const Bytes& b, unsigned id, int n = 0) {
+  std::vector<std::pair<std::size_t, std::uint32_t>> all;
+  Chunks(b, 0, b.size(), all);
+  for (const auto& [start, length] : all)
+    if (Get(b, start, 2) == id && n-- == 0) return start;
+  ADD_FAILURE() << "no chunk " << std::hex << id;
+  return 0;
+}
+// Inserts `with` at `at`, making every chunk that holds `at` longer.
+void Insert(Bytes& b, std::size_t at, const Bytes& with) {
+  std::vector<std::pair<std::size_t, std::uint32_t>> all;
+  Chunks(b, 0, b.size(), all);
+  for (const auto& [start, length] : all)
+    if (start < at && at < start + length) Put(b, start + 2, length + std::uint32_t(with.size()), 4);
+  b.insert(b.begin() + long(at), with.begin(), with.end());
+}
+
+TEST(DamagedData, PicturesBitmapsAndAModuleHeaderWarnOnceEachAndPlayOn) {
+  const Scratch data("damage_files", true);
+  fs::remove(data.Path("images/texture.pcx"));
+  fs::resize_file(data.Path("images/cred2.pcx"), 0);
+  fs::resize_file(data.Path("images/cred3.pcx"), fs::file_size(data.Path("images/cred3.pcx")) / 2);
+  Bytes bytes(fs::file_size(data.Path("images/cred4.pcx")));
+  std::mt19937 random(4);
+  for (auto& b : bytes) b = std::uint8_t(random());
+  data.Write("images/cred4.pcx", bytes);
+  bytes = data.Read("images/cred1.pcx");  // 65536 x 65536 over a small picture's data
+  Put(bytes, 8, 65535, 2), Put(bytes, 10, 65535, 2);
+  data.Write("images/cred1.pcx", bytes);
+  bytes = data.Read("images/vuxa.pcx");  // Xmin above Xmax
+  Put(bytes, 4, 60000, 2);
+  data.Write("images/vuxa.pcx", bytes);
+  bytes = data.Read(Planet);  // 2^31 - 1 columns by -2^31 rows
+  Put(bytes, 18, 0x7FFFFFFF, 4), Put(bytes, 22, 0x80000000u, 4);
+  data.Write(Planet, bytes);
+  bytes = data.Read(Rings);  // a readable 8000 x 2 one-bit bitmap, wider than any texture
+  Put(bytes, 18, 8000, 4), Put(bytes, 22, 2, 4), Put(bytes, 28, 1, 2), Put(bytes, 46, 0, 4);
+  data.Write(Rings, bytes);
+  bytes = data.Read(ModuleFile);  // its fixed part and the header that sizes: silence
+  bytes.resize(60 + Get(bytes, 60, 4));
+  data.Write(ModuleFile, bytes);
+
+  const ProgramRun run = PlayWhole(data, "damaged files");
+  for (const std::string& file : Pictures) EXPECT_EQ(run.WarningsAbout(file), 1) << file << "\n" << run.err;
+  for (const std::string& file : {Planet, Rings, ModuleFile}) EXPECT_EQ(run.WarningsAbout(file), 1) << file << "\n" << run.err;
+  EXPECT_EQ(run.warnings.size(), Pictures.size() + 3) << run.err;
+  for (const char* said : {R"(images/cred2\.pcx: file too short for a PCX header$)",
+                           R"(images/cred3\.pcx: picture data ends at row \d+ of 128$)",
+                           R"(images/texture\.pcx: cannot open file: No such file or directory$)",
+                           R"(images/vuxa\.pcx: picture size -\d+x200 has no pixels$)"})
+    EXPECT_TRUE(std::regex_search(run.err, std::regex(said, std::regex::multiline))) << said << "\n" << run.err;
+  // No texture: the tunnel is black. No closing picture: black outside its caption.
+  EXPECT_EQ(FrameAt(data, 14).Lit(), 0);
+  const Picture closing = FrameAt(data, 40);
+  int litOutside = 0;
+  for (int y = 0; y < 240; ++y)
+    for (int x = 0; x < 320; ++x)
+      litOutside += !(x >= 8 && x < 280 && y >= 8 && y < 80) && (closing.At(x, y)[0] | closing.At(x, y)[1] | closing.At(x, y)[2]);
+  EXPECT_TRUE(closing.ok);
+  EXPECT_EQ(litOutside, 0);
+}
+
+TEST(DamagedData, ABadSceneWarnsOnceAndLeavesWhatItCannotShowBlack) {
+  const Bytes built = ReadBytes(fs::path(VUXA_DATA_DIR) / SceneFile);
+  Bytes faces = built;  // the second mesh's faces 0 and 1 name points that do not exist
+  Put(faces, FindChunk(faces, 0x4120, 1) + 8, 65535, 2);
+  Put(faces, FindChunk(faces, 0x4120, 1) + 18, 9999, 2);
+  const struct {
+    const char* what;
+    std::optional<Bytes> scene;
+    const char* said;
+    bool black;  // the 3D part
+  } cases[] = {
+      {"missing", std::nullopt, R"(scenes/ball\.3ds: no such scene file$)", true},
+      {"cut short", Bytes(built.begin(), built.begin() + 3000), R"(scenes/ball\.3ds: .*chunk.*offset \d+)", true},
+      {"faces out of range", faces, R"(scenes/ball\.3ds: .*2 faces name points beyond)", false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const Scratch data("damage_scene", true);
+    if (c.scene) data.Write(SceneFile, *c.scene); else fs::remove(data.Path(SceneFile));
+    if (!c.black) {  // and the planet's bitmap as 16-bit 5-5-5: loaded without a word
+      const Bytes old = data.Read(Planet);  // 24 bits, bottom-up, no colour table
+      const std::uint32_t width = Get(old, 18, 4), rows = Get(old, 22, 4), offset = Get(old, 10, 4);
+      const std::uint32_t oldStride = (width * 3 + 3) & ~3u, stride = (width * 2 + 3) & ~3u;
+      Bytes bmp(old.begin(), old.begin() + 54);
+      Put(bmp, 10, 54, 4), Put(bmp, 28, 16, 2), Put(bmp, 34, stride * rows, 4), Put(bmp, 2, 54 + stride * rows, 4);
+      bmp.resize(54 + stride * rows, 0);
+      for (std::uint32_t y = 0; y < rows; ++y)
+        for (std::uint32_t x = 0; x < width; ++x) {
+          const std::size_t from = offset + y * oldStride + 3 * x;
+          Put(bmp, 54 + y * stride + 2 * x, (old[from + 2] >> 3) << 10 | (old[from + 1] >> 3) << 5 | old[from] >> 3, 2);
+        }
+      data.Write(Planet, bmp);
+    }
+    const ProgramRun run = PlayWhole(data, c.what);
+    ASSERT_EQ(run.warnings.size(), 1u) << run.err;
+    EXPECT_TRUE(std::regex_search(run.warnings[0], std::regex(c.said))) << run.warnings[0];
+    for (double t : {24.5, 30.0, 35.5}) EXPECT_EQ(FrameAt(data, t).Lit() == 0, c.black) << t;
+  }
+}
+
+TEST(DamagedData, HugeAndCrowdedFilesStayWithinTheMemoryBound) {
+  // A sparse picture of 100 GB, a 2048 x 2048 bitmap, and a scene of 1,000
+  // lights, then one of 100 materials naming that bitmap, before its meshes.
+  const Bytes light = {0x00, 0x46, 18, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+  Bytes material = {0xFF, 0xAF, 29, 0, 0, 0, 0x00, 0xA2, 23, 0, 0, 0, 0x00, 0xA3, 17, 0, 0, 0};
+  for (char c : std::string("PLANET.BMP")) material.push_back(static_cast<std::uint8_t>(c));
+  material.push_back(0);
+  for (const auto& [chunk, count] : {std::pair{light, 1000}, std::pair{material, 100}}) {
+    const Scratch data("damage_huge", true);
+    fs::resize_file(data.Path(Pictures[0]), 100ull << 30);
+    Bytes planet = data.Read(Planet);
+    Put(planet, 18, 2048, 4), Put(planet, 22, 2048, 4);
+    planet.resize(Get(planet, 10, 4) + 2048 * 2048 * 3, 0x40);
+    data.Write(Planet, planet);
+    Bytes scene = data.Read(SceneFile), many;
+    for (int i = 0; i < count; ++i) many.insert(many.end(), chunk.begin(), chunk.end());
+    Insert(scene, FindChunk(scene, 0x3D3D) + 6, many);
+    data.Write(SceneFile, scene);
+    const ProgramRun run = PlayWhole(data, "huge");
+    EXPECT_EQ(run.WarningsAbout(Pictures[0]), 1) << run.err;
+    EXPECT_EQ(run.WarningsAbout(SceneFile), 1) << run.err;
+  }
+  // Under AddressSanitizer the peak counts its shadow memory and quarantine,
+  // which are not the program's: the bound holds for plain builds.
+#if !defined(__SANITIZE_ADDRESS__)
+  rusage children{};
+  ::getrusage(RUSAGE_CHILDREN, &children);
+  EXPECT_LT(children.ru_maxrss, 256 * 1024) << "kB at the peak";
+#endif
+}
+
+TEST(DamagedData, AModuleThatIsNoneEndsTheRunWithTheSoundLibrarysMessage) {
+  for (const auto& [random, said] : {std::pair{false, "Unable to open file"}, std::pair{true, "Unknown module format"}}) {
+    const Scratch data("damage_module", true);
+    if (random) data.Write(ModuleFile, Bytes(5000, 0x5A)); else fs::remove(data.Path(ModuleFile));
+    const ProgramRun run = RunVuxa(data.Path(), "--capture frames --fps 5");
+    EXPECT_EQ(run.exitCode, 1) << run.err;
+    EXPECT_NE(run.err.find(std::string("Midas: ") + said + ": music/vuxa.xm: "), std::string::npos) << run.err;
+    EXPECT_TRUE(FilesStartingWith(data.Path("frames"), "frame_").empty());
+  }
+}
+
+}  // namespace

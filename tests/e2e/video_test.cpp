@@ -1,0 +1,50 @@
+// --video: the last two seconds give a file that ffprobe reads with as many
+// frames as the same capture writes and music as long as the pictures; a
+// failure is one line naming --video and its value, exit 1, and no video.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "support/run_vuxa.h"
+
+namespace {
+
+using namespace test_support;
+
+TEST(Video, AShortRunHoldsEveryFrameAndMusicAsLongOrFailsLeavingNothing) {
+  const Scratch dir("video");
+  if (HaveTools({"ffmpeg", "ffprobe"})) {
+    ASSERT_EQ(RunVuxa(dir.Path(), "--capture frames --start 50 --fps 30").exitCode, 0);
+    const int frames = static_cast<int>(FilesStartingWith(dir.Path("frames"), "frame_").size());
+    EXPECT_EQ(frames, 61);  // the black start-up frame and two seconds at 30 fps
+    const ProgramRun run = RunVuxa(dir.Path(), "--video 'two seconds.mp4' --start 50 --fps 30");
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_NE(run.err.find("100%"), std::string::npos) << run.err;
+    EXPECT_EQ(FilesStartingWith(dir.Path(), "two seconds.mp4"), std::vector<std::string>{"two seconds.mp4"});
+    const auto probe = [&](const std::string& what) {
+      return std::atof(Output("ffprobe -v error " + what + " -of csv=p=0 '" + dir.Path("two seconds.mp4").string() + "'").c_str());
+    };
+    EXPECT_EQ(probe("-count_frames -select_streams v:0 -show_entries stream=nb_read_frames"), frames);
+    EXPECT_EQ(probe("-select_streams v:0 -show_entries stream=width"), 1280);
+    EXPECT_EQ(probe("-select_streams v:0 -show_entries stream=height"), 960);
+    const double video = probe("-select_streams v:0 -show_entries stream=duration");
+    EXPECT_NEAR(video, frames / 30.0, 0.001);
+    EXPECT_NEAR(probe("-select_streams a:0 -show_entries stream=duration"), video, 0.03);  // an AAC frame
+  }
+  // No ffmpeg on the PATH; then one giving up after a few frames, as on a full disk.
+  ProgramRun run = RunVuxa(dir.Path(), "--video a.mp4", "PATH=" + dir.Path("nothing").string());
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_EQ(run.err, "vuxa: --video a.mp4: ffmpeg is not on the PATH; install ffmpeg to write videos\n");
+  dir.Write("bin/ffmpeg", std::string("#!/bin/sh\nhead -c 1000000 > /dev/null\n"
+                                      "echo 'fake: No space left on device' >&2\nexit 1\n"));
+  fs::permissions(dir.Path("bin/ffmpeg"), fs::perms::owner_all);
+  run = RunVuxa(dir.Path(), "--video b.mkv --start 40", "PATH=" + dir.Path("bin").string() + ":/usr/bin:/bin");
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_NE(run.err.find("vuxa: --video b.mkv: ffmpeg failed with exit status 1 (fake: No space left on device)\n"),
+            std::string::npos) << run.err;
+  EXPECT_TRUE(FilesStartingWith(dir.Path(), "a.mp4").empty());
+  EXPECT_TRUE(FilesStartingWith(dir.Path(), "b.mkv").empty());
+}
+
+}  // namespace
