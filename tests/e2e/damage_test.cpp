@@ -41,43 +41,16 @@ Picture FrameAt(const Scratch& data, double seconds) {
   return ReadPng(data.Path("frames/" + FrameName(int(seconds * 5) + 1)));
 }
 
-// Where the sub-chunks of a 3DS chunk begin, for the chunks that hold some.
-std::optional<std::size_t> SubChunksAt(const Bytes& b, std::size_t start) {
-  switch (Get(b, start, 2)) {
-    case 0x4D4D: case 0x3D3D: case 0x4100: case 0xAFFF: case 0xA200: case 0xA010: case 0xA020: case 0xA030:
-      return 6;
-    case 0x4600: return 6 + 12;  // after the light's position
-    case 0x4120: return 6 + 2 + 8 * std::size_t{Get(b, start + 6, 2)};  // after the faces
-    case 0x4000: return b.size() > start + 6 ? std::size_t(std::find(b.begin() + start + 6, b.end(), 0) - b.begin()) + 1 - start : 6;
-    default: return std::nullopt;
-  }
-}
-// Every chunk of [from, to) as (start, length), depth first in file order.
-void Chunks(const Bytes& b, std::size_t from, std::size_t to, std::vector<std::pair<std::size_t, std::uint32_t>>& out) {
-  for (std::size_t at = from; at + 6 <= to;) {
-    const std::uint32_t length = Get(b, at + 2, 4);
-    if (length < 6 || at + length > to) return;
-    out.emplace_back(at, length);
-    if (auto sub = SubChunksAt(b, at)) Chunks(b, at + *sub, at + length, out);
-    at += length;
-  }
-}
-// The start of the n-th chunk with this id.
-std::size_t FindChunk(const Bytes& b, unsigned id, int n = 0) {
-  std::vector<std::pair<std::size_t, std::uint32_t>> all;
-  Chunks(b, 0, b.size(), all);
-  for (const auto& [start, length] : all)
-    if (Get(b, start, 2) == id && n-- == 0) return start;
-  ADD_FAILURE() << "no chunk " << std::hex << id;
-  return 0;
-}
-// Inserts `with` at `at`, making every chunk that holds `at` longer.
-void Insert(Bytes& b, std::size_t at, const Bytes& with) {
-  std::vector<std::pair<std::size_t, std::uint32_t>> all;
-  Chunks(b, 0, b.size(), all);
-  for (const auto& [start, length] : all)
-    if (start < at && at < start + length) Put(b, start + 2, length + std::uint32_t(with.size()), 4);
-  b.insert(b.begin() + long(at), with.begin(), with.end());
+// Inserts `with` at the start of the scene's 3D data chunk, growing it and the file's chunk.
+void InsertIntoData(Bytes& b, const Bytes& with) {
+  for (std::size_t at = 6; at + 6 <= b.size() && Get(b, at + 2, 4) >= 6; at += Get(b, at + 2, 4))
+    if (Get(b, at, 2) == 0x3D3D) {
+      Put(b, 2, Get(b, 2, 4) + std::uint32_t(with.size()), 4);
+      Put(b, at + 2, Get(b, at + 2, 4) + std::uint32_t(with.size()), 4);
+      b.insert(b.begin() + long(at) + 6, with.begin(), with.end());
+      return;
+    }
+  ADD_FAILURE() << "no 3D data chunk";
 }
 
 TEST(DamagedData, PicturesBitmapsAndAModuleHeaderWarnOnceEachAndPlayOn) {
@@ -125,26 +98,24 @@ TEST(DamagedData, PicturesBitmapsAndAModuleHeaderWarnOnceEachAndPlayOn) {
   EXPECT_EQ(litOutside, 0);
 }
 
-TEST(DamagedData, ABadSceneWarnsOnceAndLeavesWhatItCannotShowBlack) {
+TEST(DamagedData, ABadSceneOrBitmapWarnsOnceAndLeavesWhatItCannotShowBlack) {
   const Bytes built = ReadBytes(fs::path(VUXA_DATA_DIR) / SceneFile);
-  Bytes faces = built;  // the second mesh's faces 0 and 1 name points that do not exist
-  Put(faces, FindChunk(faces, 0x4120, 1) + 8, 65535, 2);
-  Put(faces, FindChunk(faces, 0x4120, 1) + 18, 9999, 2);
   const struct {
     const char* what;
-    std::optional<Bytes> scene;
+    std::optional<Bytes> scene;  // none: the scene missing
     const char* said;
     bool black;  // the 3D part
   } cases[] = {
-      {"missing", std::nullopt, R"(scenes/ball\.3ds: no such scene file$)", true},
-      {"cut short", Bytes(built.begin(), built.begin() + 3000), R"(scenes/ball\.3ds: .*chunk.*offset \d+)", true},
-      {"faces out of range", faces, R"(scenes/ball\.3ds: .*2 faces name points beyond)", false},
+      {"scene missing", std::nullopt, R"(scenes/ball\.3ds: no such scene file$)", true},
+      {"scene cut short", Bytes(built.begin(), built.begin() + 3000), R"(scenes/ball\.3ds: .*chunk.*offset \d+)", true},
+      {"rings missing", built, R"(Textures/RINGS\.BMP: )", false},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     const Scratch data("damage_scene", true);
     if (c.scene) data.Write(SceneFile, *c.scene); else fs::remove(data.Path(SceneFile));
     if (!c.black) {  // and the planet's bitmap as 16-bit 5-5-5: loaded without a word
+      fs::remove(data.Path(Rings));
       const Bytes old = data.Read(Planet);  // 24 bits, bottom-up, no colour table
       const std::uint32_t width = Get(old, 18, 4), rows = Get(old, 22, 4), offset = Get(old, 10, 4);
       const std::uint32_t oldStride = (width * 3 + 3) & ~3u, stride = (width * 2 + 3) & ~3u;
@@ -181,7 +152,7 @@ TEST(DamagedData, HugeAndCrowdedFilesStayWithinTheMemoryBound) {
     data.Write(Planet, planet);
     Bytes scene = data.Read(SceneFile), many;
     for (int i = 0; i < count; ++i) many.insert(many.end(), chunk.begin(), chunk.end());
-    Insert(scene, FindChunk(scene, 0x3D3D) + 6, many);
+    InsertIntoData(scene, many);
     data.Write(SceneFile, scene);
     const ProgramRun run = PlayWhole(data, "huge");
     EXPECT_EQ(run.WarningsAbout(Pictures[0]), 1) << run.err;
