@@ -74,7 +74,7 @@ TEST(DamagedData, PicturesBitmapsAndAModuleHeaderWarnOnceEachAndPlayOn) {
   bytes = data.Read(Rings);  // a readable 8000 x 2 one-bit bitmap, wider than any texture
   Put(bytes, 18, 8000, 4), Put(bytes, 22, 2, 4), Put(bytes, 28, 1, 2), Put(bytes, 46, 0, 4);
   data.Write(Rings, bytes);
-  bytes = data.Read(ModuleFile);  // its fixed part and the header that sizes: silence
+  bytes = data.Read(ModuleFile);  // cut to its fixed part and the header that part sizes: silent
   bytes.resize(60 + Get(bytes, 60, 4));
   data.Write(ModuleFile, bytes);
 
