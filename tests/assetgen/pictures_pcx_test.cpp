@@ -1,11 +1,10 @@
-// The generated pictures: PCX structure read strictly, the credit cards'
-// black edges, the tunnel texture's seamless tiling, the calm caption corner
-// of the logo, agreement with ImageMagick; and every generated file the same
-// on every run of the generator.
+// The generated pictures: PCX structure read strictly and agreement with
+// ImageMagick; and every generated file the same on every run of the
+// generator. How the pictures look in the show (cards cut in from black, the
+// tunnel, the caption corner) is checked on captured frames (tests/e2e).
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cmath>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -22,8 +21,6 @@ unsigned U16(const Bytes& b, size_t at) { return Le(b, at, 2); }
 struct Picture {
   int w = 0, h = 0;
   Bytes rgb;
-  int At(int x, int y, int c) const { return rgb[(static_cast<size_t>(y) * w + x) * 3 + c]; }
-  float Luma(int x, int y) const { return 0.299f * At(x, y, 0) + 0.587f * At(x, y, 1) + 0.114f * At(x, y, 2); }
 };
 
 // Decodes a 24-bit PCX, failing the test on any departure from the layout the
@@ -102,88 +99,6 @@ TEST(PicturesPcx, EveryPictureHasItsSizeDecodesExactlyAndReadsAlikeInImageMagick
     EXPECT_TRUE(raw.size() == p.rgb.size() &&
                 std::equal(p.rgb.begin(), p.rgb.end(), reinterpret_cast<const std::uint8_t*>(raw.data())));
   }
-}
-
-// The cards cut in from black: their outermost pixels are near black while
-// the middle carries the picture.
-TEST(PicturesPcx, CreditCardsHaveDarkEdgesAndBrightMiddles) {
-  for (int i = 1; i <= 4; ++i) {
-    SCOPED_TRACE(i);
-    const Picture p = DecodePcx(DataDir() / "images" / ("cred" + std::to_string(i) + ".pcx"));
-    ASSERT_EQ(p.w, 128);
-    int edge_max = 0;
-    for (int k = 0; k < 128; ++k) {
-      for (int c = 0; c < 3; ++c) {
-        edge_max = std::max({edge_max, p.At(k, 0, c), p.At(k, 127, c), p.At(0, k, c), p.At(127, k, c)});
-      }
-    }
-    EXPECT_LE(edge_max, 12);
-    float middle = 0;
-    for (int y = 32; y < 96; ++y) {
-      for (int x = 32; x < 96; ++x) middle += p.Luma(x, y);
-    }
-    EXPECT_GT(middle / (64 * 64), 60.0f);
-  }
-}
-
-double ColumnStep(const Picture& p, int x) {
-  double sum = 0;
-  for (int y = 0; y < p.h; ++y) {
-    for (int c = 0; c < 3; ++c) sum += std::abs(p.At(x % p.w, y, c) - p.At((x + 1) % p.w, y, c));
-  }
-  return sum / (p.h * 3);
-}
-double RowStep(const Picture& p, int y) {
-  double sum = 0;
-  for (int x = 0; x < p.w; ++x) {
-    for (int c = 0; c < 3; ++c) sum += std::abs(p.At(x, y % p.h, c) - p.At(x, (y + 1) % p.h, c));
-  }
-  return sum / (p.w * 3);
-}
-
-// Across the wrap, neighbouring texels differ no more than neighbours inside.
-TEST(PicturesPcx, TunnelTextureTilesSeamlessly) {
-  const Picture p = DecodePcx(DataDir() / "images" / "texture.pcx");
-  ASSERT_EQ(p.w, 256);
-  ASSERT_EQ(p.h, 256);
-  double inner_cols = 0, inner_rows = 0;
-  for (int i = 0; i < 255; ++i) {
-    inner_cols += ColumnStep(p, i);
-    inner_rows += RowStep(p, i);
-  }
-  inner_cols /= 255;
-  inner_rows /= 255;
-  const double seam_col = ColumnStep(p, 255), seam_row = RowStep(p, 255);
-  EXPECT_LE(seam_col, inner_cols) << "interior mean " << inner_cols;
-  EXPECT_LE(seam_row, inner_rows) << "interior mean " << inner_rows;
-}
-
-// The caption "Vuxa in tha house" glows at the top left: that corner is dark
-// and quiet, while the logo below it is bright.
-TEST(PicturesPcx, LogoKeepsTheCaptionCornerDark) {
-  const Picture p = DecodePcx(DataDir() / "images" / "vuxa.pcx");
-  ASSERT_EQ(p.w, 320);
-  ASSERT_EQ(p.h, 200);
-  double sum = 0, sum2 = 0;
-  int bright = 0;
-  for (int y = 0; y < 60; ++y) {
-    for (int x = 0; x < 220; ++x) {
-      const double l = p.Luma(x, y);
-      sum += l;
-      sum2 += l * l;
-      if (l > 120) ++bright;
-    }
-  }
-  const double n = 220.0 * 60.0;
-  const double mean = sum / n, deviation = std::sqrt(sum2 / n - mean * mean);
-  EXPECT_LT(mean, 30.0);
-  EXPECT_LT(deviation, 15.0);
-  EXPECT_LT(bright, 20);
-  double logo = 0;
-  for (int y = 80; y < 140; ++y) {
-    for (int x = 40; x < 280; ++x) logo += p.Luma(x, y);
-  }
-  EXPECT_GT(logo / (240.0 * 60.0), 90.0);
 }
 
 // A second run of the generator writes the same files as the build's, and no others.

@@ -1,8 +1,7 @@
-// The generated 3D scene and its bitmaps. The chunk tree nests exactly and
-// holds only chunks the show's loader reads; read by that loader, every face
-// turns outwards, the camera keeps every point of the spinning shapes between
-// its clip planes, the lights and materials are as the show needs them;
-// assimp and ImageMagick read the files.
+// The generated 3D scene and its bitmaps. Read by the show's loader without a
+// complaint, every face turns outwards, the camera keeps every point of the
+// spinning shapes between its clip planes, the lights and materials are as
+// the show needs them; assimp and ImageMagick read the files too.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,7 +9,6 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
-#include <map>
 #include <set>
 #include <string>
 #include <utility>
@@ -22,105 +20,6 @@
 namespace {
 
 using namespace assetgen_test;
-
-std::string Str(const Bytes& b, size_t at) {
-  std::string s;
-  while (at < b.size() && b[at] != 0) s.push_back(static_cast<char>(b[at++]));
-  return s;
-}
-
-// ------------------------------------------------------------ chunk tree
-
-struct Chunk {
-  std::uint16_t id = 0;
-  size_t start = 0, length = 0, data = 0;
-  std::vector<Chunk> kids;
-};
-
-struct Rule {
-  std::set<std::uint16_t> kids;  // ids allowed inside; empty for a leaf
-};
-
-const std::map<std::uint16_t, Rule>& Grammar() {
-  static const std::map<std::uint16_t, Rule> g = {
-      {0x4D4D, {{0x0002, 0x3D3D}}},
-      {0x3D3D, {{0x3D3E, 0xAFFF, 0x4000}}},
-      {0xAFFF, {{0xA000, 0xA010, 0xA020, 0xA030, 0xA200}}},
-      {0xA010, {{0x0011}}},
-      {0xA020, {{0x0011}}},
-      {0xA030, {{0x0011}}},
-      {0xA200, {{0x0030, 0xA300}}},
-      {0x4000, {{0x4100, 0x4600, 0x4700}}},
-      {0x4100, {{0x4110, 0x4140, 0x4160, 0x4120}}},
-      {0x4120, {{0x4130}}},
-      {0x4600, {{0x0010, 0x4610, 0x465A, 0x465B}}},
-      {0x4610, {}}, {0x4700, {}}, {0x0002, {}}, {0x3D3E, {}}, {0x0010, {}}, {0x0011, {}}, {0x0030, {}},
-      {0xA000, {}}, {0xA300, {}}, {0x4110, {}}, {0x4140, {}}, {0x4160, {}}, {0x4130, {}}, {0x465A, {}},
-      {0x465B, {}},
-  };
-  return g;
-}
-
-// Bytes of fixed fields before any sub-chunk, as the chunk kind defines them.
-size_t FixedSize(const Bytes& b, std::uint16_t id, size_t data) {
-  switch (id) {
-    case 0x0002: case 0x3D3E: case 0x465A: case 0x465B: return 4;
-    case 0x0010: case 0x4600: return 12;
-    case 0x0011: return 3;
-    case 0x0030: return 2;
-    case 0x4610: return 20;
-    case 0x4700: return 32;
-    case 0x4160: return 48;
-    case 0xA000: case 0xA300: case 0x4000: return Str(b, data).size() + 1;
-    case 0x4110: return 2 + 12 * Le(b, data, 2);
-    case 0x4140: return 2 + 8 * Le(b, data, 2);
-    case 0x4120: return 2 + 8 * Le(b, data, 2);
-    case 0x4130: {
-      const size_t name = Str(b, data).size() + 1;
-      return name + 2 + 2 * Le(b, data + name, 2);
-    }
-    default: return 0;
-  }
-}
-
-// Parses the chunk at `at` and its sub-chunks, requiring each length to cover
-// its fixed fields and its sub-chunks exactly.
-bool Parse(const Bytes& b, size_t at, size_t end, Chunk& c) {
-  if (at + 6 > end) {
-    ADD_FAILURE() << "chunk header past its parent at " << at;
-    return false;
-  }
-  c.id = static_cast<std::uint16_t>(Le(b, at, 2));
-  c.start = at;
-  c.length = Le(b, at + 2, 4);
-  c.data = at + 6;
-  const auto rule = Grammar().find(c.id);
-  if (rule == Grammar().end()) {
-    ADD_FAILURE() << "chunk kind the loader does not read: 0x" << std::hex << c.id;
-    return false;
-  }
-  if (c.length < 6 || at + c.length > end) {
-    ADD_FAILURE() << "chunk 0x" << std::hex << c.id << " overruns its parent";
-    return false;
-  }
-  const size_t stop = at + c.length;
-  size_t pos = c.data + FixedSize(b, c.id, c.data);
-  if (pos > stop) {
-    ADD_FAILURE() << "chunk 0x" << std::hex << c.id << " too short for its fields";
-    return false;
-  }
-  while (pos < stop) {
-    Chunk kid;
-    if (!Parse(b, pos, stop, kid)) return false;
-    if (!rule->second.kids.count(kid.id)) {
-      ADD_FAILURE() << "chunk 0x" << std::hex << kid.id << " inside 0x" << c.id;
-      return false;
-    }
-    pos += kid.length;
-    c.kids.push_back(std::move(kid));
-  }
-  return pos == stop;
-}
 
 // ------------------------------------------------------------ tests
 
@@ -143,48 +42,6 @@ class SceneFile : public ::testing::Test {
 Bytes* SceneFile::bytes_ = nullptr;
 Scene* SceneFile::scene_ = nullptr;
 std::string* SceneFile::problem_ = nullptr;
-
-// Counts of the face lists in file order.
-void FaceCounts(const Bytes& b, const Chunk& c, std::vector<unsigned>& out) {
-  if (c.id == 0x4120) out.push_back(Le(b, c.data, 2));
-  for (const Chunk& k : c.kids) FaceCounts(b, k, out);
-}
-
-TEST_F(SceneFile, ChunkTreeNestsExactlyWithVersionChunksFirst) {
-  Chunk root;
-  ASSERT_TRUE(Parse(*bytes_, 0, bytes_->size(), root));
-  EXPECT_EQ(root.id, 0x4D4D);
-  EXPECT_EQ(root.length, bytes_->size());
-  // The loader passes over exactly 10 bytes after each of these two headers.
-  ASSERT_GE(root.kids.size(), 2u);
-  const Chunk& mdata = root.kids[1];
-  ASSERT_FALSE(mdata.kids.empty());
-  for (const Chunk* version : {&std::as_const(root).kids[0], &mdata.kids[0]}) {
-    EXPECT_EQ(version->id, version == &root.kids[0] ? 0x0002 : 0x3D3E);
-    EXPECT_EQ(version->length, 10u);
-    EXPECT_EQ(Le(*bytes_, version->data, 4), 3u);
-  }
-  // Colour chunks lead with a 24-bit colour, texture maps with an 8-byte percentage.
-  for (const Chunk& m : mdata.kids) {
-    for (const Chunk& k : m.kids) {
-      if (k.id == 0xA010 || k.id == 0xA020 || k.id == 0xA030) {
-        ASSERT_FALSE(k.kids.empty());
-        EXPECT_EQ(k.kids[0].id, 0x0011);
-      }
-      if (k.id == 0xA200) {
-        ASSERT_EQ(k.kids.size(), 2u);
-        EXPECT_EQ(k.kids[0].id, 0x0030);
-        EXPECT_EQ(k.kids[0].length, 8u);
-        EXPECT_EQ(k.kids[1].id, 0xA300);
-      }
-    }
-  }
-  // The loader keeps every face: none names a missing vertex.
-  std::vector<unsigned> counts;
-  FaceCounts(*bytes_, root, counts);
-  ASSERT_EQ(counts.size(), scene_->meshCount);
-  for (std::uint32_t i = 0; i < scene_->meshCount; ++i) EXPECT_EQ(scene_->meshes[i].faceCount, counts[i]) << i;
-}
 
 struct V3 {
   double x = 0, y = 0, z = 0;
