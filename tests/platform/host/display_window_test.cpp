@@ -113,20 +113,6 @@ TEST_F(MessageQueue, CloseRequestDestroysTheWindowAndPostsQuit) {
   EXPECT_EQ(deliveries.size(), 2u);
 }
 
-TEST_F(MessageQueue, AltF4BecomesACloseRequestOnlyWithAlt) {
-  HWND window = MakeWindow(RecordingProc);
-  const WPARAM f4 = 0x73;
-  const LPARAM alt = LPARAM{1} << 29;
-  deliveries.clear();
-  EXPECT_EQ(DefWindowProcA(window, WM_SYSKEYDOWN, f4, 1), 0);
-  EXPECT_EQ(Pump(), 0);
-  EXPECT_EQ(DefWindowProcA(window, WM_SYSKEYDOWN, f4, 1 | alt), 0);
-  Pump();
-  ASSERT_GE(deliveries.size(), 2u);
-  EXPECT_EQ(deliveries[0].message, WM_CLOSE);
-  EXPECT_EQ(deliveries[1].message, WM_DESTROY);
-}
-
 TEST_F(MessageQueue, PeekFiltersLeaveOthersQueuedAndQuitHasNoWindow) {
   HWND window = MakeWindow(RecordingProc);
   MSG msg;
