@@ -76,6 +76,9 @@ TEST(ScaleRgb, LinearBlendsNeighboursAndClampsAtTheEdges) {
   EXPECT_EQ(out[6], 150);
   EXPECT_EQ(out[9], 200);
   EXPECT_EQ(out[11], 40);
+  // Three onto six: the centre of pixel 3 lies a quarter past source pixel 1.
+  const std::vector<std::uint8_t> ramp = {0, 0, 0, 100, 0, 0, 200, 0, 0};
+  EXPECT_EQ(host::ScaleRgb(ramp, 3, 1, 6, 1, true)[9], 125);
   // A flat picture stays flat at any size.
   const std::vector<std::uint8_t> flat(320 * 240 * 3, 77);
   for (std::uint8_t v : host::ScaleRgb(flat, 320, 240, 1000, 750, true)) ASSERT_EQ(v, 77);

@@ -56,19 +56,21 @@ TEST_F(Video, AnFfmpegThatWritesNoFileFailsTheRunAndKeepsTheUsersFiles) {
   // The user's files, at the video's name and at names an older version used.
   for (const char* name : {"show.mkv", "show.mkv.part", "show.mkv.part.log"})
     std::ofstream(dir->path() / name) << "old";
-  OpenDisplay(32);
-  FlipFrames(2);
   testing::internal::CaptureStderr();
+  OpenDisplay(32);
+  FlipFrames(8);  // at 12 fps, 1% of the show is six frames
   EXPECT_FALSE(host::Shutdown());
   const std::string said = testing::internal::GetCapturedStderr();
+  EXPECT_NE(said.find("]   0%\r"), std::string::npos) << said;
+  EXPECT_NE(said.find("]   1%"), std::string::npos) << said;
   EXPECT_NE(said.find("vuxa: --video " + file.string() + ": ffmpeg wrote no video"),
             std::string::npos)
       << said;
   EXPECT_EQ(Listing(dir->path()),
             (std::vector<std::string>{"bin", "show.mkv", "show.mkv.part", "show.mkv.part.log"}));
   EXPECT_EQ(ReadText(file), "old");
-  // Both frames went down the pipe as 320x240 RGB.
-  EXPECT_EQ(ReadText(dir->path() / "bin" / "bytes").substr(0, 7), "460800\n");
+  // Every frame went down the pipe as 320x240 RGB.
+  EXPECT_EQ(ReadText(dir->path() / "bin" / "bytes").substr(0, 8), "1843200\n");
 }
 
 TEST_F(Video, NoFrameNoVideoAndNoComplaint) {

@@ -84,6 +84,11 @@ TEST_F(SoundTest, LoadingReportsMissingUnreadableAndForeignFiles) {
     EXPECT_EQ(MIDASgetLastError(), MIDAS_ERR_BAD_MODULE) << name;
   }
 
+  // A reset forgets the library's state, its last error too.
+  platform::ResetPlatform();
+  EXPECT_EQ(MIDASgetLastError(), MIDAS_OK);
+  StartLibrary();
+
   // A regular file that cannot be read: the process's memory file at address 0.
   if (std::FILE* probe = std::fopen("/proc/self/mem", "rb")) {
     std::fclose(probe);

@@ -90,18 +90,26 @@ TEST(RasterShading, BlendingBySourceAlpha) {
   EXPECT_EQ(canvas.Rgb(1, 1), 0x102030u);
 }
 
-// A 2x2 checker of black and white, magnified or minified.
+// A 2x2 texture of black and white, magnified or minified; the rows of the
+// stripes differ only down the texture, so only vertical weights blend them.
+// The filter follows the texture's area against the screen's, whatever way
+// the texture is turned on the triangle.
 TEST(RasterShading, FiltersFollowMagnificationAndMinification) {
-  std::uint32_t checker[4] = {0xFF000000u, 0xFFFFFFFFu, 0xFFFFFFFFu, 0xFF000000u};
-  raster::Texture tex{reinterpret_cast<const std::uint8_t*>(checker), 2, 2, 8, raster::TexelFormat::Xrgb8888, nullptr};
-  auto greys = [&](std::uint32_t mag, std::uint32_t min, float size, float repeat) {
+  const std::uint32_t checker[4] = {0xFF000000u, 0xFFFFFFFFu, 0xFFFFFFFFu, 0xFF000000u};
+  const std::uint32_t stripes[4] = {0xFF000000u, 0xFF000000u, 0xFFFFFFFFu, 0xFFFFFFFFu};
+  auto greys = [&](const std::uint32_t* texels, std::uint32_t mag, std::uint32_t min, float size, float repeat,
+                   bool turned = false) {
     Canvas canvas(64, 64);
     raster::DrawContext c = ScreenContext(canvas);
-    c.texture = tex;
+    c.texture = {reinterpret_cast<const std::uint8_t*>(texels), 2, 2, 8, raster::TexelFormat::Xrgb8888, nullptr};
     c.states.magFilter = mag;
     c.states.minFilter = min;
-    Quad(c, V(0, 0, ~0u, 0.5f, 0, 0), V(size, 0, ~0u, 0.5f, repeat, 0), V(size, size, ~0u, 0.5f, repeat, repeat),
-         V(0, size, ~0u, 0.5f, 0, repeat));
+    if (turned)  // a quarter of the texture's axes turned by 45 degrees
+      raster::DrawTriangle(c, V(0, 0, ~0u, 0.5f, 0, 0), V(size, 0, ~0u, 0.5f, repeat, repeat),
+                           V(0, size, ~0u, 0.5f, -repeat, repeat));
+    else
+      Quad(c, V(0, 0, ~0u, 0.5f, 0, 0), V(size, 0, ~0u, 0.5f, repeat, 0), V(size, size, ~0u, 0.5f, repeat, repeat),
+           V(0, size, ~0u, 0.5f, 0, repeat));
     int intermediate = 0;
     for (int y = 0; y < size; ++y)
       for (int x = 0; x < size; ++x) {
@@ -110,10 +118,14 @@ TEST(RasterShading, FiltersFollowMagnificationAndMinification) {
       }
     return intermediate;
   };
-  EXPECT_EQ(greys(raster::kNearest, raster::kLinear, 64, 1), 0);  // magnified: nearest
-  EXPECT_GT(greys(raster::kLinear, raster::kNearest, 64, 1), 1000);
-  EXPECT_GT(greys(raster::kNearest, raster::kLinear, 16, 37), 100);  // minified: linear
-  EXPECT_EQ(greys(raster::kLinear, raster::kNearest, 16, 37), 0);
+  for (const std::uint32_t* texels : {checker, stripes}) {
+    EXPECT_EQ(greys(texels, raster::kNearest, raster::kLinear, 64, 1), 0);  // magnified: nearest
+    EXPECT_GT(greys(texels, raster::kLinear, raster::kNearest, 64, 1), 1000);
+    EXPECT_GT(greys(texels, raster::kNearest, raster::kLinear, 16, 37), 100);  // minified: linear
+    EXPECT_EQ(greys(texels, raster::kLinear, raster::kNearest, 16, 37), 0);
+  }
+  EXPECT_GT(greys(checker, raster::kNearest, raster::kLinear, 16, 19, true), 20);
+  EXPECT_EQ(greys(checker, raster::kLinear, raster::kNearest, 16, 19, true), 0);
 }
 
 }  // namespace
