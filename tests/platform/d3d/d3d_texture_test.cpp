@@ -1,5 +1,5 @@
-// Texture interfaces and handles: drawing by handle, palettes, Load, and
-// handles that name nothing.
+// Texture interfaces and handles: drawing by handle, Load with its palette,
+// and handles that name nothing.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -7,8 +7,6 @@
 
 #include "d3d_fixture.h"
 #include "platform/ddraw/driver.h"
-#include "platform/d3d/objects.h"
-#include "platform/host/host.h"
 #include "platform/d3d/objects.h"
 #include "platform/host/host.h"
 
@@ -58,33 +56,6 @@ TEST_F(Textures, HandlesSelectTexturesAndUnknownHandlesDrawUntextured) {
   platform::ResetDirect3D();  // handles gone: untextured again
   drawWith(handle);
   EXPECT_EQ(Pixel(190, 70), 0x808080u);
-}
-
-TEST_F(Textures, PaletteIndexedTexturesDrawThroughTheirAttachedPalette) {
-  OpenDevice();
-  IDirectDrawSurface* tex = MakeTexture(4, 1, kIndexed8);
-  const std::uint8_t indices[4] = {0, 1, 2, 3};
-  WriteBytes(tex, indices, 4, 1);
-  std::array<PALETTEENTRY, 256> entries{};
-  entries[0] = {200, 0, 0, 0};
-  entries[1] = {0, 200, 0, 0};
-  entries[2] = {0, 0, 200, 0};
-  entries[3] = {10, 20, 30, 0};
-  IDirectDrawPalette* palette = nullptr;
-  ASSERT_EQ(ddraw->CreatePalette(DDPCAPS_8BIT, entries.data(), &palette, nullptr), DD_OK);
-  ASSERT_EQ(tex->SetPalette(palette), DD_OK);
-  device->SetRenderState(D3DRENDERSTATE_TEXTUREHANDLE, HandleOf(tex, device));
-  DrawRect(0, 20, 320, 220, 0.5f, 0xFFFFFFFFu);
-  EXPECT_EQ(Pixel(10, 100), 0xC80000u);
-  EXPECT_EQ(Pixel(100, 100), 0x00C800u);
-  EXPECT_EQ(Pixel(180, 100), 0x0000C8u);
-  EXPECT_EQ(Pixel(300, 100), 0x0A141Eu);
-  // Without a palette the texture cannot be read: drawn untextured.
-  tex->SetPalette(nullptr);
-  DrawRect(0, 20, 320, 220, 0.5f, 0xFF112233u);
-  EXPECT_EQ(Pixel(10, 100), 0x112233u);
-  palette->Release();
-  tex->Release();
 }
 
 TEST_F(Textures, LoadCopiesPixelsAndPaletteOfAMatchingSurface) {

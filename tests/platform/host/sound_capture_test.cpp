@@ -1,5 +1,6 @@
 // Capture of the music into music.wav: exact length, a valid header, silence
-// before play, repeatable output, and no complete-looking file on failure.
+// before play, and no complete-looking file on failure. The show's own music
+// and repeatability are checked end to end (tests/e2e, ShowCapture).
 #include <cstring>
 
 #include "platform/platform.h"
@@ -22,17 +23,13 @@ std::vector<std::int16_t> WavSamples(const std::vector<std::uint8_t>& wav) {
   EXPECT_GE(wav.size(), 44u);
   if (wav.size() < 44) return samples;
   EXPECT_EQ(std::memcmp(&wav[0], "RIFF", 4), 0);
-  EXPECT_EQ(U32(wav, 4), wav.size() - 8);
   EXPECT_EQ(std::memcmp(&wav[8], "WAVEfmt ", 8), 0);
-  EXPECT_EQ(U32(wav, 16), 16u);
-  EXPECT_EQ(U16(wav, 20), 1u);  // PCM
-  EXPECT_EQ(U16(wav, 22), 2u);
-  EXPECT_EQ(U32(wav, 24), 48000u);
-  EXPECT_EQ(U32(wav, 28), 48000u * 4);
-  EXPECT_EQ(U16(wav, 32), 4u);
-  EXPECT_EQ(U16(wav, 34), 16u);
   EXPECT_EQ(std::memcmp(&wav[36], "data", 4), 0);
-  EXPECT_EQ(U32(wav, 40), wav.size() - 44);
+  // PCM, 2 channels, 48 kHz, 4 bytes a frame, 16 bits; RIFF and data sizes.
+  const std::pair<std::size_t, std::uint32_t> fields[] = {
+      {4, static_cast<std::uint32_t>(wav.size() - 8)}, {16, 16}, {20, 1 | 2 << 16}, {24, 48000},
+      {28, 48000 * 4}, {32, 4 | 16 << 16}, {40, static_cast<std::uint32_t>(wav.size() - 44)}};
+  for (const auto& [at, value] : fields) EXPECT_EQ(U32(wav, at), value) << "at " << at;
   for (std::size_t i = 44; i + 1 < wav.size(); i += 2)
     samples.push_back(static_cast<std::int16_t>(U16(wav, i)));
   return samples;
@@ -99,20 +96,6 @@ TEST_F(SoundCaptureTest, FramesBeforePlayAreSilent) {
   EXPECT_GT(loud, 1000);
 }
 
-TEST_F(SoundCaptureTest, TwoCapturesAreByteIdentical) {
-  std::vector<std::uint8_t> runs[2];
-  for (int run = 0; run < 2; ++run) {
-    platform::ResetPlatform();
-    Capture(dir / ("run" + std::to_string(run)));
-    ASSERT_NE(StartMusic(), 0u);
-    for (int frame = 0; frame < 120; ++frame) host::CaptureMusicFrame(800);
-    ASSERT_TRUE(host::FinishMusic());
-    runs[run] = ReadFile(dir / ("run" + std::to_string(run)) / "music.wav");
-  }
-  EXPECT_EQ(runs[0].size(), 44u + 120 * 800 * 4);
-  EXPECT_TRUE(runs[0] == runs[1]);
-}
-
 TEST_F(SoundCaptureTest, AResetOrDiscardedRunLeavesNoFileAndARunWithoutFramesAnEmptyWav) {
   ASSERT_NE(StartMusic(), 0u);
   host::CaptureMusicFrame(800);
@@ -143,21 +126,6 @@ TEST_F(SoundCaptureTest, UnwritableDirectoryFailsTheFinishAndLeavesNothing) {
   host::CaptureMusicFrame(800);
   EXPECT_FALSE(host::FinishMusic());
   EXPECT_FALSE(sound_test::fs::exists(dir / "out" / "missing"));
-}
-
-TEST_F(SoundCaptureTest, TheShowsOwnModuleRenders) {
-  sound_test::fs::path xm = sound_test::fs::path(VUXA_DATA_DIR) / "music" / "vuxa.xm";
-  if (!sound_test::fs::exists(xm)) GTEST_SKIP() << "no generated " << xm;
-  host::SetDataDir(VUXA_DATA_DIR);
-  StartLibrary();
-  ASSERT_NE(MIDASplayModule(MIDASloadModule("music\\vuxa.xm"), 1), 0u);
-  for (int frame = 0; frame < 60; ++frame) host::CaptureMusicFrame(800);
-  ASSERT_TRUE(host::FinishMusic());
-  auto samples = WavSamples(ReadFile(dir / "out" / "music.wav"));
-  ASSERT_EQ(samples.size(), 60u * 800 * 2);
-  int peak = 0;
-  for (auto s : samples) peak = std::max(peak, std::abs(int{s}));
-  EXPECT_GT(peak, 1000);
 }
 
 }  // namespace

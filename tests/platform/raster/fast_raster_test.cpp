@@ -123,6 +123,27 @@ TEST(FastRaster, BatchedTrianglesMatchOneByOne) {
   }
 }
 
+// When its reset counter wraps, the batch forgets every vertex it prepared
+// before, as on any other reset.
+TEST(FastRaster, TheBatchForgetsItsVerticesWhenItsResetCounterWraps) {
+  std::mt19937 random(9);
+  const Scene scene = MakeScene(random);
+  Canvas plain(160, 120), batched(160, 120);
+  raster::DrawContext plainContext = SceneContext(plain, scene, false);
+  raster::DrawContext batchContext = SceneContext(batched, scene, false);
+  raster::detail::Batch batch;
+  for (float turn : {0.0f, 0.5f}) {
+    plainContext.transform = batchContext.transform = Camera(turn);
+    batch.stamp = 0xFFFFFFFFu;
+    batch.Reset();
+    for (std::size_t i = 0; i + 2 < 600; i += 3) {
+      raster::DrawTriangle(plainContext, scene.pool[i], scene.pool[i + 1], scene.pool[i + 2]);
+      raster::detail::DrawTriangle(batchContext, batch, scene.pool[i], scene.pool[i + 1], scene.pool[i + 2]);
+    }
+  }
+  EXPECT_EQ(batched.color, plain.color);
+}
+
 // One untextured triangle of a single colour and alpha over a background.
 std::uint32_t BlendThroughRasterizer(int bpp, std::uint32_t background, std::uint32_t rgb, std::uint32_t alpha) {
   Canvas canvas(8, 8, bpp);

@@ -1,5 +1,5 @@
-// The small GDI calls: selection by object kind, deletion, text state,
-// device capabilities, memory contexts.
+// The small GDI calls: selection by object kind, deletion, device
+// capabilities, memory contexts.
 #include <gtest/gtest.h>
 
 #include "platform/win32/gdi.h"
@@ -30,16 +30,6 @@ TEST(GdiSelect, KeepsOneObjectPerKindAndReturnsThePreviousOfThatKind) {
   EXPECT_EQ(DeleteObject(first), TRUE);
   EXPECT_EQ(DeleteObject(second), TRUE);
   EXPECT_EQ(DeleteObject(nullptr), FALSE);
-}
-
-TEST(GdiState, SettersReturnThePreviousValue) {
-  HDC dc = CreateCompatibleDC(nullptr);
-  EXPECT_EQ(SetBkMode(dc, TRANSPARENT), OPAQUE);
-  EXPECT_EQ(SetBkMode(dc, OPAQUE), TRANSPARENT);
-  EXPECT_EQ(SetTextColor(dc, 0xFF0F1F3F), 0u);
-  EXPECT_EQ(SetTextColor(dc, 0xFF7FBFFF), 0xFF0F1F3Fu);
-  EXPECT_EQ(dc->textColor, 0xFF7FBFFFu);
-  DeleteDC(dc);
 }
 
 TEST(GdiCaps, SixteenPointsAreTwentyOnePixels) {

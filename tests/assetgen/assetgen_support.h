@@ -1,24 +1,28 @@
-// Helpers shared by the picture and scene tests: the generated data, file
-// bytes and the command-line readers they are checked against.
+// Helpers of the generator's tests: the generated data, little-endian fields,
+// and the command-line tools the files are checked against.
 #pragma once
 
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <string>
-#include <vector>
+
+#include "support/scratch_files.h"
 
 namespace assetgen_test {
 
-using Bytes = std::vector<std::uint8_t>;
+using scratch::Bytes;
+using scratch::ReadBytes;
+namespace fs = std::filesystem;
 
-inline std::filesystem::path DataDir() { return std::filesystem::path(VUXA_DATA_DIR); }
+inline fs::path DataDir() { return fs::path(VUXA_DATA_DIR); }
 
-inline Bytes ReadFile(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return Bytes(std::istreambuf_iterator<char>(in), {});
+// n bytes at `at`, least significant first.
+inline std::uint32_t Le(const Bytes& b, std::size_t at, int n) {
+  std::uint32_t v = 0;
+  for (int i = n - 1; i >= 0; --i) v = v << 8 | b[at + i];
+  return v;
 }
 
 inline bool HaveTool(const char* name) {
@@ -31,7 +35,7 @@ inline std::string RunCapture(const std::string& cmd) {
   FILE* f = popen(cmd.c_str(), "r");
   if (!f) return out;
   char buf[4096];
-  size_t n;
+  std::size_t n;
   while ((n = fread(buf, 1, sizeof buf, f)) > 0) out.append(buf, n);
   pclose(f);
   return out;

@@ -1,0 +1,191 @@
+// The generated module as libopenmpt plays it: a clean load, its length,
+// levels at 48 kHz with the default render settings and the shape of the song
+// section by section; and its sample loops, read from the file, join without
+// a click.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <initializer_list>
+#include <libopenmpt/libopenmpt.hpp>
+#include <libopenmpt/libopenmpt_ext.hpp>
+#include <sstream>
+#include <string>
+
+#include "assetgen/assetgen_support.h"
+
+namespace {
+
+constexpr int kRate = 48000;
+constexpr int kKick = 0, kSnare = 1, kHat = 2, kLead = 4;
+
+using namespace assetgen_test;
+
+const Bytes& ModuleBytes() {
+  static const Bytes bytes = ReadBytes(DataDir() / "music" / "vuxa.xm");
+  return bytes;
+}
+
+// One full pass, interleaved stereo. With `solo` given, every other channel is muted.
+std::vector<float> Render(std::initializer_list<int> solo = {}) {
+  openmpt::module_ext module(ModuleBytes());
+  if (solo.size()) {
+    auto* interactive =
+        static_cast<openmpt::ext::interactive*>(module.get_interface(openmpt::ext::interactive_id));
+    for (int c = 0; c < module.get_num_channels(); ++c)
+      interactive->set_channel_mute_status(c, std::find(solo.begin(), solo.end(), c) == solo.end());
+  }
+  std::vector<float> out, block(2 * 4096);
+  while (const std::size_t frames = module.read_interleaved_stereo(kRate, 4096, block.data()))
+    out.insert(out.end(), block.begin(), block.begin() + static_cast<std::ptrdiff_t>(2 * frames));
+  return out;
+}
+
+// RMS in dBFS of the seconds [from, to).
+double RmsDb(const std::vector<float>& pcm, double from, double to) {
+  const std::size_t a = static_cast<std::size_t>(from * kRate) * 2;
+  const std::size_t b = std::min(pcm.size(), static_cast<std::size_t>(to * kRate) * 2);
+  double sum = 0;
+  for (std::size_t i = a; i < b; ++i) sum += double(pcm[i]) * pcm[i];
+  return b > a ? 10.0 * std::log10(sum / double(b - a) + 1e-20) : -200.0;
+}
+
+class MusicRender : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_GT(ModuleBytes().size(), 336u) << "no generated module"; }
+};
+
+TEST_F(MusicRender, LoadsWithoutWarningsAndLastsAMinute) {
+  std::ostringstream log;
+  openmpt::module module(ModuleBytes(), log);
+  EXPECT_EQ(log.str(), "");
+  EXPECT_EQ(module.get_metadata("type"), "xm");
+  EXPECT_EQ(module.get_num_channels(), 16);
+  EXPECT_EQ(module.get_num_orders(), 10);
+  EXPECT_EQ(module.get_num_patterns(), 10);
+  EXPECT_EQ(module.get_num_subsongs(), 1) << "every pattern is reached";
+  EXPECT_GE(module.get_duration_seconds(), 60.0 - 1e-6);
+  EXPECT_LT(module.get_duration_seconds(), 61.0);
+  // 160 BPM, speed 6: each six-second pattern starts on time.
+  EXPECT_NEAR(module.set_position_order_row(4, 0), 24.0, 1e-6);
+  EXPECT_NEAR(module.set_position_order_row(8, 0), 48.0, 1e-6);
+}
+
+TEST_F(MusicRender, PeakAndLoudnessFollowTheShow) {
+  const std::vector<float> pcm = Render();
+  ASSERT_GE(pcm.size(), std::size_t{60} * kRate * 2);
+  float peak = 0;
+  for (float v : pcm) peak = std::max(peak, std::fabs(v));
+  EXPECT_LE(20.0 * std::log10(peak), -0.5);
+
+  const double overall = RmsDb(pcm, 0, 60);
+  EXPECT_GT(overall, -24.0);
+  EXPECT_LT(overall, -10.0);
+  const double intro = RmsDb(pcm, 0, 12), beat = RmsDb(pcm, 12, 24), full = RmsDb(pcm, 24, 36);
+  const double turn = RmsDb(pcm, 36, 48);
+  EXPECT_LT(intro, beat - 3.0) << "the intro is quieter than the beat";
+  EXPECT_LE(beat, full) << "the lead adds to the beat";
+  EXPECT_LT(turn, full) << "the break drops the drums";
+  for (double section : {beat, full, turn}) {
+    EXPECT_GT(section, -24.0);
+    EXPECT_LT(section, -10.0);
+  }
+  // The ending fades over the black pause, then the song is silent until it repeats.
+  EXPECT_LT(RmsDb(pcm, 50, 52), RmsDb(pcm, 48, 50) - 6.0);
+  EXPECT_LT(RmsDb(pcm, 53, 60), -60.0);
+}
+
+TEST_F(MusicRender, PartsEnterWithTheirSections) {
+  const std::vector<float> drums = Render({kKick, kSnare, kHat});
+  EXPECT_LT(RmsDb(drums, 0, 12), -90.0) << "no drums under the titles";
+  EXPECT_GT(RmsDb(drums, 12, 24), -30.0);
+  EXPECT_LT(RmsDb(drums, 37, 44), -60.0) << "the break";
+  EXPECT_GT(RmsDb(drums, 45, 48), -40.0) << "the build back to the ending";
+
+  const std::vector<float> lead = Render({kLead});
+  EXPECT_LT(RmsDb(lead, 0, 24), -90.0) << "the lead waits for the 3D scene";
+  EXPECT_GT(RmsDb(lead, 24, 36), -35.0);
+}
+
+struct Sample {
+  std::uint32_t loopStart = 0, loopLength = 0;  // bytes, as stored
+  std::uint8_t type = 0;
+  std::vector<std::int16_t> data;  // 16-bit, decoded from deltas
+};
+
+// The samples of every instrument, walking the file as FastTracker 2 lays it
+// out: header, packed patterns, then instruments each followed by its samples.
+std::vector<Sample> Samples(const Bytes& b) {
+  std::vector<Sample> out;
+  const unsigned patterns = Le(b, 70, 2), instruments = Le(b, 72, 2);
+  std::size_t at = 60 + Le(b, 60, 4);
+  for (unsigned p = 0; p < patterns && at + 9 <= b.size(); ++p) at += Le(b, at, 4) + Le(b, at + 7, 2);
+  for (unsigned i = 0; i < instruments && at + 33 <= b.size(); ++i) {
+    const unsigned count = Le(b, at + 27, 2), header = Le(b, at + 29, 4);
+    at += Le(b, at, 4);
+    std::vector<std::uint32_t> lengths;
+    for (unsigned k = 0; k < count && at + 15 <= b.size(); ++k, at += header) {
+      lengths.push_back(Le(b, at, 4));
+      out.push_back({Le(b, at + 4, 4), Le(b, at + 8, 4), b[at + 14], {}});
+    }
+    for (std::size_t k = 0; k < lengths.size(); ++k) {
+      Sample& s = out[out.size() - lengths.size() + k];
+      std::int16_t value = 0;
+      for (std::uint32_t n = 0; n < lengths[k] / 2 && at + 2 <= b.size(); ++n, at += 2)
+        s.data.push_back(value = static_cast<std::int16_t>(value + static_cast<std::int16_t>(Le(b, at, 2))));
+    }
+  }
+  EXPECT_EQ(at, b.size()) << "no bytes missing or left over";
+  return out;
+}
+
+// Median power of the loop's circular spectrum over a spread of bins, relative
+// to the loop's total power. A loop that joins seamlessly repeats as a line
+// spectrum, so most bins are empty; a step at the seam spreads power over all.
+double SeamLeakageDb(const std::vector<std::int16_t>& data, std::size_t start, std::size_t end) {
+  const std::vector<double> loop(data.begin() + static_cast<std::ptrdiff_t>(start),
+                                 data.begin() + static_cast<std::ptrdiff_t>(end));
+  const std::size_t n = loop.size();
+  double energy = 0;
+  for (double v : loop) energy += v * v;
+  std::vector<double> bins;
+  for (std::size_t k = 3; k < n / 2; k += 37) {  // Goertzel, bin by bin
+    const double c = 2.0 * std::cos(2.0 * 3.14159265358979323846 * double(k) / double(n));
+    double s1 = 0, s2 = 0;
+    for (double v : loop) {
+      const double s0 = v + c * s1 - s2;
+      s2 = s1;
+      s1 = s0;
+    }
+    bins.push_back(s1 * s1 + s2 * s2 - c * s1 * s2);
+  }
+  std::nth_element(bins.begin(), bins.begin() + bins.size() / 2, bins.end());
+  return 10.0 * std::log10(2.0 * bins[bins.size() / 2] / (energy * double(n)) + 1e-30);
+}
+
+// Sustained sounds loop without a click; one-shots start and end at rest.
+TEST_F(MusicRender, LoopsAreSeamlessAndOneShotsStartAndEndAtRest) {
+  const std::vector<Sample> samples = Samples(ModuleBytes());
+  EXPECT_EQ(samples.size(), 10u) << "one sample an instrument";
+  int looped = 0;
+  for (const Sample& s : samples) {
+    const auto& d = s.data;
+    ASSERT_FALSE(d.empty());
+    EXPECT_TRUE(s.type & 0x10) << "16-bit";
+    if ((s.type & 3) == 0) {
+      EXPECT_LE(std::abs(d.front()), 328) << "1% of full scale";
+      EXPECT_LE(std::abs(d.back()), 328);
+      continue;
+    }
+    ++looped;
+    const std::size_t start = s.loopStart / 2, end = (s.loopStart + s.loopLength) / 2;
+    ASSERT_LE(end, d.size());
+    ASSERT_GE(end - start, 1024u) << "long enough to hold a detuned chorus";
+    // Whole-period loops sit at the 16-bit noise floor (about -130 dB); a loop
+    // one sample off measures about -100 dB.
+    EXPECT_LT(SeamLeakageDb(d, start, end), -115.0);
+  }
+  EXPECT_EQ(looped, 2) << "the pad and the lead";
+}
+
+}  // namespace

@@ -1,0 +1,123 @@
+// scratch_files.h: files for tests: a scratch directory removed afterwards,
+// an environment variable set for a scope, whole-file reads and writes, a
+// PNG reader, directory listings and small executable scripts.
+#pragma once
+
+#include <png.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace scratch {
+
+namespace fs = std::filesystem;
+using Bytes = std::vector<std::uint8_t>;
+
+// A fresh, empty directory named after `name` and the process, removed with the object.
+class ScratchDir {
+ public:
+  explicit ScratchDir(const std::string& name)
+      : path_(fs::temp_directory_path() / ("vuxa_" + name + "_" + std::to_string(::getpid()))) {
+    fs::remove_all(path_);
+    fs::create_directories(path_);
+  }
+  ~ScratchDir() {
+    std::error_code ignored;
+    fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ignored);
+    fs::remove_all(path_, ignored);
+  }
+  ScratchDir(const ScratchDir&) = delete;
+  ScratchDir& operator=(const ScratchDir&) = delete;
+  const fs::path& path() const { return path_; }
+
+ private:
+  fs::path path_;
+};
+
+// Sets an environment variable for one scope.
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, const std::string& value) : name_(name) {
+    if (const char* old = std::getenv(name)) old_ = old, hadOld_ = true;
+    ::setenv(name, value.c_str(), 1);
+  }
+  ~ScopedEnv() { hadOld_ ? ::setenv(name_, old_.c_str(), 1) : ::unsetenv(name_); }
+  ScopedEnv(const ScopedEnv&) = delete;
+  ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+ private:
+  const char* name_;
+  std::string old_;
+  bool hadOld_ = false;
+};
+
+inline Bytes ReadBytes(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return Bytes(std::istreambuf_iterator<char>(in), {});
+}
+
+inline std::string ReadText(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// Writes the bytes, making the parent directories.
+inline void WriteBytes(const fs::path& path, const Bytes& bytes) {
+  if (path.has_parent_path()) fs::create_directories(path.parent_path());
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+// Writes an executable shell script.
+inline void WriteScript(const fs::path& path, const std::string& body) {
+  fs::create_directories(path.parent_path());
+  std::ofstream(path) << "#!/bin/sh\n" << body << "\n";
+  ::chmod(path.c_str(), 0755);
+}
+
+// Names of the files in a directory, sorted.
+inline std::vector<std::string> Listing(const fs::path& dir) {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(dir)) names.push_back(entry.path().filename());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+struct Picture {
+  bool ok = false;
+  int width = 0, height = 0;
+  int bitDepth = 0, colorType = 0;  // as the file's header states them
+  Bytes rgb;
+  const std::uint8_t* At(int x, int y) const {
+    return rgb.data() + (static_cast<std::size_t>(y) * width + x) * 3;
+  }
+};
+
+// Any PNG as 8-bit RGB (libpng's simplified reader), or ok == false.
+inline Picture ReadPng(const fs::path& path) {
+  Picture picture;
+  const Bytes bytes = ReadBytes(path);
+  if (bytes.size() < 33) return picture;
+  picture.bitDepth = bytes[24];
+  picture.colorType = bytes[25];
+  png_image image{};
+  image.version = PNG_IMAGE_VERSION;
+  if (!png_image_begin_read_from_memory(&image, bytes.data(), bytes.size())) return picture;
+  image.format = PNG_FORMAT_RGB;
+  picture.width = static_cast<int>(image.width);
+  picture.height = static_cast<int>(image.height);
+  picture.rgb.resize(PNG_IMAGE_SIZE(image));
+  picture.ok = png_image_finish_read(&image, nullptr, picture.rgb.data(), 0, nullptr) != 0;
+  png_image_free(&image);
+  return picture;
+}
+
+}  // namespace scratch
