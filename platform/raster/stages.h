@@ -120,6 +120,10 @@ void DrawTriangle(const DrawContext& context, Batch& batch, const Vertex& a, con
 void ScanTriangle(const Pipeline& pipeline, SpanRoutine routine, const Target& target,
                   const Scissor& scissor, const ScreenVertex& a, const ScreenVertex& b,
                   const ScreenVertex& c);
+// The same runs and span values, found the plain way: the reference.
+void ScanTrianglePlain(const Pipeline& pipeline, SpanRoutine routine, const Target& target,
+                       const Scissor& scissor, const ScreenVertex& a, const ScreenVertex& b,
+                       const ScreenVertex& c);
 
 // --- small helpers shared by the stages ---
 
