@@ -77,7 +77,10 @@ struct PreparedVertex {
   float x, y, iw;    // iw = 1 / w
   std::int32_t sx, sy;
 };
+// The span routine for a texel format and filter: the vector form on the
+// best SIMD target this processor runs, or the plain reference.
 SpanRoutine ChooseSpanRoutine(TexelFormat format, bool bilinear);
+SpanRoutine ChooseSpanRoutinePlain(TexelFormat format, bool bilinear);
 
 // Inclusive pixel bounds that nothing may cross.
 struct Scissor {
