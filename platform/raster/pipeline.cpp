@@ -158,7 +158,13 @@ bool ProjectPosition(const ClipVertex& c, const Viewport& vp, ScreenVertex& s, f
 bool ProjectAttributes(const ClipVertex& c, const Viewport& vp, bool perspective, float iw, ScreenVertex& s) {
   float z = vp.minZ + c.v[cZ] * iw * (vp.maxZ - vp.minZ);
   s.attr[kZ] = std::clamp(z, 0.0f, 1.0f) * 65535.0f;
-  for (int k = 0; k < 7; ++k) s.attr[kR + k] = c.v[cR + k];
+  s.attr[kR] = c.v[cR];
+  s.attr[kG] = c.v[cG];
+  s.attr[kB] = c.v[cB];
+  s.attr[kA] = c.v[cA];
+  s.attr[kSr] = c.v[cSr];
+  s.attr[kSg] = c.v[cSg];
+  s.attr[kSb] = c.v[cSb];
   float tw = perspective ? iw : 1.0f;
   s.attr[kIw] = tw;
   s.attr[kUw] = c.v[cU] * tw;

@@ -71,8 +71,13 @@ inline Planes MakePlanes(const ScreenVertex& v0, const ScreenVertex& v1, const S
   return p;
 }
 
-alignas(64) constexpr float kFixedScale[kFixedAttrs] = {32768, 65536, 65536, 65536, 65536, 65536, 65536, 65536};
-alignas(64) constexpr float kFixedMax[kFixedAttrs] = {65535, 255, 255, 255, 255, 255, 255, 255};
+// Depth has 15 fractional bits and a range of 65535, colours 16 and 255.
+constexpr float FixedScale(int k) { return k == kZ ? 32768.0f : 65536.0f; }
+constexpr float FixedMax(int k) { return k == kZ ? 65535.0f : 255.0f; }
+alignas(64) constexpr float kFixedScale[kFixedAttrs] = {FixedScale(0), FixedScale(1), FixedScale(2), FixedScale(3),
+                                                        FixedScale(4), FixedScale(5), FixedScale(6), FixedScale(7)};
+alignas(64) constexpr float kFixedMax[kFixedAttrs] = {FixedMax(0), FixedMax(1), FixedMax(2), FixedMax(3),
+                                                      FixedMax(4), FixedMax(5), FixedMax(6), FixedMax(7)};
 
 // v clamped to [0, hi]; NaN (from a degenerate plane) becomes 0, so the
 // conversion to fixed point is defined on every processor.

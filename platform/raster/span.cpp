@@ -41,11 +41,16 @@ inline int FloorToInt(float f) {
   return i - (f < static_cast<float>(i) ? 1 : 0);
 }
 
+// i wrapped into [0, size); without a division where it is there already.
 inline int WrapIndex(int i, int size, int mask) {
   if (mask >= 0) return i & mask;
+  if (static_cast<unsigned>(i) < static_cast<unsigned>(size)) return i;
   int r = i % size;
   return r < 0 ? r + size : r;
 }
+
+// The index after a wrapped index w, wrapped.
+inline int WrapNext(int w, int size) { return w + 1 == size ? 0 : w + 1; }
 
 // x / 255 rounded, for x up to 255 * 255 * 2.
 inline std::uint32_t Div255(std::uint32_t x) { return (x + 128 + ((x + 128) >> 8)) >> 8; }
@@ -69,9 +74,9 @@ inline std::uint32_t SampleNearestAt(const Pipeline& p, int x, int y) {
 template <TexelFormat F>
 inline std::uint32_t SampleBilinearAt(const Pipeline& p, int fu, int fv) {
   int x0 = WrapIndex(fu >> 8, p.texWidth, p.texMaskU);
-  int x1 = WrapIndex((fu >> 8) + 1, p.texWidth, p.texMaskU);
+  int x1 = WrapNext(x0, p.texWidth);
   int y0 = WrapIndex(fv >> 8, p.texHeight, p.texMaskV);
-  int y1 = WrapIndex((fv >> 8) + 1, p.texHeight, p.texMaskV);
+  int y1 = WrapNext(y0, p.texHeight);
   const std::uint8_t* row0 = p.texels + static_cast<std::ptrdiff_t>(y0) * p.texPitch;
   const std::uint8_t* row1 = p.texels + static_cast<std::ptrdiff_t>(y1) * p.texPitch;
   std::uint32_t wx = static_cast<std::uint32_t>(fu & 255), wy = static_cast<std::uint32_t>(fv & 255);
@@ -145,9 +150,10 @@ inline std::uint32_t BlendChannel(const Pipeline& p, std::uint32_t s, std::uint3
 class ShadePlain {
  public:
   explicit ShadePlain(const Span& s) {
+    constexpr int kOrder[7] = {kR, kG, kB, kA, kSr, kSg, kSb};
     for (int k = 0; k < 7; ++k) {
-      f_[k] = static_cast<std::uint32_t>(s.fixed[kR + k]);
-      step_[k] = static_cast<std::uint32_t>(s.fixedStep[kR + k]);
+      f_[k] = static_cast<std::uint32_t>(s.fixed[kOrder[k]]);
+      step_[k] = static_cast<std::uint32_t>(s.fixedStep[kOrder[k]]);
     }
   }
   void Advance() {
@@ -312,8 +318,8 @@ HWY_INLINE std::uint32_t BlendSrcAlpha32Lanes(const std::uint8_t* out, std::uint
 class ShadeLanes {
  public:
   explicit ShadeLanes(const Span& s)
-      : color_(Lanes(s.fixed, kB, kG, kR, kA)), colorStep_(Lanes(s.fixedStep, kB, kG, kR, kA)),
-        spec_(Lanes(s.fixed, kSb, kSg, kSr, -1)), specStep_(Lanes(s.fixedStep, kSb, kSg, kSr, -1)) {}
+      : color_(Lanes(s.fixed + kB)), colorStep_(Lanes(s.fixedStep + kB)),
+        spec_(hn::And(Lanes(s.fixed + kSb), NoFourth())), specStep_(hn::And(Lanes(s.fixedStep + kSb), NoFourth())) {}
   void Advance() {
     color_ = hn::Add(color_, colorStep_);
     spec_ = hn::Add(spec_, specStep_);
@@ -328,11 +334,12 @@ class ShadeLanes {
 
  private:
   using V = hn::Vec<decltype(kU32)>;
-  static V Lanes(const std::int32_t* v, int b, int g, int r, int a) {
-    alignas(16) const std::uint32_t lanes[4] = {static_cast<std::uint32_t>(v[b]), static_cast<std::uint32_t>(v[g]),
-                                                static_cast<std::uint32_t>(v[r]),
-                                                a >= 0 ? static_cast<std::uint32_t>(v[a]) : 0u};
-    return hn::Load(kU32, lanes);
+  static_assert(kG == kB + 1 && kR == kB + 2 && kA == kB + 3 && kSg == kSb + 1 && kSr == kSb + 2);
+  static V Lanes(const std::int32_t* v) { return hn::BitCast(kU32, hn::LoadU(kI32, v)); }
+  // Specular has no alpha: its fourth lane (depth) is cleared.
+  static V NoFourth() {
+    alignas(16) static constexpr std::uint32_t kMask[4] = {~0u, ~0u, ~0u, 0u};
+    return hn::Load(kU32, kMask);
   }
   // The whole part of each lane in 16 bits, saturating as a signed pack does.
   static hn::Vec<decltype(kU16)> Whole(V v) {

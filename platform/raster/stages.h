@@ -19,9 +19,10 @@ constexpr int kSub = 1 << kSubBits;
 constexpr float kMaxScreen = 16384.0f;  // vertices beyond this many pixels are rejected
 
 // Interpolated attributes. Depth is 0..65535; colours 0..255; IW is 1/w, UW and
-// VW are u/w and v/w in texels.
-enum Attr { kZ, kR, kG, kB, kA, kSr, kSg, kSb, kIw, kUw, kVw, kAttrCount };
-constexpr int kFixedAttrs = kIw;  // kZ..kSb are stepped in fixed point
+// VW are u/w and v/w in texels. Specular and colour run blue first, as a
+// pixel's bytes do, so each loads as one vector of four lanes.
+enum Attr { kSb, kSg, kSr, kZ, kB, kG, kR, kA, kIw, kUw, kVw, kAttrCount };
+constexpr int kFixedAttrs = kIw;  // kSb..kA are stepped in fixed point
 
 struct ScreenVertex {
   float x, y;             // pixels
