@@ -7,13 +7,14 @@
 // and the store at 32 or 24 bits. One routine is made for every texel format
 // and filter, so the inner loop has no calls through pointers.
 //
-// Two forms of each routine give the same bytes. The plain one works a pixel
-// and a channel at a time; it is the reference. The vector one (compiled once
-// per SIMD target, dispatched at run time) divides by w and finds the texel
-// coordinates of four pixels at once, and modulates, adds specular and
-// blends the channels of a pixel at once, with the plain form's arithmetic:
-// every sum fits its lane, so nothing wraps or saturates that the plain form
-// would not. Where the target has only one-lane vectors the plain form runs.
+// Two forms of each routine give the same bytes. The plain one works a
+// channel at a time; it is the reference. The vector one (compiled once per
+// SIMD target, dispatched at run time) steps colour and specular and
+// modulates, adds specular and blends the channels of a pixel at once, with
+// the plain form's arithmetic: every sum fits its lane, so nothing wraps or
+// saturates that the plain form would not. (Texel coordinates four pixels at
+// a time cost more than they saved: most runs are a few pixels long.) Where
+// the target has only one-lane vectors the plain form runs.
 #undef HWY_TARGET_INCLUDE
 #define HWY_TARGET_INCLUDE "platform/raster/span.cpp"
 #include <hwy/foreach_target.h>  // IWYU pragma: keep
@@ -285,7 +286,6 @@ namespace hn = hwy::HWY_NAMESPACE;
 
 const hn::FixedTag<std::int32_t, 4> kI32;
 const hn::FixedTag<std::uint32_t, 4> kU32;
-const hn::FixedTag<float, 4> kF32;
 const hn::Rebind<std::int16_t, decltype(kI32)> kI16;   // four lanes
 const hn::Rebind<std::uint16_t, decltype(kI32)> kU16;  // four lanes
 const hn::Rebind<std::uint8_t, decltype(kI32)> kU8;    // four lanes
@@ -348,25 +348,6 @@ class ShadeLanes {
   V color_, colorStep_, spec_, specStep_;
 };
 
-// Texel coordinates of four pixels from their u/w, v/w and 1/w: whole texels
-// for nearest sampling, 1/256 texels less half a texel for bilinear, with
-// ClampCoord and FloorToInt done lane by lane.
-template <bool kBilinear>
-HWY_INLINE void TexelCoords(const float* iw, const float* uw, const float* vw, std::int32_t* x,
-                            std::int32_t* y) {
-  const auto w = hn::Div(hn::Set(kF32, 1.0f), hn::Load(kF32, iw));
-  const auto limit = hn::Set(kF32, kCoordLimit), low = hn::Neg(limit);
-  auto coord = [&](auto f) {
-    const auto above = hn::IfThenElse(hn::Ge(f, low), f, low);  // NaN becomes the lower limit
-    auto c = hn::IfThenElse(hn::Le(above, limit), above, limit);
-    if constexpr (kBilinear) c = hn::Sub(hn::Mul(c, hn::Set(kF32, 256.0f)), hn::Set(kF32, 128.0f));
-    const auto i = hn::ConvertTo(kI32, c);
-    return hn::Add(i, hn::BitCast(kI32, hn::VecFromMask(kF32, hn::Lt(c, hn::ConvertTo(kF32, i)))));
-  };
-  hn::Store(coord(hn::Mul(hn::Load(kF32, uw), w)), kI32, x);
-  hn::Store(coord(hn::Mul(hn::Load(kF32, vw), w)), kI32, y);
-}
-
 template <TexelFormat F, bool kBilinear>
 void DrawSpanVector(const Pipeline& p, Span& s) {
   constexpr bool kTextured = F != TexelFormat::None;
@@ -377,34 +358,28 @@ void DrawSpanVector(const Pipeline& p, Span& s) {
   const std::uint32_t zStep = static_cast<std::uint32_t>(s.fixedStep[kZ]);
   ShadeLanes shade(s);
   float iw = s.iw, uw = s.uw, vw = s.vw;
-  alignas(16) float iws[4], uws[4], vws[4];
-  alignas(16) std::int32_t xs[4], ys[4];
-  for (int i = 0; i < s.count; i += 4) {
+  auto advance = [&] {
+    color += bpp;
+    if (depth) depth += 2;
+    z += zStep;
+    shade.Advance();
     if constexpr (kTextured) {
-      // The same running sums as the plain form; a group may run past the
-      // span's end, where nothing is read.
-      for (int j = 0; j < 4; ++j) {
-        iws[j] = iw;
-        uws[j] = uw;
-        vws[j] = vw;
-        iw += s.iwStep;
-        uw += s.uwStep;
-        vw += s.vwStep;
-      }
-      TexelCoords<kBilinear>(iws, uws, vws, xs, ys);
+      iw += s.iwStep;
+      uw += s.uwStep;
+      vw += s.vwStep;
     }
-    const int n = std::min(4, s.count - i);
-    for (int j = 0; j < n; ++j, color += bpp, z += zStep, shade.Advance()) {
-      std::uint8_t* d = depth ? depth + 2 * (i + j) : nullptr;
-      if (d && !DepthStep(p, d, z)) continue;
-      std::uint32_t texel = 0;
-      if constexpr (kTextured)
-        texel = kBilinear ? SampleBilinearAt<F>(p, xs[j], ys[j]) : SampleNearestAt<F>(p, xs[j], ys[j]);
-      WritePixel(p, color, shade.Pixel<kTextured>(texel, p.specular),
-                 [](const std::uint8_t* out, std::uint32_t rgb, std::uint32_t a) {
-                   return BlendSrcAlpha32Lanes(out, rgb, a);
-                 });
+  };
+  for (int i = 0; i < s.count; ++i, advance()) {
+    if (depth && !DepthStep(p, depth, z)) continue;
+    std::uint32_t texel = 0;
+    if constexpr (kTextured) {
+      float w = 1.0f / iw;
+      texel = kBilinear ? SampleBilinear<F>(p, uw * w, vw * w) : SampleNearest<F>(p, uw * w, vw * w);
     }
+    WritePixel(p, color, shade.Pixel<kTextured>(texel, p.specular),
+               [](const std::uint8_t* out, std::uint32_t rgb, std::uint32_t a) {
+                 return BlendSrcAlpha32Lanes(out, rgb, a);
+               });
   }
 }
 
