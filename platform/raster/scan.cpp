@@ -135,12 +135,11 @@ struct EdgeStepper {
       k += kStep;
       return;
     }
-    q += dq;
+    // Without a branch: the carry depends on the data and defeats prediction.
     r += dr;
-    if (r >= d) {
-      r -= d;
-      ++q;
-    }
+    const i64 carry = r >= d;
+    q += dq + carry;
+    r -= d & -carry;
   }
 };
 
