@@ -26,6 +26,9 @@
 
 #ifndef VUXA_RASTER_SPAN_SHARED
 #define VUXA_RASTER_SPAN_SHARED
+// The samplers are forced inline: they are compiled once, for no particular
+// target, and the compiler would otherwise call them from each target's
+// routines.
 namespace raster::detail::span {
 
 constexpr float kCoordLimit = 4194304.0f;  // 2^22 texels either way keeps the fixed point in range
@@ -64,7 +67,7 @@ inline std::uint32_t Lerp(std::uint32_t a, std::uint32_t b, std::uint32_t w) {  
 
 // The texel at coordinates x, y (not yet wrapped).
 template <TexelFormat F>
-inline std::uint32_t SampleNearestAt(const Pipeline& p, int x, int y) {
+[[gnu::always_inline]] inline std::uint32_t SampleNearestAt(const Pipeline& p, int x, int y) {
   x = WrapIndex(x, p.texWidth, p.texMaskU);
   y = WrapIndex(y, p.texHeight, p.texMaskV);
   return DecodeTexel<F>(p.texels + static_cast<std::ptrdiff_t>(y) * p.texPitch, x, p.palette);
@@ -73,7 +76,7 @@ inline std::uint32_t SampleNearestAt(const Pipeline& p, int x, int y) {
 // Four texels around fu, fv (texel coordinates in 1/256, less half a texel)
 // weighted by their fractions.
 template <TexelFormat F>
-inline std::uint32_t SampleBilinearAt(const Pipeline& p, int fu, int fv) {
+[[gnu::always_inline]] inline std::uint32_t SampleBilinearAt(const Pipeline& p, int fu, int fv) {
   int x0 = WrapIndex(fu >> 8, p.texWidth, p.texMaskU);
   int x1 = WrapNext(x0, p.texWidth);
   int y0 = WrapIndex(fv >> 8, p.texHeight, p.texMaskV);
@@ -87,12 +90,12 @@ inline std::uint32_t SampleBilinearAt(const Pipeline& p, int fu, int fv) {
 }
 
 template <TexelFormat F>
-inline std::uint32_t SampleNearest(const Pipeline& p, float u, float v) {
+[[gnu::always_inline]] inline std::uint32_t SampleNearest(const Pipeline& p, float u, float v) {
   return SampleNearestAt<F>(p, FloorToInt(ClampCoord(u)), FloorToInt(ClampCoord(v)));
 }
 
 template <TexelFormat F>
-inline std::uint32_t SampleBilinear(const Pipeline& p, float u, float v) {
+[[gnu::always_inline]] inline std::uint32_t SampleBilinear(const Pipeline& p, float u, float v) {
   return SampleBilinearAt<F>(p, FloorToInt(ClampCoord(u) * 256.0f - 128.0f),
                              FloorToInt(ClampCoord(v) * 256.0f - 128.0f));
 }
