@@ -190,7 +190,7 @@ std::vector<SeenSpan> Scan(bool plain, const raster::detail::Scissor& scissor, c
 }
 
 // Random triangles, small and large, thin and degenerate, partly or wholly
-// outside the scissor, with attributes in and out of their ranges: the
+// outside the scissor, many with corners on whole pixels, with attributes in and out of their ranges: the
 // vector scan on each SIMD target hands over exactly the plain scan's spans.
 TEST(FastRaster, VectorScanMatchesThePlainScan) {
   std::mt19937 random(14);
@@ -212,11 +212,27 @@ TEST(FastRaster, VectorScanMatchesThePlainScan) {
       v.sx = ox + offset(random);
       v.sy = oy + offset(random);
       if (i % 50 == 0) v.sy = c.v[0].sy;  // horizontal edges
+      if (i % 3 == 1) {  // corners on whole pixels: edges through pixel centres, where the fill rule decides
+        v.sx &= ~(raster::detail::kSub - 1);
+        v.sy &= ~(raster::detail::kSub - 1);
+      }
       v.x = static_cast<float>(v.sx) / raster::detail::kSub;
       v.y = static_cast<float>(v.sy) / raster::detail::kSub;
       for (float& a : v.attr) a = attr(random);
       v.attr[raster::detail::kZ] = depth(random);
       v.attr[raster::detail::kIw] = persp(random);
+    }
+    cases.push_back(c);
+  }
+  // A right edge whose function is exactly 1 (its bias) at a pixel centre on
+  // the second row: the stepped remainder reaches the divisor there.
+  for (int shift = 0; shift < 8; ++shift) {
+    Case c = cases[static_cast<std::size_t>(shift)];
+    c.scissor = scissors[0];
+    const int corners[3][2] = {{1, 0}, {257, 257}, {-2000, 1000}};
+    for (int k = 0; k < 3; ++k) {
+      c.v[k].sx = corners[k][0] + (10 + shift) * raster::detail::kSub;
+      c.v[k].sy = corners[k][1] + (30 + shift) * raster::detail::kSub;
     }
     cases.push_back(c);
   }
