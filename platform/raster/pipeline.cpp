@@ -66,6 +66,29 @@ float PlaneDistance(int plane, const ClipVertex& p, const Viewport& vp) {
   }
 }
 
+// The six distances at once, as PlaneDistance gives them: classifying a
+// vertex through the switch in a loop jumps through a table to a new place
+// each time, which the processor cannot predict.
+void PlaneDistances(const ClipVertex& p, const Viewport& vp, float (&d)[6]) {
+  const float* v = p.v;
+  d[0] = v[cX] - vp.clipX * v[cW];
+  d[1] = (vp.clipX + vp.clipWidth) * v[cW] - v[cX];
+  d[2] = vp.clipY * v[cW] - v[cY];
+  d[3] = v[cY] - (vp.clipY - vp.clipHeight) * v[cW];
+  d[4] = v[cZ];
+  d[5] = v[cW] - v[cZ];
+}
+
+// The planes of the clip volume a vertex lies outside of, one bit each.
+unsigned OutsidePlanes(const ClipVertex& c, const Viewport& vp) {
+  float d[6];
+  PlaneDistances(c, vp, d);
+  unsigned outside = 0;
+  for (int plane = 0; plane < 6; ++plane)
+    if (!(d[plane] >= 0)) outside |= 1u << plane;
+  return outside;
+}
+
 // The crossing is always computed from the inside vertex towards the outside
 // one, so an edge shared by two triangles is cut at the same point in both.
 ClipVertex Crossing(const ClipVertex& in, const ClipVertex& out, float dIn, float dOut) {
@@ -95,9 +118,7 @@ int ClipAgainst(int plane, const Viewport& vp, const ClipVertex* in, int n, Clip
 int ClipPolygon(const Viewport& vp, ClipVertex (&poly)[kMaxPolygon]) {
   unsigned outsideAll = 0x3F, insideAll = 0x3F;
   for (int i = 0; i < 3; ++i) {
-    unsigned outside = 0;
-    for (int plane = 0; plane < 6; ++plane)
-      if (!(PlaneDistance(plane, poly[i], vp) >= 0)) outside |= 1u << plane;
+    const unsigned outside = OutsidePlanes(poly[i], vp);
     outsideAll &= outside;
     insideAll &= ~outside;
   }
@@ -158,7 +179,13 @@ bool ProjectPosition(const ClipVertex& c, const Viewport& vp, ScreenVertex& s, f
 bool ProjectAttributes(const ClipVertex& c, const Viewport& vp, bool perspective, float iw, ScreenVertex& s) {
   float z = vp.minZ + c.v[cZ] * iw * (vp.maxZ - vp.minZ);
   s.attr[kZ] = std::clamp(z, 0.0f, 1.0f) * 65535.0f;
-  for (int k = 0; k < 7; ++k) s.attr[kR + k] = c.v[cR + k];
+  s.attr[kR] = c.v[cR];
+  s.attr[kG] = c.v[cG];
+  s.attr[kB] = c.v[cB];
+  s.attr[kA] = c.v[cA];
+  s.attr[kSr] = c.v[cSr];
+  s.attr[kSg] = c.v[cSg];
+  s.attr[kSb] = c.v[cSb];
   float tw = perspective ? iw : 1.0f;
   s.attr[kIw] = tw;
   s.attr[kUw] = c.v[cU] * tw;
@@ -252,14 +279,6 @@ long long SnappedArea(const ScreenVertex& p0, const ScreenVertex& p1, const Scre
 bool Culled(const States& st, long long area) {
   return area == 0 || (st.cull == kCullCounterClockwise && area < 0) ||
          (st.cull == kCullClockwise && area > 0);
-}
-
-// The planes of the clip volume a vertex lies outside of, one bit each.
-unsigned OutsidePlanes(const ClipVertex& c, const Viewport& vp) {
-  unsigned outside = 0;
-  for (int plane = 0; plane < 6; ++plane)
-    if (!(PlaneDistance(plane, c, vp) >= 0)) outside |= 1u << plane;
-  return outside;
 }
 
 PreparedVertex PrepareVertex(const DrawContext& ctx, const Vertex& in) {

@@ -4,19 +4,32 @@
 // texture sample (nearest, or bilinear from four texels) with tiled
 // addressing, modulate (texel colour times vertex colour, alpha from the
 // vertex), specular added with saturation, blending with the colour buffer,
-// and the store at 32 or 24 bits. One routine is compiled for every texel
-// format and filter, so the inner loop has no calls through pointers.
-#include <algorithm>
+// and the store at 32 or 24 bits. One routine is made for every texel format
+// and filter, so the inner loop has no calls through pointers.
+//
+// Two forms of each routine give the same bytes. The plain one works a
+// channel at a time; it is the reference. The vector one (compiled once per
+// SIMD target, dispatched at run time) steps colour and specular and
+// modulates, adds specular and blends the channels of a pixel at once, with
+// the plain form's arithmetic: every sum fits its lane, so nothing wraps or
+// saturates that the plain form would not. (Texel coordinates four pixels at
+// a time cost more than they saved: most runs are a few pixels long.) Where
+// the target has only one-lane vectors the plain form runs.
+#undef HWY_TARGET_INCLUDE
+#define HWY_TARGET_INCLUDE "platform/raster/span.cpp"
+#include <hwy/foreach_target.h>  // IWYU pragma: keep
+#include <hwy/highway.h>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
+#include <algorithm>
 
 #include "platform/raster/stages.h"
 
-namespace raster::detail {
-
-namespace {
+#ifndef VUXA_RASTER_SPAN_SHARED
+#define VUXA_RASTER_SPAN_SHARED
+// The samplers are forced inline: they are compiled once, for no particular
+// target, and the compiler would otherwise call them from each target's
+// routines.
+namespace raster::detail::span {
 
 constexpr float kCoordLimit = 4194304.0f;  // 2^22 texels either way keeps the fixed point in range
 
@@ -32,11 +45,16 @@ inline int FloorToInt(float f) {
   return i - (f < static_cast<float>(i) ? 1 : 0);
 }
 
+// i wrapped into [0, size); without a division where it is there already.
 inline int WrapIndex(int i, int size, int mask) {
   if (mask >= 0) return i & mask;
+  if (static_cast<unsigned>(i) < static_cast<unsigned>(size)) return i;
   int r = i % size;
   return r < 0 ? r + size : r;
 }
+
+// The index after a wrapped index w, wrapped.
+inline int WrapNext(int w, int size) { return w + 1 == size ? 0 : w + 1; }
 
 // x / 255 rounded, for x up to 255 * 255 * 2.
 inline std::uint32_t Div255(std::uint32_t x) { return (x + 128 + ((x + 128) >> 8)) >> 8; }
@@ -47,27 +65,39 @@ inline std::uint32_t Lerp(std::uint32_t a, std::uint32_t b, std::uint32_t w) {  
   return rb | ag;
 }
 
+// The texel at coordinates x, y (not yet wrapped).
 template <TexelFormat F>
-inline std::uint32_t SampleNearest(const Pipeline& p, float u, float v) {
-  int x = WrapIndex(FloorToInt(ClampCoord(u)), p.texWidth, p.texMaskU);
-  int y = WrapIndex(FloorToInt(ClampCoord(v)), p.texHeight, p.texMaskV);
+[[gnu::always_inline]] inline std::uint32_t SampleNearestAt(const Pipeline& p, int x, int y) {
+  x = WrapIndex(x, p.texWidth, p.texMaskU);
+  y = WrapIndex(y, p.texHeight, p.texMaskV);
   return DecodeTexel<F>(p.texels + static_cast<std::ptrdiff_t>(y) * p.texPitch, x, p.palette);
 }
 
+// Four texels around fu, fv (texel coordinates in 1/256, less half a texel)
+// weighted by their fractions.
 template <TexelFormat F>
-inline std::uint32_t SampleBilinear(const Pipeline& p, float u, float v) {
-  int fu = FloorToInt(ClampCoord(u) * 256.0f - 128.0f);
-  int fv = FloorToInt(ClampCoord(v) * 256.0f - 128.0f);
+[[gnu::always_inline]] inline std::uint32_t SampleBilinearAt(const Pipeline& p, int fu, int fv) {
   int x0 = WrapIndex(fu >> 8, p.texWidth, p.texMaskU);
-  int x1 = WrapIndex((fu >> 8) + 1, p.texWidth, p.texMaskU);
+  int x1 = WrapNext(x0, p.texWidth);
   int y0 = WrapIndex(fv >> 8, p.texHeight, p.texMaskV);
-  int y1 = WrapIndex((fv >> 8) + 1, p.texHeight, p.texMaskV);
+  int y1 = WrapNext(y0, p.texHeight);
   const std::uint8_t* row0 = p.texels + static_cast<std::ptrdiff_t>(y0) * p.texPitch;
   const std::uint8_t* row1 = p.texels + static_cast<std::ptrdiff_t>(y1) * p.texPitch;
   std::uint32_t wx = static_cast<std::uint32_t>(fu & 255), wy = static_cast<std::uint32_t>(fv & 255);
   std::uint32_t top = Lerp(DecodeTexel<F>(row0, x0, p.palette), DecodeTexel<F>(row0, x1, p.palette), wx);
   std::uint32_t bottom = Lerp(DecodeTexel<F>(row1, x0, p.palette), DecodeTexel<F>(row1, x1, p.palette), wx);
   return Lerp(top, bottom, wy);
+}
+
+template <TexelFormat F>
+[[gnu::always_inline]] inline std::uint32_t SampleNearest(const Pipeline& p, float u, float v) {
+  return SampleNearestAt<F>(p, FloorToInt(ClampCoord(u)), FloorToInt(ClampCoord(v)));
+}
+
+template <TexelFormat F>
+[[gnu::always_inline]] inline std::uint32_t SampleBilinear(const Pipeline& p, float u, float v) {
+  return SampleBilinearAt<F>(p, FloorToInt(ClampCoord(u) * 256.0f - 128.0f),
+                             FloorToInt(ClampCoord(v) * 256.0f - 128.0f));
 }
 
 inline bool DepthPass(std::uint32_t func, std::uint32_t z, std::uint32_t stored) {
@@ -120,88 +150,21 @@ inline std::uint32_t BlendChannel(const Pipeline& p, std::uint32_t s, std::uint3
   return (r << 16) | (g << 8) | b;
 }
 
-#if defined(__SSE2__)
-// Source-alpha blending over a 32-bit pixel, the three channels at once with
-// BlendChannel's arithmetic: (s a + d (255 - a)) / 255, rounded. Every sum
-// stays below 65536, so 16-bit lanes hold it exactly.
-inline std::uint32_t BlendSrcAlpha32(const std::uint8_t* out, std::uint32_t rgb, std::uint32_t a) {
-  const __m128i zero = _mm_setzero_si128();
-  const __m128i s = _mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(rgb)), zero);
-  const __m128i d = _mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(Load32(out))), zero);
-  const __m128i x = _mm_add_epi16(_mm_mullo_epi16(s, _mm_set1_epi16(static_cast<short>(a))),
-                                  _mm_mullo_epi16(d, _mm_set1_epi16(static_cast<short>(255 - a))));
-  const __m128i y = _mm_add_epi16(x, _mm_set1_epi16(128));
-  const __m128i q = _mm_srli_epi16(_mm_add_epi16(y, _mm_srli_epi16(y, 8)), 8);
-  return static_cast<std::uint32_t>(_mm_cvtsi128_si32(_mm_packus_epi16(q, zero))) & 0xFFFFFFu;
-}
-#endif
-
-// Stores a shaded pixel 0xAARRGGBB; the top byte of a 32-bit target gets 0.
-[[gnu::always_inline]] inline void WritePixel(const Pipeline& p, std::uint8_t* out, std::uint32_t argb) {
-  std::uint32_t a = argb >> 24, rgb = argb & 0xFFFFFFu;
-  // Source alpha 255 with source-alpha blending leaves the source as it is.
-#if defined(__SSE2__)
-  if (p.blend == BlendMode::SrcAlpha && p.bytesPerPixel == 4) {
-    if (a != 255) rgb = BlendSrcAlpha32(out, rgb, a);
-  } else
-#endif
-  if (p.blend != BlendMode::Replace && !(a == 255 && p.blend == BlendMode::SrcAlpha))
-    rgb = BlendPixel(p, out, rgb, a);
-  if (p.bytesPerPixel == 4) {
-    Store32(out, rgb);
-  } else {
-    out[0] = static_cast<std::uint8_t>(rgb);
-    out[1] = static_cast<std::uint8_t>(rgb >> 8);
-    out[2] = static_cast<std::uint8_t>(rgb >> 16);
-  }
-}
-
-#if defined(__SSE2__)
-// Colour and specular stepped along a span, four channels at once. Lanes hold
-// blue, green, red, alpha in 16.16 fixed point.
-class Shade {
- public:
-  explicit Shade(const Span& s)
-      : color_(Lanes(s.fixed, kB, kG, kR, kA)), colorStep_(Lanes(s.fixedStep, kB, kG, kR, kA)),
-        spec_(Lanes(s.fixed, kSb, kSg, kSr, -1)), specStep_(Lanes(s.fixedStep, kSb, kSg, kSr, -1)) {}
-  void Advance() {
-    color_ = _mm_add_epi32(color_, colorStep_);
-    spec_ = _mm_add_epi32(spec_, specStep_);
-  }
-  // Vertex colour, times the texel when textured (alpha stays the vertex's),
-  // plus specular with saturation when asked: 0xAARRGGBB.
-  template <bool kTextured>
-  std::uint32_t Pixel(std::uint32_t texel, bool specular) const {
-    const __m128i zero = _mm_setzero_si128();
-    __m128i c = _mm_packs_epi32(_mm_srli_epi32(color_, 16), zero);  // 16-bit b g r a
-    if constexpr (kTextured) {
-      __m128i t = _mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(texel | 0xFF000000u)), zero);
-      __m128i m = _mm_add_epi16(_mm_mullo_epi16(t, c), _mm_set1_epi16(128));
-      c = _mm_srli_epi16(_mm_add_epi16(m, _mm_srli_epi16(m, 8)), 8);  // x / 255, rounded
-    }
-    if (specular) c = _mm_add_epi16(c, _mm_packs_epi32(_mm_srli_epi32(spec_, 16), zero));
-    return static_cast<std::uint32_t>(_mm_cvtsi128_si32(_mm_packus_epi16(c, zero)));
-  }
-
- private:
-  static __m128i Lanes(const std::int32_t* v, int b, int g, int r, int a) {
-    return _mm_setr_epi32(v[b], v[g], v[r], a >= 0 ? v[a] : 0);
-  }
-  __m128i color_, colorStep_, spec_, specStep_;
-};
-#else
 // Colour and specular stepped along a span, channel by channel.
-class Shade {
+class ShadePlain {
  public:
-  explicit Shade(const Span& s) {
+  explicit ShadePlain(const Span& s) {
+    constexpr int kOrder[7] = {kR, kG, kB, kA, kSr, kSg, kSb};
     for (int k = 0; k < 7; ++k) {
-      f_[k] = static_cast<std::uint32_t>(s.fixed[kR + k]);
-      step_[k] = static_cast<std::uint32_t>(s.fixedStep[kR + k]);
+      f_[k] = static_cast<std::uint32_t>(s.fixed[kOrder[k]]);
+      step_[k] = static_cast<std::uint32_t>(s.fixedStep[kOrder[k]]);
     }
   }
   void Advance() {
     for (int k = 0; k < 7; ++k) f_[k] += step_[k];  // unsigned: the step past the end may wrap
   }
+  // Vertex colour, times the texel when textured (alpha stays the vertex's),
+  // plus specular with saturation when asked: 0xAARRGGBB.
   template <bool kTextured>
   std::uint32_t Pixel(std::uint32_t texel, bool specular) const {
     std::uint32_t c[3] = {f_[0] >> 16, f_[1] >> 16, f_[2] >> 16};
@@ -215,17 +178,53 @@ class Shade {
  private:
   std::uint32_t f_[7], step_[7];  // r g b a, specular r g b
 };
-#endif
+
+// Stores a shaded pixel 0xAARRGGBB; the top byte of a 32-bit target gets 0.
+// Source alpha 255 with source-alpha blending leaves the source as it is.
+// `blendSrcAlpha32` blends 0x00RRGGBB with alpha over a 32-bit pixel.
+template <class BlendSrcAlpha32>
+[[gnu::always_inline]] inline void WritePixel(const Pipeline& p, std::uint8_t* out, std::uint32_t argb,
+                                              BlendSrcAlpha32 blendSrcAlpha32) {
+  std::uint32_t a = argb >> 24, rgb = argb & 0xFFFFFFu;
+  if (p.blend == BlendMode::SrcAlpha && p.bytesPerPixel == 4) {
+    if (a != 255) rgb = blendSrcAlpha32(out, rgb, a);
+  } else if (p.blend != BlendMode::Replace && !(a == 255 && p.blend == BlendMode::SrcAlpha)) {
+    rgb = BlendPixel(p, out, rgb, a);
+  }
+  if (p.bytesPerPixel == 4) {
+    Store32(out, rgb);
+  } else {
+    out[0] = static_cast<std::uint8_t>(rgb);
+    out[1] = static_cast<std::uint8_t>(rgb >> 8);
+    out[2] = static_cast<std::uint8_t>(rgb >> 16);
+  }
+}
+
+inline std::uint32_t BlendSrcAlpha32Plain(const std::uint8_t* out, std::uint32_t rgb, std::uint32_t a) {
+  std::uint32_t r = Div255(((rgb >> 16) & 255) * a + out[2] * (255 - a));
+  std::uint32_t g = Div255(((rgb >> 8) & 255) * a + out[1] * (255 - a));
+  std::uint32_t b = Div255((rgb & 255) * a + out[0] * (255 - a));
+  return (r << 16) | (g << 8) | b;
+}
+
+// The depth test and write of one pixel; false when the pixel is hidden.
+inline bool DepthStep(const Pipeline& p, std::uint8_t* depth, std::uint32_t z) {
+  std::uint32_t zz = z >> 15;
+  std::uint32_t stored = Load16(depth);
+  bool pass = p.depthFunc == kLessEqual ? zz <= stored : DepthPass(p.depthFunc, zz, stored);
+  if (pass && p.depthWrite) Store16(depth, static_cast<std::uint16_t>(zz));
+  return pass;
+}
 
 template <TexelFormat F, bool kBilinear>
-void DrawSpan(const Pipeline& p, Span& s) {
+void DrawSpanPlain(const Pipeline& p, Span& s) {
   std::uint8_t* color = s.color;
   std::uint8_t* depth = s.depth;
   const int bpp = p.bytesPerPixel;
   // Unsigned so that the step past the last pixel may wrap harmlessly.
   std::uint32_t z = static_cast<std::uint32_t>(s.fixed[kZ]);
   const std::uint32_t zStep = static_cast<std::uint32_t>(s.fixedStep[kZ]);
-  Shade shade(s);
+  ShadePlain shade(s);
   float iw = s.iw, uw = s.uw, vw = s.vw;
   auto advance = [&] {
     color += bpp;
@@ -239,40 +238,180 @@ void DrawSpan(const Pipeline& p, Span& s) {
     }
   };
   for (int i = 0; i < s.count; ++i, advance()) {
-    if (depth) {
-      std::uint32_t zz = z >> 15;
-      std::uint32_t stored = Load16(depth);
-      bool pass = p.depthFunc == kLessEqual ? zz <= stored : DepthPass(p.depthFunc, zz, stored);
-      if (!pass) continue;
-      if (p.depthWrite) Store16(depth, static_cast<std::uint16_t>(zz));
-    }
+    if (depth && !DepthStep(p, depth, z)) continue;
     std::uint32_t texel = 0;
     if constexpr (F != TexelFormat::None) {
       float w = 1.0f / iw;
       texel = kBilinear ? SampleBilinear<F>(p, uw * w, vw * w) : SampleNearest<F>(p, uw * w, vw * w);
     }
-    WritePixel(p, color, shade.Pixel<F != TexelFormat::None>(texel, p.specular));
+    WritePixel(p, color, shade.Pixel<F != TexelFormat::None>(texel, p.specular),
+               [](const std::uint8_t* out, std::uint32_t rgb, std::uint32_t a) {
+                 return BlendSrcAlpha32Plain(out, rgb, a);
+               });
+  }
+}
+
+template <template <TexelFormat> class Routines>
+SpanRoutine Choose(TexelFormat format, bool bilinear) {
+  int b = bilinear ? 1 : 0;
+  switch (format) {
+    case TexelFormat::Rgb555: return Routines<TexelFormat::Rgb555>::kPair[b];
+    case TexelFormat::Argb1555: return Routines<TexelFormat::Argb1555>::kPair[b];
+    case TexelFormat::Argb4444: return Routines<TexelFormat::Argb4444>::kPair[b];
+    case TexelFormat::Rgb565: return Routines<TexelFormat::Rgb565>::kPair[b];
+    case TexelFormat::Xrgb8888: return Routines<TexelFormat::Xrgb8888>::kPair[b];
+    case TexelFormat::Argb8888: return Routines<TexelFormat::Argb8888>::kPair[b];
+    case TexelFormat::Rgb332: return Routines<TexelFormat::Rgb332>::kPair[b];
+    case TexelFormat::Indexed8: return Routines<TexelFormat::Indexed8>::kPair[b];
+    default: return Routines<TexelFormat::None>::kPair[0];
   }
 }
 
 template <TexelFormat F>
-constexpr SpanRoutine kPair[2] = {&DrawSpan<F, false>, &DrawSpan<F, true>};
+struct PlainRoutines {
+  static constexpr SpanRoutine kPair[2] = {&DrawSpanPlain<F, false>, &DrawSpanPlain<F, true>};
+};
 
-}  // namespace
+}  // namespace raster::detail::span
+#endif  // VUXA_RASTER_SPAN_SHARED
 
-SpanRoutine ChooseSpanRoutine(TexelFormat format, bool bilinear) {
-  int b = bilinear ? 1 : 0;
-  switch (format) {
-    case TexelFormat::Rgb555: return kPair<TexelFormat::Rgb555>[b];
-    case TexelFormat::Argb1555: return kPair<TexelFormat::Argb1555>[b];
-    case TexelFormat::Argb4444: return kPair<TexelFormat::Argb4444>[b];
-    case TexelFormat::Rgb565: return kPair<TexelFormat::Rgb565>[b];
-    case TexelFormat::Xrgb8888: return kPair<TexelFormat::Xrgb8888>[b];
-    case TexelFormat::Argb8888: return kPair<TexelFormat::Argb8888>[b];
-    case TexelFormat::Rgb332: return kPair<TexelFormat::Rgb332>[b];
-    case TexelFormat::Indexed8: return kPair<TexelFormat::Indexed8>[b];
-    default: return &DrawSpan<TexelFormat::None, false>;
+HWY_BEFORE_NAMESPACE();
+namespace raster::detail {
+namespace HWY_NAMESPACE {
+using namespace span;
+
+#if HWY_TARGET == HWY_SCALAR || HWY_TARGET == HWY_EMU128
+SpanRoutine ChooseSpanRoutineVector(TexelFormat format, bool bilinear) {
+  return Choose<PlainRoutines>(format, bilinear);
+}
+#else
+namespace hn = hwy::HWY_NAMESPACE;
+
+const hn::FixedTag<std::int32_t, 4> kI32;
+const hn::FixedTag<std::uint32_t, 4> kU32;
+const hn::Rebind<std::int16_t, decltype(kI32)> kI16;   // four lanes
+const hn::Rebind<std::uint16_t, decltype(kI32)> kU16;  // four lanes
+const hn::Rebind<std::uint8_t, decltype(kI32)> kU8;    // four lanes
+const hn::FixedTag<std::uint32_t, 1> kOne32;
+
+// The four bytes of a pixel (blue first) in 16-bit lanes.
+HWY_INLINE hn::Vec<decltype(kU16)> Bytes(std::uint32_t v) {
+  return hn::PromoteTo(kU16, hn::BitCast(kU8, hn::Set(kOne32, v)));
+}
+// 16-bit lanes holding 0..255 back to four bytes, saturating as a pack does.
+HWY_INLINE std::uint32_t Pack(hn::Vec<decltype(kU16)> v) {
+  return hn::GetLane(hn::BitCast(kOne32, hn::DemoteTo(kU8, hn::BitCast(kI16, v))));
+}
+// x / 255 rounded, lane by lane, for x up to 255 * 255.
+HWY_INLINE hn::Vec<decltype(kU16)> Div255Lanes(hn::Vec<decltype(kU16)> x) {
+  const auto y = hn::Add(x, hn::Set(kU16, 128));
+  return hn::ShiftRight<8>(hn::Add(y, hn::ShiftRight<8>(y)));
+}
+
+// Source-alpha blending over a 32-bit pixel, the three channels at once with
+// the plain form's arithmetic: (s a + d (255 - a)) / 255, rounded.
+HWY_INLINE std::uint32_t BlendSrcAlpha32Lanes(const std::uint8_t* out, std::uint32_t rgb, std::uint32_t a) {
+  const auto x = hn::Add(hn::Mul(Bytes(rgb), hn::Set(kU16, static_cast<std::uint16_t>(a))),
+                         hn::Mul(Bytes(Load32(out)), hn::Set(kU16, static_cast<std::uint16_t>(255 - a))));
+  return Pack(Div255Lanes(x)) & 0xFFFFFFu;
+}
+
+// Colour and specular stepped along a span, four channels at once. Lanes hold
+// blue, green, red, alpha in 16.16 fixed point.
+class ShadeLanes {
+ public:
+  explicit ShadeLanes(const Span& s)
+      : color_(Lanes(s.fixed + kB)), colorStep_(Lanes(s.fixedStep + kB)),
+        spec_(hn::And(Lanes(s.fixed + kSb), NoFourth())), specStep_(hn::And(Lanes(s.fixedStep + kSb), NoFourth())) {}
+  void Advance() {
+    color_ = hn::Add(color_, colorStep_);
+    spec_ = hn::Add(spec_, specStep_);
+  }
+  template <bool kTextured>
+  std::uint32_t Pixel(std::uint32_t texel, bool specular) const {
+    auto c = Whole(color_);
+    if constexpr (kTextured) c = Div255Lanes(hn::Mul(Bytes(texel | 0xFF000000u), c));
+    if (specular) c = hn::Add(c, Whole(spec_));
+    return Pack(c);
+  }
+
+ private:
+  using V = hn::Vec<decltype(kU32)>;
+  static_assert(kG == kB + 1 && kR == kB + 2 && kA == kB + 3 && kSg == kSb + 1 && kSr == kSb + 2);
+  static V Lanes(const std::int32_t* v) { return hn::BitCast(kU32, hn::LoadU(kI32, v)); }
+  // Specular has no alpha: its fourth lane (depth) is cleared.
+  static V NoFourth() {
+    alignas(16) static constexpr std::uint32_t kMask[4] = {~0u, ~0u, ~0u, 0u};
+    return hn::Load(kU32, kMask);
+  }
+  // The whole part of each lane in 16 bits, saturating as a signed pack does.
+  static hn::Vec<decltype(kU16)> Whole(V v) {
+    return hn::BitCast(kU16, hn::DemoteTo(kI16, hn::BitCast(kI32, hn::ShiftRight<16>(v))));
+  }
+  V color_, colorStep_, spec_, specStep_;
+};
+
+template <TexelFormat F, bool kBilinear>
+void DrawSpanVector(const Pipeline& p, Span& s) {
+  constexpr bool kTextured = F != TexelFormat::None;
+  std::uint8_t* color = s.color;
+  std::uint8_t* depth = s.depth;
+  const int bpp = p.bytesPerPixel;
+  std::uint32_t z = static_cast<std::uint32_t>(s.fixed[kZ]);
+  const std::uint32_t zStep = static_cast<std::uint32_t>(s.fixedStep[kZ]);
+  ShadeLanes shade(s);
+  float iw = s.iw, uw = s.uw, vw = s.vw;
+  auto advance = [&] {
+    color += bpp;
+    if (depth) depth += 2;
+    z += zStep;
+    shade.Advance();
+    if constexpr (kTextured) {
+      iw += s.iwStep;
+      uw += s.uwStep;
+      vw += s.vwStep;
+    }
+  };
+  for (int i = 0; i < s.count; ++i, advance()) {
+    if (depth && !DepthStep(p, depth, z)) continue;
+    std::uint32_t texel = 0;
+    if constexpr (kTextured) {
+      float w = 1.0f / iw;
+      texel = kBilinear ? SampleBilinear<F>(p, uw * w, vw * w) : SampleNearest<F>(p, uw * w, vw * w);
+    }
+    WritePixel(p, color, shade.Pixel<kTextured>(texel, p.specular),
+               [](const std::uint8_t* out, std::uint32_t rgb, std::uint32_t a) {
+                 return BlendSrcAlpha32Lanes(out, rgb, a);
+               });
   }
 }
 
+template <TexelFormat F>
+struct VectorRoutines {
+  static constexpr SpanRoutine kPair[2] = {&DrawSpanVector<F, false>, &DrawSpanVector<F, true>};
+};
+
+SpanRoutine ChooseSpanRoutineVector(TexelFormat format, bool bilinear) {
+  return Choose<VectorRoutines>(format, bilinear);
+}
+#endif
+
+}  // namespace HWY_NAMESPACE
 }  // namespace raster::detail
+HWY_AFTER_NAMESPACE();
+
+#if HWY_ONCE
+namespace raster::detail {
+
+HWY_EXPORT(ChooseSpanRoutineVector);
+
+SpanRoutine ChooseSpanRoutine(TexelFormat format, bool bilinear) {
+  return HWY_DYNAMIC_DISPATCH(ChooseSpanRoutineVector)(format, bilinear);
+}
+
+SpanRoutine ChooseSpanRoutinePlain(TexelFormat format, bool bilinear) {
+  return span::Choose<span::PlainRoutines>(format, bilinear);
+}
+
+}  // namespace raster::detail
+#endif  // HWY_ONCE

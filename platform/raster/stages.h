@@ -19,9 +19,10 @@ constexpr int kSub = 1 << kSubBits;
 constexpr float kMaxScreen = 16384.0f;  // vertices beyond this many pixels are rejected
 
 // Interpolated attributes. Depth is 0..65535; colours 0..255; IW is 1/w, UW and
-// VW are u/w and v/w in texels.
-enum Attr { kZ, kR, kG, kB, kA, kSr, kSg, kSb, kIw, kUw, kVw, kAttrCount };
-constexpr int kFixedAttrs = kIw;  // kZ..kSb are stepped in fixed point
+// VW are u/w and v/w in texels. Specular and colour run blue first, as a
+// pixel's bytes do, so each loads as one vector of four lanes.
+enum Attr { kSb, kSg, kSr, kZ, kB, kG, kR, kA, kIw, kUw, kVw, kAttrCount };
+constexpr int kFixedAttrs = kIw;  // kSb..kA are stepped in fixed point
 
 struct ScreenVertex {
   float x, y;             // pixels
@@ -77,7 +78,10 @@ struct PreparedVertex {
   float x, y, iw;    // iw = 1 / w
   std::int32_t sx, sy;
 };
+// The span routine for a texel format and filter: the vector form on the
+// best SIMD target this processor runs, or the plain reference.
 SpanRoutine ChooseSpanRoutine(TexelFormat format, bool bilinear);
+SpanRoutine ChooseSpanRoutinePlain(TexelFormat format, bool bilinear);
 
 // Inclusive pixel bounds that nothing may cross.
 struct Scissor {
@@ -120,6 +124,10 @@ void DrawTriangle(const DrawContext& context, Batch& batch, const Vertex& a, con
 void ScanTriangle(const Pipeline& pipeline, SpanRoutine routine, const Target& target,
                   const Scissor& scissor, const ScreenVertex& a, const ScreenVertex& b,
                   const ScreenVertex& c);
+// The same runs and span values, found the plain way: the reference.
+void ScanTrianglePlain(const Pipeline& pipeline, SpanRoutine routine, const Target& target,
+                       const Scissor& scissor, const ScreenVertex& a, const ScreenVertex& b,
+                       const ScreenVertex& c);
 
 // --- small helpers shared by the stages ---
 
