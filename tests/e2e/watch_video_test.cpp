@@ -43,6 +43,11 @@ TEST(Video, AShortRunHoldsEveryFrameAndMusicAsLong) {
 
   EXPECT_EQ(Probe(file, "-count_frames -select_streams v:0 -show_entries stream=nb_read_frames"),
             frames);
+  // The container the name asks for, whatever the temporary name ffmpeg wrote.
+  EXPECT_NE(watch_e2e::Output("ffprobe -v error -show_entries format=format_name -of csv=p=0 '" +
+                              file.string() + "'")
+                .find("mp4"),
+            std::string::npos);
   EXPECT_EQ(Probe(file, "-select_streams v:0 -show_entries stream=width"), 1280);
   EXPECT_EQ(Probe(file, "-select_streams v:0 -show_entries stream=height"), 960);
   const double video = Probe(file, "-select_streams v:0 -show_entries stream=duration");

@@ -85,6 +85,10 @@ TEST_F(Video, EveryFrameAndTheMusicEndUpInOneFile) {
   const std::string streams = Output(probe);
   EXPECT_NE(streams.find("video,1280,960,12"), std::string::npos) << streams;
   EXPECT_NE(streams.find("audio"), std::string::npos) << streams;
+  EXPECT_NE(Output("ffprobe -v error -show_entries format=format_name -of csv=p=0 '" +
+                   file.string() + "'")
+                .find("matroska"),
+            std::string::npos);
   const double audio = std::atof(Output("ffprobe -v error -select_streams a:0 -show_entries "
                                         "format=duration -of csv=p=0 '" +
                                         file.string() + "'")
