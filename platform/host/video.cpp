@@ -168,12 +168,13 @@ pid_t Spawn(const Video& v, const std::vector<std::string>& arguments, int input
   const std::string& log = v.log.TempPath();
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
-  // dup2 onto the same number keeps close-on-exec, so the music goes first
-  // through a spare number whenever it already sits at 0 or 3.
-  posix_spawn_file_actions_adddup2(&actions, music, 10);
+  // The music goes through a number above both pipes: dup2 onto its own
+  // number would keep close-on-exec, and the frames' dup2 could overwrite it.
+  const int spare = std::max(input, music) + 1;
+  posix_spawn_file_actions_adddup2(&actions, music, spare);
   posix_spawn_file_actions_adddup2(&actions, input, 0);
-  posix_spawn_file_actions_adddup2(&actions, 10, kAudioDescriptor);
-  posix_spawn_file_actions_addclose(&actions, 10);
+  posix_spawn_file_actions_adddup2(&actions, spare, kAudioDescriptor);
+  posix_spawn_file_actions_addclose(&actions, spare);
   posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
   posix_spawn_file_actions_addopen(&actions, 2, log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
   // We ignore SIGPIPE for our own writes; ffmpeg gets the default back.
