@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
+#include <mutex>
 #include <set>
 #include <vector>
 
@@ -17,10 +18,14 @@ namespace {
 // while later statics are destroyed).
 bool registryGone = false;
 
+// Guards the registry: capture frames are written on several threads.
+std::mutex registryMutex;
+
 // The temporary files alive now; whatever is left at exit is removed.
 struct Registry {
   std::set<std::string> paths;
   ~Registry() {
+    const std::lock_guard lock(registryMutex);
     for (const std::string& path : paths) ::unlink(path.c_str());
     registryGone = true;
   }
@@ -32,10 +37,12 @@ Registry& Live() {
 }
 
 void Track(const std::string& path) {
+  const std::lock_guard lock(registryMutex);
   if (!registryGone) Live().paths.insert(path);
 }
 
 void Untrack(const std::string& path) {
+  const std::lock_guard lock(registryMutex);
   if (!registryGone) Live().paths.erase(path);
 }
 

@@ -15,6 +15,12 @@ constexpr int kFrameHeight = 240;
 // Writes packed 8-bit RGB rows as a PNG file; false (errno set, nothing left
 // behind) on any failure.
 bool WriteRgbPng(const std::string& path, const std::uint8_t* rgb, int width, int height);
+// The bytes of that PNG file; empty for a size out of range or out of memory.
+// They depend on the pixels alone.
+std::vector<std::uint8_t> EncodeRgbPng(const std::uint8_t* rgb, int width, int height);
+// Writes a whole file's bytes under `path` through a temporary file renamed
+// into place; false (errno set, nothing left behind) on any failure.
+bool WritePngFile(const std::string& path, std::span<const std::uint8_t> png);
 // A packed RGB picture resized to dw x dh: nearest picks the source pixel
 // under each target pixel's centre; linear interpolates between the four
 // nearest source pixels (edges clamped).

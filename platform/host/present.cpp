@@ -3,8 +3,9 @@
 // nowhere (offscreen); and the end of a run.
 //
 // Capture frames are numbered by presented frame: file k is the k-th flip.
-// The first write failure of a capture is reported once and ends the show; the
-// run's result then says so. SIGINT and SIGTERM only note the signal; the next
+// They are rendered in order here and encoded on worker threads (png_queue.h).
+// The first write failure of a capture is reported once, at the next frame or
+// at the end, and ends the show; the run's result then says so. SIGINT and SIGTERM only note the signal; the next
 // presented frame asks the show to close, and the end of the run removes its
 // unfinished files.
 #include <algorithm>
@@ -13,6 +14,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <system_error>
 #include <utility>
@@ -21,6 +23,7 @@
 #include "platform/host/host.h"
 #include "platform/host/machine.h"
 #include "platform/host/pictures.h"
+#include "platform/host/png_queue.h"
 #include "platform/host/present.h"
 #include "platform/host/video.h"
 
@@ -30,7 +33,8 @@ namespace {
 struct CaptureState {
   bool failed = false;
   bool dirReady = false;
-  unsigned written = 0;  // frames 0 to written-1 are on disk
+  unsigned written = 0;  // frames at or past this index are not on disk
+  std::unique_ptr<PngQueue> queue;
 };
 
 // At namespace scope: AbandonRun reads it from an exit handler.
@@ -53,9 +57,31 @@ void CaptureFailure(const std::string& what) {
   RequestClose();
 }
 
-void CaptureFrame(const Frame& frame, const std::vector<std::uint8_t>& rgb, unsigned index,
+// Reports a write that failed on a worker, once.
+void TakeQueueFailure() {
+  CaptureState& s = Capture();
+  if (!s.queue) return;
+  if (const auto failure = s.queue->TakeFailure(); failure && !s.failed) {
+    errno = failure->error;
+    CaptureFailure(failure->path);
+  }
+}
+
+// Ends the workers, writing the frames still queued unless `drop`, and notes
+// a failure among them.
+void FinishFrames(bool drop) {
+  CaptureState& s = Capture();
+  if (!s.queue) return;
+  s.queue->Close(drop);
+  TakeQueueFailure();
+  s.written = std::max(s.written, s.queue->WrittenEnd());
+  s.queue.reset();
+}
+
+void CaptureFrame(const Frame& frame, std::vector<std::uint8_t> rgb, unsigned index,
                   const std::string& dir) {
   CaptureState& s = Capture();
+  TakeQueueFailure();
   if (s.failed || rgb.empty()) return;
   if (!s.dirReady) {
     std::error_code ec;
@@ -67,16 +93,14 @@ void CaptureFrame(const Frame& frame, const std::vector<std::uint8_t>& rgb, unsi
     }
     s.dirReady = true;
   }
+  if (!s.queue) {
+    const unsigned workers = PngQueue::DefaultWorkers();
+    s.queue = std::make_unique<PngQueue>(workers, 2 * workers);
+  }
   char name[32];
   std::snprintf(name, sizeof name, "frame_%05u.png", index);
-  std::string path = (std::filesystem::path(dir) / name).string();
-  errno = 0;
-  if (!WriteRgbPng(path, rgb.data(), frame.width, frame.height)) {
-    if (errno == 0) errno = EIO;
-    CaptureFailure(path);
-    return;
-  }
-  s.written = index + 1;
+  s.queue->Push((std::filesystem::path(dir) / name).string(), std::move(rgb), frame.width,
+                frame.height, index);
 }
 
 }  // namespace
@@ -111,11 +135,12 @@ void PresentFrame(const Frame& frame) {
   const Options& options = GetOptions();
   const bool recorded = !options.captureDir.empty() || !options.videoFile.empty();
   if (recorded) {
-    const std::vector<std::uint8_t> rgb =
+    std::vector<std::uint8_t> rgb =
         ToRgb(frame.pixels, frame.bytesPerPixel, frame.width, frame.height);
-    if (!options.captureDir.empty()) CaptureFrame(frame, rgb, index, options.captureDir);
     if (!options.videoFile.empty() && frame.width == kFrameWidth && frame.height == kFrameHeight)
       VideoFrame(rgb);
+    if (!options.captureDir.empty())
+      CaptureFrame(frame, std::move(rgb), index, options.captureDir);
     CaptureMusicFrame(CaptureSamplesForFrame(index, options.fps));
   } else if (!IsOffscreen() && DisplayAvailable()) {
     machine::ShowFrame(frame, LastTick());
@@ -125,7 +150,10 @@ void PresentFrame(const Frame& frame) {
   RunFlipHook(index);
 }
 
-bool CaptureFailed() { return Capture().failed; }
+bool CaptureFailed() {
+  TakeQueueFailure();
+  return Capture().failed;
+}
 
 void RequestClose() { ClosePending() = true; }
 
@@ -144,6 +172,7 @@ int InterruptSignal() { return interruptSignal; }
 
 bool Shutdown() {
   // The video and music.wav are kept only when everything else succeeded.
+  FinishFrames(interruptSignal != 0);
   bool ok = !CaptureFailed() && interruptSignal == 0;
   if (ok)
     ok = VideoFinish();
@@ -160,6 +189,7 @@ bool Shutdown() {
 
 void AbandonRun() {
   // The video's and music's temporary files go with their own objects at exit.
+  FinishFrames(true);
   const std::string& dir = GetOptions().captureDir;
   for (unsigned i = 0; !dir.empty() && i < Capture().written; ++i) {
     char name[32];

@@ -1,14 +1,18 @@
 // video.cpp: --video FILE: the frames and music of a capture run, encoded by
 // ffmpeg into one .mp4 or .mkv file.
 //
-// Two passes, so that ffmpeg never waits on one input while we write the other:
-// during the run every frame goes down a pipe into ffmpeg, which scales it
-// 4x with nearest neighbours to 1280x960 and encodes H.264 into a pictures
-// file, while the music is written to a WAV file; at the end a second ffmpeg
-// copies the pictures, encodes the music as AAC and muxes both into the
-// output file, which is renamed onto FILE. ffmpeg's messages go to a log file.
-// All four are unique temporary files beside FILE (pending_file.h), named to
-// ffmpeg with "file:" so that no name reads as an option or a protocol. On any
+// One ffmpeg, one pass: every frame goes down a pipe on its stdin, the music
+// as raw 16-bit samples down a second pipe on its descriptor 3. ffmpeg scales
+// the frames 4x with nearest neighbours to 1280x960, encodes H.264 and AAC and
+// writes the container named by FILE's extension straight into a temporary
+// file, which is renamed onto FILE when ffmpeg succeeds. Neither pipe may
+// starve ffmpeg while we wait on the other: ffmpeg reads a first block of
+// music (4096 bytes) before any frame, so frames are held back until that much
+// music has been offered, and each later frame until its own period of music
+// has; music ffmpeg does not want yet waits in memory here. ffmpeg's messages
+// go to a log file. Output and log are
+// unique temporary files beside FILE (pending_file.h), named to ffmpeg with
+// "file:" so that no name reads as an option or a protocol. On any
 // failure (ffmpeg missing or stopping, a full disk) one line naming the option
 // and the file goes to stderr, ffmpeg is stopped and reaped, every temporary
 // file is removed and the show is asked to close; FILE and anything else the
@@ -21,11 +25,13 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <bit>
 #include <cctype>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <deque>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -34,7 +40,6 @@
 #include "platform/host/host.h"
 #include "platform/host/pending_file.h"
 #include "platform/host/video.h"
-#include "platform/host/wav_writer.h"
 
 extern char** environ;
 
@@ -44,15 +49,22 @@ namespace {
 constexpr int kWidth = 320;
 constexpr int kHeight = 240;
 constexpr double kShowSeconds = 52.0;
+constexpr int kAudioDescriptor = 3;  // the music's pipe in ffmpeg
+// Music offered before the first frame is sent: more than ffmpeg reads at once.
+constexpr std::size_t kMusicLead = 16384;
 
 struct Video {
   bool started = false;
   bool failed = false;
   std::string file;  // as given to --video
-  WavWriter music;
-  PendingFile output, pictures, log;
+  PendingFile output, log;
   pid_t encoder = -1;
-  int pipe = -1;  // the encoder's stdin
+  int pipe = -1;       // the encoder's stdin: the frames
+  int musicPipe = -1;  // the encoder's descriptor 3: the music
+  std::vector<std::uint8_t> music;  // samples for the encoder, from musicSent on
+  std::size_t musicSent = 0;
+  std::deque<std::vector<std::uint8_t>> held;  // frames waiting for their music
+  std::size_t musicOffered = 0;                // bytes of music given to OfferMusic
   unsigned frames = 0;
   int percent = -1;      // shown on the progress bar; -1 before the first
   bool barDone = false;  // the bar reached 100% and its line was ended
@@ -63,17 +75,24 @@ struct Video {
 std::string ForFfmpeg(const std::string& path) { return "file:" + path; }
 
 void RemoveFiles(Video& v) {
-  v.music.Discard();
   v.output.Discard();
-  v.pictures.Discard();
   v.log.Discard();
+  v.music.clear();
+  v.musicSent = 0;
+  v.held.clear();
+  v.musicOffered = 0;
+}
+
+void ClosePipe(int& fd) {
+  if (fd >= 0) ::close(fd);
+  fd = -1;
 }
 
 // Closes the pipe and ends the encoder at once (its output is thrown away, so
 // it gets no time to flush), then reaps it.
 void StopEncoder(Video& v) {
-  if (v.pipe >= 0) ::close(v.pipe);
-  v.pipe = -1;
+  ClosePipe(v.pipe);
+  ClosePipe(v.musicPipe);
   if (v.encoder > 0) {
     ::kill(v.encoder, SIGKILL);
     while (::waitpid(v.encoder, nullptr, 0) < 0 && errno == EINTR) {
@@ -95,12 +114,16 @@ Video& TheVideo() {
   return video;
 }
 
-std::string Container(const std::string& file) {
+}  // namespace
+
+std::string VideoContainer(const std::string& file) {
   std::string ext = file.size() >= 4 ? file.substr(file.size() - 4) : "";
   std::transform(ext.begin(), ext.end(), ext.begin(),
                  [](unsigned char c) { return std::tolower(c); });
   return ext == ".mp4" ? "mp4" : "matroska";
 }
+
+namespace {
 
 // The last line ffmpeg wrote to its log, for the error message.
 std::string LastLogLine(const Video& v) {
@@ -133,9 +156,9 @@ void Fail(Video& v, const std::string& why) {
   RequestClose();
 }
 
-// Starts ffmpeg with these arguments, its stdin from `input` (or nothing) and
-// its messages into the log. -1 when it cannot be started.
-pid_t Spawn(const Video& v, const std::vector<std::string>& arguments, int input) {
+// Starts ffmpeg with these arguments, its stdin from `input`, descriptor 3
+// from `music` and its messages into the log. -1 when it cannot be started.
+pid_t Spawn(const Video& v, const std::vector<std::string>& arguments, int input, int music) {
   const std::string program = FindOnPath("ffmpeg");
   if (program.empty()) return -1;
   std::vector<char*> argv;
@@ -145,10 +168,13 @@ pid_t Spawn(const Video& v, const std::vector<std::string>& arguments, int input
   const std::string& log = v.log.TempPath();
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
-  if (input >= 0)
-    posix_spawn_file_actions_adddup2(&actions, input, 0);
-  else
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+  // The music goes through a number above both pipes: dup2 onto its own
+  // number would keep close-on-exec, and the frames' dup2 could overwrite it.
+  const int spare = std::max(input, music) + 1;
+  posix_spawn_file_actions_adddup2(&actions, music, spare);
+  posix_spawn_file_actions_adddup2(&actions, input, 0);
+  posix_spawn_file_actions_adddup2(&actions, spare, kAudioDescriptor);
+  posix_spawn_file_actions_addclose(&actions, spare);
   posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
   posix_spawn_file_actions_addopen(&actions, 2, log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
   // We ignore SIGPIPE for our own writes; ffmpeg gets the default back.
@@ -166,32 +192,30 @@ pid_t Spawn(const Video& v, const std::vector<std::string>& arguments, int input
   return error == 0 ? pid : -1;
 }
 
-// The ffmpeg arguments (after the program name) of the two passes: pictures
-// from stdin into `pictures`, then pictures and `music` muxed into `output` as
-// `container` ("mp4" or "matroska").
-std::vector<std::string> VideoEncodeArguments(int fps, const std::string& pictures) {
-  return {
-      "-hide_banner", "-loglevel", "error", "-y",
-      // Raw 320x240 RGB frames on stdin at the capture's rate...
-      "-f", "rawvideo", "-pix_fmt", "rgb24", "-video_size", "320x240",
-      "-framerate", std::to_string(fps), "-i", "pipe:0",
-      // ...scaled up 4x with square pixels and kept sharp by a low CRF.
-      "-vf", "scale=1280:960:flags=neighbor",
-      "-c:v", "libx264", "-preset", "medium", "-crf", "18", "-pix_fmt", "yuv420p",
-      "-f", "matroska", ForFfmpeg(pictures)};
-}
+}  // namespace
 
-std::vector<std::string> VideoMuxArguments(const std::string& pictures, const std::string& music,
-                                           const std::string& container,
-                                           const std::string& output) {
+std::vector<std::string> VideoArguments(int fps, const std::string& frames,
+                                        const std::string& music, const std::string& output,
+                                        const std::string& container) {
   std::vector<std::string> args = {
-      "-hide_banner", "-loglevel", "error", "-nostdin", "-y",
-      "-i", ForFfmpeg(pictures), "-i", ForFfmpeg(music), "-map", "0:v:0", "-map", "1:a:0",
-      "-c:v", "copy", "-c:a", "aac", "-b:a", "192k"};
+      "-hide_banner", "-loglevel", "error", "-y",
+      // Raw 320x240 RGB frames at the capture's rate...
+      "-f", "rawvideo", "-pix_fmt", "rgb24", "-video_size", "320x240",
+      "-framerate", std::to_string(fps), "-i", frames,
+      // ...and the music as 16-bit stereo at 48 kHz, queued deep enough that
+      // its reader never waits for the pictures...
+      "-thread_queue_size", "4096", "-probesize", "32", "-analyzeduration", "0", "-f", std::endian::native == std::endian::big ? "s16be" : "s16le",
+      "-ar", "48000", "-ac", "2", "-i", music, "-map", "0:v:0", "-map", "1:a:0",
+      // ...the frames scaled up 4x with square pixels and kept sharp by a low CRF.
+      "-vf", "scale=1280:960:flags=neighbor",
+      "-c:v", "libx264", "-preset", kVideoPreset, "-crf", "18", "-pix_fmt", "yuv420p",
+      "-c:a", "aac", "-b:a", "192k"};
   if (container == "mp4") args.insert(args.end(), {"-movflags", "+faststart"});
-  args.insert(args.end(), {"-f", container, ForFfmpeg(output)});
+  args.insert(args.end(), {"-f", container, output});
   return args;
 }
+
+namespace {
 
 bool Start(Video& v) {
   v.started = true;
@@ -201,26 +225,32 @@ bool Start(Video& v) {
     return false;
   }
   // ffmpeg writes into the (empty) temporary files made here.
-  for (PendingFile* f : {&v.output, &v.pictures, &v.log}) {
+  for (PendingFile* f : {&v.output, &v.log}) {
     if (!f->Create(v.file) || !f->Close()) {
       Fail(v, std::string("cannot write in ") + FolderOf(v.file) + ": " + std::strerror(errno));
       return false;
     }
   }
-  if (!v.music.Open(v.file, 48000, 2)) {
-    Fail(v, std::string("cannot write in ") + FolderOf(v.file) + ": " + std::strerror(errno));
-    return false;
-  }
   std::signal(SIGPIPE, SIG_IGN);  // a stopped ffmpeg shows as a failed write
-  int fds[2];
-  if (::pipe2(fds, O_CLOEXEC) != 0 || ::fcntl(fds[1], F_SETFL, O_NONBLOCK) != 0) {
-    Fail(v, std::string("cannot start ffmpeg: ") + std::strerror(errno));
+  int frames[2] = {-1, -1}, music[2] = {-1, -1};
+  const bool piped = ::pipe2(frames, O_CLOEXEC) == 0 && ::pipe2(music, O_CLOEXEC) == 0 &&
+                     ::fcntl(frames[1], F_SETFL, O_NONBLOCK) == 0 &&
+                     ::fcntl(music[1], F_SETFL, O_NONBLOCK) == 0;
+  v.pipe = frames[1];
+  v.musicPipe = music[1];
+  if (piped)
+    v.encoder = Spawn(v,
+                      VideoArguments(GetOptions().fps, "pipe:0",
+                                     "pipe:" + std::to_string(kAudioDescriptor),
+                                     ForFfmpeg(v.output.TempPath()), VideoContainer(v.file)),
+                      frames[0], music[0]);
+  const int saved = errno;
+  ClosePipe(frames[0]);
+  ClosePipe(music[0]);
+  if (!piped) {
+    Fail(v, std::string("cannot start ffmpeg: ") + std::strerror(saved));
     return false;
   }
-  v.encoder =
-      Spawn(v, VideoEncodeArguments(GetOptions().fps, v.pictures.TempPath()), fds[0]);
-  ::close(fds[0]);
-  v.pipe = fds[1];
   if (v.encoder < 0) {
     Fail(v, "cannot start ffmpeg");
     return false;
@@ -228,22 +258,46 @@ bool Start(Video& v) {
   return true;
 }
 
-// Writes to the encoder's pipe (non-blocking on our side), waiting while it is
-// full; false when the encoder stopped reading or an interrupt came meanwhile.
-bool WriteAll(int fd, const std::uint8_t* data, std::size_t size) {
-  while (size > 0) {
-    const ssize_t n = ::write(fd, data, size);
-    if (n < 0 && (errno == EAGAIN || errno == EINTR)) {
-      if (InterruptSignal() != 0) return false;
-      pollfd ready{fd, POLLOUT, 0};
-      ::poll(&ready, 1, 100);
-      continue;
-    }
+// Hands the encoder as much of the waiting music as its pipe takes now;
+// false when the encoder stopped reading it.
+bool OfferMusic(Video& v) {
+  while (v.musicSent < v.music.size()) {
+    const ssize_t n =
+        ::write(v.musicPipe, v.music.data() + v.musicSent, v.music.size() - v.musicSent);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0 && errno == EAGAIN) break;
     if (n <= 0) return false;
-    data += n;
-    size -= static_cast<std::size_t>(n);
+    v.musicSent += static_cast<std::size_t>(n);
+  }
+  if (v.musicSent == v.music.size()) {
+    v.music.clear();
+    v.musicSent = 0;
   }
   return true;
+}
+
+// Writes to the frames' pipe (or, without data, the rest of the music),
+// waiting while it is full and feeding the music meanwhile; false when the
+// encoder stopped reading or an interrupt came.
+bool WriteAll(Video& v, const std::uint8_t* data, std::size_t size) {
+  const auto musicWaits = [&v] { return v.musicPipe >= 0 && !v.music.empty(); };
+  for (;;) {
+    if (musicWaits() && !OfferMusic(v)) return false;
+    if (size == 0 && !musicWaits()) return true;
+    if (size > 0) {
+      const ssize_t n = ::write(v.pipe, data, size);
+      if (n > 0) {
+        data += n;
+        size -= static_cast<std::size_t>(n);
+        continue;
+      }
+      if (n == 0 || (errno != EAGAIN && errno != EINTR)) return false;
+    }
+    if (InterruptSignal() != 0) return false;
+    pollfd ready[2] = {{size > 0 ? v.pipe : -1, POLLOUT, 0},
+                       {musicWaits() ? v.musicPipe : -1, POLLOUT, 0}};
+    ::poll(ready, 2, 100);
+  }
 }
 
 // Waits for the encoder; false (and the failure reported) unless it succeeded.
@@ -272,6 +326,35 @@ void ShowProgress(Video& v) {
   std::fflush(stderr);
 }
 
+// Writes one frame; false (the failure reported) when it cannot.
+bool SendFrame(Video& v, const std::vector<std::uint8_t>& rgb) {
+  if (!WriteAll(v, rgb.data(), rgb.size())) {
+    if (InterruptSignal() != 0) {  // the run ends: the encoder is stopped, not awaited
+      Fail(v, "interrupted");
+      return false;
+    }
+    ClosePipe(v.pipe);
+    ClosePipe(v.musicPipe);
+    const pid_t pid = v.encoder;
+    v.encoder = -1;
+    if (WaitEncoder(v, pid)) Fail(v, "ffmpeg stopped reading the frames");
+    return false;
+  }
+  ++v.frames;
+  ShowProgress(v);
+  return true;
+}
+
+// Writes the held frames once the music is far enough ahead (or `all` of
+// them); false (the failure reported) when they cannot be written.
+bool SendHeldFrames(Video& v, bool all) {
+  if (v.failed) return false;
+  if (!all && v.musicOffered < kMusicLead) return true;
+  for (; !v.held.empty(); v.held.pop_front())
+    if (!SendFrame(v, v.held.front())) return false;
+  return true;
+}
+
 }  // namespace
 
 std::string VideoProgressLine(const std::string& file, double fraction) {
@@ -288,53 +371,41 @@ void VideoFrame(std::span<const std::uint8_t> rgb) {
   Video& v = TheVideo();
   if (v.failed || rgb.size() != std::size_t{kWidth} * kHeight * 3) return;
   if (!v.started && !Start(v)) return;
-  if (!WriteAll(v.pipe, rgb.data(), rgb.size())) {
-    if (InterruptSignal() != 0) {  // the run ends: the encoder is stopped, not awaited
-      Fail(v, "interrupted");
-      return;
-    }
-    ::close(v.pipe);
-    v.pipe = -1;
-    const pid_t pid = v.encoder;
-    v.encoder = -1;
-    if (WaitEncoder(v, pid)) Fail(v, "ffmpeg stopped reading the frames");
-    return;
-  }
-  ++v.frames;
-  ShowProgress(v);
+  // A frame that got no music since the last one goes first.
+  if (!SendHeldFrames(v, false)) return;
+  v.held.emplace_back(rgb.begin(), rgb.end());
 }
 
 void VideoAudio(std::span<const std::int16_t> samples) {
   Video& v = TheVideo();
   if (!v.started || v.failed) return;
-  if (!v.music.Write(samples))
-    Fail(v, std::string("cannot write the music beside it: ") + std::strerror(errno));
+  if (v.musicPipe >= 0) {
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(samples.data());
+    v.music.insert(v.music.end(), bytes, bytes + samples.size_bytes());
+    v.musicOffered += samples.size_bytes();
+    // A refusal shows as the encoder's failure at the next frame or at the end.
+    if (!OfferMusic(v)) ClosePipe(v.musicPipe);
+  }
+  SendHeldFrames(v, v.musicPipe < 0);
 }
 
 bool VideoFinish() {
   Video& v = TheVideo();
   if (v.failed) return false;
   if (!v.started) return true;  // no frame was shown: there is no video to make
+  if (!SendHeldFrames(v, true)) return false;
   if (v.percent >= 0 && !v.barDone) std::fputc('\n', stderr);
   v.barDone = true;
-  ::close(v.pipe);
-  v.pipe = -1;
+  // The last frames are in; the rest of the music follows, then both end.
+  ClosePipe(v.pipe);
+  if (!WriteAll(v, nullptr, 0) && InterruptSignal() != 0) {
+    Fail(v, "interrupted");
+    return false;
+  }
+  ClosePipe(v.musicPipe);
   const pid_t encoder = v.encoder;
   v.encoder = -1;
   if (!WaitEncoder(v, encoder)) return false;
-  if (!v.music.Finish()) {
-    Fail(v, std::string("cannot write the music beside it: ") + std::strerror(errno));
-    return false;
-  }
-  const pid_t muxer = Spawn(v,
-                            VideoMuxArguments(v.pictures.TempPath(), v.music.TempPath(),
-                                              Container(v.file), v.output.TempPath()),
-                            -1);
-  if (muxer < 0) {
-    Fail(v, "cannot start ffmpeg");
-    return false;
-  }
-  if (!WaitEncoder(v, muxer)) return false;
   struct stat written {};
   if (::stat(v.output.TempPath().c_str(), &written) != 0 || written.st_size == 0) {
     Fail(v, "ffmpeg wrote no video");

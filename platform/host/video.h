@@ -21,4 +21,17 @@ void ResetVideo();
 // The progress line for --video: "\rvuxa: video out.mp4 [#####.....]  50%".
 std::string VideoProgressLine(const std::string& file, double fraction);
 
+// x264's preset for --video, the fastest whose files kept CRF 18's look at a
+// size we accept (bench/results.md has the measurements).
+inline constexpr const char* kVideoPreset = "superfast";
+// The container (ffmpeg's -f) a video file's name asks for: "mp4" for .mp4,
+// else "matroska".
+std::string VideoContainer(const std::string& file);
+// ffmpeg's arguments (after the program name) for the one encode of --video:
+// raw 320x240 RGB frames at `fps` from `frames` and raw 16-bit stereo music at
+// 48 kHz from `music` (ffmpeg input names) into `output` as `container`.
+std::vector<std::string> VideoArguments(int fps, const std::string& frames,
+                                        const std::string& music, const std::string& output,
+                                        const std::string& container);
+
 }  // namespace host

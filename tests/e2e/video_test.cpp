@@ -26,6 +26,9 @@ TEST(Video, AShortRunHoldsEveryFrameAndMusicAsLongOrFailsLeavingNothing) {
       return std::atof(Output("ffprobe -v error " + what + " -of csv=p=0 '" + dir.Path("two seconds.mp4").string() + "'").c_str());
     };
     EXPECT_EQ(probe("-count_frames -select_streams v:0 -show_entries stream=nb_read_frames"), frames);
+    // The container the name asks for, whatever temporary name ffmpeg wrote to.
+    EXPECT_NE(Output("ffprobe -v error -show_entries format=format_name -of csv=p=0 '" + dir.Path("two seconds.mp4").string() + "'").find("mp4"),
+              std::string::npos);
     EXPECT_EQ(probe("-select_streams v:0 -show_entries stream=width"), 1280);
     EXPECT_EQ(probe("-select_streams v:0 -show_entries stream=height"), 960);
     const double video = probe("-select_streams v:0 -show_entries stream=duration");

@@ -63,11 +63,8 @@ std::vector<std::uint8_t> Stored(const std::vector<std::uint8_t>& raw) {
 
 }  // namespace
 
-bool WriteRgbPng(const std::string& path, const std::uint8_t* rgb, int width, int height) {
-  if (width <= 0 || height <= 0) {
-    errno = EINVAL;
-    return false;
-  }
+std::vector<std::uint8_t> EncodeRgbPng(const std::uint8_t* rgb, int width, int height) {
+  if (rgb == nullptr || width <= 0 || height <= 0) return {};
   const std::size_t row = static_cast<std::size_t>(width) * 3;
   std::vector<std::uint8_t> raw;
   raw.reserve((row + 1) * static_cast<std::size_t>(height));
@@ -83,13 +80,25 @@ bool WriteRgbPng(const std::string& path, const std::uint8_t* rgb, int width, in
   Chunk(png, "IHDR", header);
   Chunk(png, "IDAT", Stored(raw));
   Chunk(png, "IEND", {});
+  return png;
+}
 
+bool WritePngFile(const std::string& path, std::span<const std::uint8_t> png) {
   std::FILE* file = std::fopen(path.c_str(), "wb");
   if (file == nullptr) return false;
   bool ok = std::fwrite(png.data(), 1, png.size(), file) == png.size();
   ok = (std::fclose(file) == 0) && ok;
   if (!ok) std::remove(path.c_str());
   return ok;
+}
+
+bool WriteRgbPng(const std::string& path, const std::uint8_t* rgb, int width, int height) {
+  const std::vector<std::uint8_t> png = EncodeRgbPng(rgb, width, height);
+  if (png.empty()) {
+    errno = EINVAL;
+    return false;
+  }
+  return WritePngFile(path, png);
 }
 
 }  // namespace host
