@@ -37,8 +37,10 @@ EM_ASYNC_JS(void, vuxa_js_yield, (), {
   await new Promise(resolve => setTimeout(resolve, 0));
 });
 
+// The page's digest call copies the bytes before it returns (WebCrypto takes a
+// copy of its input), so a view of the program's memory is enough.
 EM_JS(int, vuxa_js_digest, (unsigned index, const std::uint8_t* rgb, int length), {
-  return Module.vuxaFrame(index, HEAPU8.slice(rgb, rgb + length)) ? 1 : 0;
+  return Module.vuxaFrame(index, HEAPU8.subarray(rgb, rgb + length)) ? 1 : 0;
 });
 
 EM_JS(void, vuxa_js_message, (const char* caption, const char* text), {
@@ -61,6 +63,7 @@ constexpr double kYieldMs = 50;
 
 struct PageState {
   std::vector<std::uint8_t> rgba;
+  std::vector<std::uint8_t> rgb;
   double lastYield = 0;
   bool digestsDone = false;
 };
@@ -87,6 +90,24 @@ bool ToRgba(const Frame& frame, std::vector<std::uint8_t>& rgba) {
     }
   }
   return true;
+}
+
+// A frame as packed RGB rows from the top, as a capture's PNG decodes, into a
+// buffer kept from frame to frame (the test hook converts every frame).
+void ToRgbRows(const Frame& frame, std::vector<std::uint8_t>& rgb) {
+  if (frame.bytesPerPixel != 4 || frame.pitch != frame.width * 4) {
+    rgb = ToRgb(frame.pixels, frame.bytesPerPixel, frame.width, frame.height);
+    return;
+  }
+  const std::size_t count = static_cast<std::size_t>(frame.width) * frame.height;
+  rgb.resize(count * 3);
+  const std::uint8_t* src = frame.pixels;
+  std::uint8_t* dst = rgb.data();
+  for (std::size_t i = 0; i < count; ++i, src += 4, dst += 3) {
+    dst[0] = src[2];
+    dst[1] = src[1];
+    dst[2] = src[0];
+  }
 }
 
 void Show(const Frame& frame) {
@@ -116,10 +137,8 @@ void ShowFrame(const Frame& frame, std::uint32_t /*tick*/) {
 void DropFrame(const Frame& frame, unsigned index) {
   PageState& s = State();
   if (!s.digestsDone) {
-    // Packed RGB rows from the top, as a capture's PNG decodes.
-    const std::vector<std::uint8_t> rgb =
-        ToRgb(frame.pixels, frame.bytesPerPixel, frame.width, frame.height);
-    if (vuxa_js_digest(index, rgb.data(), static_cast<int>(rgb.size())) != 0) {
+    ToRgbRows(frame, s.rgb);
+    if (vuxa_js_digest(index, s.rgb.data(), static_cast<int>(s.rgb.size())) != 0) {
       s.digestsDone = true;
       RequestClose();
     }
