@@ -8,6 +8,7 @@
 //      Escape ends the show with the frame-rate report in the page.
 //   3. Speed: the whole show at 60 fps through the hook, against the desktop
 //      program's --benchmark CPU time (at most 3 times; VUXA_WEB_SPEED_LIMIT).
+//   4. Size: index.html, vuxa.js, vuxa.wasm and vuxa.data at most 4 MB.
 // Serves the site with Python's http.server on 127.0.0.1 and stops it at the
 // end. Environment: WEB (default build-web), BUILD (default build).
 'use strict';
@@ -126,8 +127,18 @@ async function viewerRun(browser, base) {
   await page.close();
 }
 
+// What a viewer downloads, in bytes (4 MB = 4,000,000).
+function siteSize(site) {
+  const files = ['index.html', 'vuxa.js', 'vuxa.wasm', 'vuxa.data'];
+  const sizes = files.map(f => fs.statSync(path.join(site, f)).size);
+  const total = sizes.reduce((a, b) => a + b, 0);
+  check(total <= 4e6, `site ${total} bytes (${files.map((f, i) => `${f} ${sizes[i]}`).join(', ')}), ` +
+                      'at most 4,000,000');
+}
+
 async function main() {
   const site = path.join(web, 'site');
+  siteSize(site);
   const port = 18000 + (process.pid % 1000);
   const server = spawn('python3', ['-m', 'http.server', String(port), '--bind', '127.0.0.1',
                                    '--directory', site], { stdio: 'ignore' });
