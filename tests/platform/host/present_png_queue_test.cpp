@@ -15,11 +15,11 @@
 
 #include "platform/host/pictures.h"
 #include "platform/host/png_queue.h"
-#include "present_support.h"
+#include "support/scratch_files.h"
 
 namespace {
 
-using namespace present_test;
+using namespace scratch;
 
 struct Frame {
   int width, height;
