@@ -49,16 +49,27 @@ using namespace noise_jump;
 
 constexpr std::size_t VECTORS = 4;
 
-// Pixels 0xFF000000 + v x 0x010101 from doubled generator states (see below).
+// Byte indices that copy byte 0 of each 32-bit lane into bytes 0 to 2 and
+// clear byte 3 (TableLookupBytesOr0 works within 16-byte blocks).
 template <class D>
-HWY_INLINE hn::Vec<D> NoisePixels(D du, hn::Vec<D> doubled) {
+HWY_INLINE hn::Vec<D> SpreadLowByte(D du) {
+  const auto inBlock = hn::ShiftLeft<2>(hn::And(hn::Iota(du, 0), hn::Set(du, 3u)));
+  return hn::Or(hn::Mul(inBlock, hn::Set(du, 0x010101u)), hn::Set(du, 0x80000000u));
+}
+
+// Pixels 0xFF000000 + v x 0x010101 from doubled generator states (see below).
+// The level is truncated as the plain loop's cast does, then 2^23 is added:
+// the float's low byte is then the level, with no conversion to saturate.
+template <class D>
+HWY_INLINE hn::Vec<D> NoisePixels(D du, hn::Vec<D> doubled, hn::Vec<D> spread) {
   const hn::RebindToSigned<D> di;
   const hn::RebindToFloat<D> df;
+  const hn::Repartition<std::uint8_t, D> bytes;
   const auto r = hn::BitCast(di, hn::ShiftRight<17>(doubled));
   auto level = hn::Mul(hn::ConvertTo(df, r), hn::Set(df, 9.155553e-6f));
   level = hn::Mul(level, hn::Set(df, 255.0f));
-  const auto v = hn::BitCast(du, hn::ConvertTo(di, level));
-  return hn::Or(hn::Or(v, hn::ShiftLeft<8>(v)), hn::Or(hn::ShiftLeft<16>(v), hn::Set(du, 0xFF000000u)));
+  const auto v = hn::BitCast(bytes, hn::Add(hn::Trunc(level), hn::Set(df, 8388608.0f)));
+  return hn::Or(hn::BitCast(du, hn::TableLookupBytesOr0(v, hn::BitCast(bytes, spread))), hn::Set(du, 0xFF000000u));
 }
 
 // The lanes hold each state doubled (mod 2^32): the generator's value, bits
@@ -89,12 +100,13 @@ void FillNoiseLanes(std::uint32_t* frame, std::uint32_t state) {
   const Jump jump = JumpOf(step);
   const auto a = hn::Set(du, jump.a);
   const auto c = hn::Set(du, jump.c << 1);
+  const auto spread = SpreadLowByte(du);
   std::size_t i = 0;
   for (; i + step <= FRAME_PIXELS; i += step) {
-    hn::StoreU(NoisePixels(du, s0), du, frame + i);
-    hn::StoreU(NoisePixels(du, s1), du, frame + i + lanes);
-    hn::StoreU(NoisePixels(du, s2), du, frame + i + 2 * lanes);
-    hn::StoreU(NoisePixels(du, s3), du, frame + i + 3 * lanes);
+    hn::StoreU(NoisePixels(du, s0, spread), du, frame + i);
+    hn::StoreU(NoisePixels(du, s1, spread), du, frame + i + lanes);
+    hn::StoreU(NoisePixels(du, s2, spread), du, frame + i + 2 * lanes);
+    hn::StoreU(NoisePixels(du, s3, spread), du, frame + i + 3 * lanes);
     s0 = hn::Add(hn::Mul(s0, a), c);
     s1 = hn::Add(hn::Mul(s1, a), c);
     s2 = hn::Add(hn::Mul(s2, a), c);

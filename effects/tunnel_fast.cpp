@@ -5,7 +5,7 @@
 // the three channels of a pixel by s is one saturating byte subtraction of
 // s copied into red, green and blue; 0xFF in the top byte of the subtrahend
 // clears the top byte, as the plain loop leaves it. The darkening
-// min(TunnelShade + 255 - L, 255) is done in 32-bit lanes. Texels are fetched
+// min(TunnelShade + 255 - L, 255) is a saturating byte addition. Texels are fetched
 // by a gather (one by one where the target has none). fadeLevel is 0 to 255.
 #undef HWY_TARGET_INCLUDE
 #define HWY_TARGET_INCLUDE "effects/tunnel_fast.cpp"
@@ -54,6 +54,16 @@ void AddCreditLanes(std::uint32_t* frame, const std::uint32_t* picture, int fade
   AddCredit(frame, picture, fadeLevel);
 }
 #else
+// Byte indices that copy byte 0 of each 32-bit lane into bytes 0 to 2 and
+// clear byte 3 (TableLookupBytesOr0 works within 16-byte blocks).
+template <class D>
+HWY_INLINE hn::Vec<D> SpreadLowByte(D du) {
+  const auto inBlock = hn::ShiftLeft<2>(hn::And(hn::Iota(du, 0), hn::Set(du, 3u)));
+  return hn::Or(hn::Mul(inBlock, hn::Set(du, 0x010101u)), hn::Set(du, 0x80000000u));
+}
+
+// The texture index wraps in 16 bits and the darkening saturates in 8 bits
+// before each widens to its pixel's lane.
 void FillTunnelLanes(std::uint32_t* frame, int fadeLevel, std::uint16_t scroll) {
   const hn::ScalableTag<std::uint32_t> du;
   const hn::RebindToSigned<decltype(du)> di;
@@ -61,17 +71,16 @@ void FillTunnelLanes(std::uint32_t* frame, int fadeLevel, std::uint16_t scroll) 
   const hn::Rebind<std::uint8_t, decltype(du)> du8;
   const hn::Repartition<std::uint8_t, decltype(du)> bytes;
   const std::size_t lanes = hn::Lanes(du);
-  const auto extra = hn::Set(du, static_cast<std::uint32_t>(255 - fadeLevel));
-  const auto white = hn::Set(du, 255u);
-  const auto offset = hn::Set(du, scroll);
-  const auto wrap = hn::Set(du, 0xFFFFu);
+  const auto extra = hn::Set(du8, static_cast<std::uint8_t>(255 - fadeLevel));
+  const auto offset = hn::Set(du16, scroll);
+  const auto spread = hn::BitCast(bytes, SpreadLowByte(du));
   const auto top = hn::Set(du, 0xFF000000u);
   std::size_t i = 0;
   for (; i + lanes <= FRAME_PIXELS; i += lanes) {
-    const auto index = hn::And(hn::Add(hn::PromoteTo(du, hn::LoadU(du16, TunnelMap + i)), offset), wrap);
+    const auto index = hn::PromoteTo(du, hn::Add(hn::LoadU(du16, TunnelMap + i), offset));
     const auto texel = hn::GatherIndex(du, TunnelTexture, hn::BitCast(di, index));
-    const auto s = hn::Min(hn::Add(hn::PromoteTo(du, hn::LoadU(du8, TunnelShade + i)), extra), white);
-    const auto subtrahend = hn::Or(hn::Or(s, hn::ShiftLeft<8>(s)), hn::Or(hn::ShiftLeft<16>(s), top));
+    const auto s = hn::PromoteTo(du, hn::SaturatedAdd(hn::LoadU(du8, TunnelShade + i), extra));
+    const auto subtrahend = hn::Or(hn::BitCast(du, hn::TableLookupBytesOr0(hn::BitCast(bytes, s), spread)), top);
     hn::StoreU(hn::BitCast(du, hn::SaturatedSub(hn::BitCast(bytes, texel), hn::BitCast(bytes, subtrahend))), du,
                frame + i);
   }
