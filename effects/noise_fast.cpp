@@ -72,10 +72,6 @@ HWY_INLINE hn::Vec<D> NoisePixels(D du, hn::Vec<D> doubled, hn::Vec<D> spread) {
   return hn::Or(hn::BitCast(du, hn::TableLookupBytesOr0(v, hn::BitCast(bytes, spread))), hn::Set(du, 0xFF000000u));
 }
 
-// The lanes hold each state doubled (mod 2^32): the generator's value, bits
-// 16 to 30 of the state, is then the doubled state shifted right by 17, and
-// k steps take a doubled state t to A(k) x t + 2 x C(k). Pixel p uses the
-// state after p + 1 steps from `state`.
 #if HWY_TARGET == HWY_SCALAR
 // One-lane vectors: the plain loop.
 void FillNoiseLanes(std::uint32_t* frame, std::uint32_t state) {
@@ -83,6 +79,10 @@ void FillNoiseLanes(std::uint32_t* frame, std::uint32_t state) {
   FillNoise(frame);
 }
 #else
+// The lanes hold each state doubled (mod 2^32): the generator's value, bits
+// 16 to 30 of the state, is then the doubled state shifted right by 17, and
+// k steps take a doubled state t to A(k) x t + 2 x C(k). Pixel p uses the
+// state after p + 1 steps from `state`.
 void FillNoiseLanes(std::uint32_t* frame, std::uint32_t state) {
   const hn::ScalableTag<std::uint32_t> du;
   const std::size_t lanes = hn::Lanes(du);
