@@ -5,10 +5,10 @@
 // steps at once are state x A(k) + C(k) with constants for k. Each vector
 // lane holds the state of one pixel, and every lane jumps on by the number of
 // lanes in flight; four vectors run at once so the multiplies overlap.
-// The grey level comes from the same two single-precision multiplies and the
-// same truncation as the plain loop, which every target rounds as the scalar
-// code does, so the pixels are bit-identical. Where the compiler offers only
-// one-lane vectors (HWY_SCALAR) the plain loop runs.
+// The grey level comes from integer arithmetic that gives the plain loop's
+// float result for every generator value (see NoisePixels), so the pixels are
+// bit-identical. Where the compiler offers only one-lane vectors (HWY_SCALAR)
+// the plain loop runs.
 #undef HWY_TARGET_INCLUDE
 #define HWY_TARGET_INCLUDE "effects/noise_fast.cpp"
 #include <hwy/foreach_target.h>  // IWYU pragma: keep
@@ -58,18 +58,20 @@ HWY_INLINE hn::Vec<D> SpreadLowByte(D du) {
 }
 
 // Pixels 0xFF000000 + v x 0x010101 from doubled generator states (see below).
-// The level is truncated as the plain loop's cast does, then 2^23 is added:
-// the float's low byte is then the level, with no conversion to saturate.
+// The plain loop's level, trunc(r x 9.155553e-6f x 255.0f) with two float
+// roundings, equals (r x 626707) >> 28 for every r from 0 to 32767 (the
+// equality tests meet each one). With 626707 = 9 x 2^16 + 36883 that is
+// (9 r + (36883 r >> 16)) >> 12: r < 2^15 sits in the low 16 bits of its
+// lane, so a 16-bit high multiply gives the second term.
 template <class D>
 HWY_INLINE hn::Vec<D> NoisePixels(D du, hn::Vec<D> doubled, hn::Vec<D> spread) {
-  const hn::RebindToSigned<D> di;
-  const hn::RebindToFloat<D> df;
+  const hn::Repartition<std::uint16_t, D> d16;
   const hn::Repartition<std::uint8_t, D> bytes;
-  const auto r = hn::BitCast(di, hn::ShiftRight<17>(doubled));
-  auto level = hn::Mul(hn::ConvertTo(df, r), hn::Set(df, 9.155553e-6f));
-  level = hn::Mul(level, hn::Set(df, 255.0f));
-  const auto v = hn::BitCast(bytes, hn::Add(hn::Trunc(level), hn::Set(df, 8388608.0f)));
-  return hn::Or(hn::BitCast(du, hn::TableLookupBytesOr0(v, hn::BitCast(bytes, spread))), hn::Set(du, 0xFF000000u));
+  const auto r = hn::ShiftRight<17>(doubled);
+  const auto low = hn::BitCast(du, hn::MulHigh(hn::BitCast(d16, r), hn::Set(d16, std::uint16_t{36883})));
+  const auto v = hn::ShiftRight<12>(hn::Add(hn::Add(hn::ShiftLeft<3>(r), r), low));
+  return hn::Or(hn::BitCast(du, hn::TableLookupBytesOr0(hn::BitCast(bytes, v), hn::BitCast(bytes, spread))),
+                hn::Set(du, 0xFF000000u));
 }
 
 #if HWY_TARGET == HWY_SCALAR
