@@ -20,12 +20,17 @@ foreach(lib FREETYPE:freetype OPENMPT:openmpt)
 endforeach()
 target_include_directories(PkgConfig::FREETYPE SYSTEM INTERFACE "${VUXA_WEB_PREFIX}/include/freetype2")
 target_include_directories(PkgConfig::OPENMPT SYSTEM INTERFACE "${VUXA_WEB_PREFIX}/include")
+# Highway's headers alone: WebAssembly SIMD is the only target in the browser,
+# so its dispatch is static and needs none of libhwy's run-time code.
+add_library(PkgConfig::HWY INTERFACE IMPORTED GLOBAL)
+target_include_directories(PkgConfig::HWY SYSTEM INTERFACE "${VUXA_WEB_PREFIX}/include")
 
 # libopenmpt reports a bad module by exception and catches it inside its C
 # interface: the program links with exception support; our code needs none.
 add_link_options(-fexceptions)
-# WebAssembly SIMD: the SSE2 forms of the rasterizer's spans and the text blend
-# (Emscripten maps SSE2 onto it); the same pixels as the plain loops.
+# WebAssembly SIMD: Highway's WASM target for the 2D fills and the text blend,
+# and the SSE2 forms of the rasterizer's spans (Emscripten maps SSE2 onto it);
+# the same pixels as the plain loops.
 add_compile_options(-msimd128 -msse2)
 
 # The call chain from main to the browser waits. Names as the wasm's name

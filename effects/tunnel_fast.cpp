@@ -1,104 +1,145 @@
-// tunnel_fast.cpp: the tunnel fill and the credit cross-fade, four or eight
-// pixels a step.
+// tunnel_fast.cpp: the tunnel fill and the credit cross-fade, a vector of
+// pixels a step, compiled once per SIMD target and dispatched at run time.
 //
 // ShadeTable[v][s] is max(v - s, 0), as BuildShadeTable makes it, so darkening
 // the three channels of a pixel by s is one saturating byte subtraction of
 // s copied into red, green and blue; 0xFF in the top byte of the subtrahend
 // clears the top byte, as the plain loop leaves it. The darkening
-// min(TunnelShade + 255 - L, 255) is a saturating byte addition. Texels are
-// fetched one by one with SSE2 and by a gather with AVX2. fadeLevel is 0 to 255.
+// min(TunnelShade + 255 - L, 255) is a saturating byte addition. Texels are fetched
+// by a gather (one by one where the target has none). fadeLevel is 0 to 255.
+#undef HWY_TARGET_INCLUDE
+#define HWY_TARGET_INCLUDE "effects/tunnel_fast.cpp"
+#include <hwy/foreach_target.h>  // IWYU pragma: keep
+#include <hwy/highway.h>
+
 #include "effects/assets.h"
 #include "effects/frame_fast.h"
 #include "effects/frame_parts.h"
 
-#if defined(__x86_64__) && defined(__SSE2__)
-#include <immintrin.h>
-#define VUXA_X86_FAST 1
+#ifndef VUXA_TUNNEL_SHADE
+#define VUXA_TUNNEL_SHADE
+namespace tunnel_shade {
+
+constexpr int CREDIT_LEFT = 96;
+constexpr int CREDIT_TOP = 36;
+
+// One pixel as the vectors do it, for the lanes left over where the vector
+// length need not divide the row (scalable targets: SVE, RISC-V V).
+inline std::uint32_t SubtractBytes(std::uint32_t pixel, std::uint32_t s) {
+  std::uint32_t out = 0;
+  for (int shift = 0; shift < 32; shift += 8) {
+    const int v = static_cast<int>(pixel >> shift & 0xFF) - static_cast<int>(s >> shift & 0xFF);
+    out |= static_cast<std::uint32_t>(v > 0 ? v : 0) << shift;
+  }
+  return out;
+}
+
+inline std::uint32_t Subtrahend(std::uint32_t s) { return 0xFF000000u | s * 0x010101u; }
+
+}  // namespace tunnel_shade
 #endif
 
-namespace {
+HWY_BEFORE_NAMESPACE();
+namespace vuxa_tunnel {
+namespace HWY_NAMESPACE {
+namespace hn = hwy::HWY_NAMESPACE;
+using namespace tunnel_shade;
 
-[[maybe_unused]] constexpr int CREDIT_LEFT = 96;
-[[maybe_unused]] constexpr int CREDIT_TOP = 36;
-
-#ifdef VUXA_X86_FAST
-
-inline __m128i TopByte() { return _mm_set1_epi32(static_cast<int>(0xFF000000u)); }
-
-inline std::uint32_t Texel(std::uint16_t map, std::uint16_t scroll) {
-  return TunnelTexture[static_cast<std::uint16_t>(map + scroll)];
+#if HWY_TARGET == HWY_SCALAR
+// One-lane vectors: the plain loops.
+void FillTunnelLanes(std::uint32_t* frame, int fadeLevel, std::uint16_t scroll) {
+  FillTunnel(frame, fadeLevel, scroll);
+}
+void AddCreditLanes(std::uint32_t* frame, const std::uint32_t* picture, int fadeLevel) {
+  AddCredit(frame, picture, fadeLevel);
+}
+#else
+// Byte indices that copy byte 0 of each 32-bit lane into bytes 0 to 2 and
+// clear byte 3 (TableLookupBytesOr0 works within 16-byte blocks).
+template <class D>
+HWY_INLINE hn::Vec<D> SpreadLowByte(D du) {
+  const auto inBlock = hn::ShiftLeft<2>(hn::And(hn::Iota(du, 0), hn::Set(du, 3u)));
+  return hn::Or(hn::Mul(inBlock, hn::Set(du, 0x010101u)), hn::Set(du, 0x80000000u));
 }
 
-void FillTunnelSse2(std::uint32_t* frame, int fadeLevel, std::uint16_t scroll) {
-  const __m128i extra = _mm_set1_epi8(static_cast<char>(255 - fadeLevel));
-  for (int i = 0; i < FRAME_PIXELS; i += 8) {
-    const std::uint16_t* map = TunnelMap + i;
-    const __m128i low = _mm_setr_epi32(static_cast<int>(Texel(map[0], scroll)), static_cast<int>(Texel(map[1], scroll)),
-                                       static_cast<int>(Texel(map[2], scroll)), static_cast<int>(Texel(map[3], scroll)));
-    const __m128i high = _mm_setr_epi32(static_cast<int>(Texel(map[4], scroll)), static_cast<int>(Texel(map[5], scroll)),
-                                        static_cast<int>(Texel(map[6], scroll)), static_cast<int>(Texel(map[7], scroll)));
-    const __m128i s = _mm_adds_epu8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(TunnelShade + i)), extra);
-    const __m128i pairs = _mm_unpacklo_epi8(s, s);
-    const __m128i sLow = _mm_or_si128(_mm_unpacklo_epi16(pairs, pairs), TopByte());
-    const __m128i sHigh = _mm_or_si128(_mm_unpackhi_epi16(pairs, pairs), TopByte());
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(frame + i), _mm_subs_epu8(low, sLow));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(frame + i + 4), _mm_subs_epu8(high, sHigh));
+// The texture index wraps in 16 bits and the darkening saturates in 8 bits
+// before each widens to its pixel's lane.
+void FillTunnelLanes(std::uint32_t* frame, int fadeLevel, std::uint16_t scroll) {
+  const hn::ScalableTag<std::uint32_t> du;
+  const hn::RebindToSigned<decltype(du)> di;
+  const hn::Rebind<std::uint16_t, decltype(du)> du16;
+  const hn::Rebind<std::uint8_t, decltype(du)> du8;
+  const hn::Repartition<std::uint8_t, decltype(du)> bytes;
+  const std::size_t lanes = hn::Lanes(du);
+  const auto extra = hn::Set(du8, static_cast<std::uint8_t>(255 - fadeLevel));
+  const auto offset = hn::Set(du16, scroll);
+  const auto spread = hn::BitCast(bytes, SpreadLowByte(du));
+  const auto top = hn::Set(du, 0xFF000000u);
+  std::size_t i = 0;
+  for (; i + lanes <= FRAME_PIXELS; i += lanes) {
+    const auto index = hn::PromoteTo(du, hn::Add(hn::LoadU(du16, TunnelMap + i), offset));
+    const auto texel = hn::GatherIndex(du, TunnelTexture, hn::BitCast(di, index));
+    const auto s = hn::PromoteTo(du, hn::SaturatedAdd(hn::LoadU(du8, TunnelShade + i), extra));
+    const auto subtrahend = hn::Or(hn::BitCast(du, hn::TableLookupBytesOr0(hn::BitCast(bytes, s), spread)), top);
+    hn::StoreU(hn::BitCast(du, hn::SaturatedSub(hn::BitCast(bytes, texel), hn::BitCast(bytes, subtrahend))), du,
+               frame + i);
   }
-}
-
-__attribute__((target("avx2"))) void FillTunnelAvx2(std::uint32_t* frame, int fadeLevel,
-                                                     std::uint16_t scroll) {
-  const __m128i extra = _mm_set1_epi8(static_cast<char>(255 - fadeLevel));
-  const __m128i offset = _mm_set1_epi16(static_cast<short>(scroll));
-  const __m256i spread = _mm256_setr_epi8(0, 0, 0, -1, 4, 4, 4, -1, 8, 8, 8, -1, 12, 12, 12, -1,
-                                          0, 0, 0, -1, 4, 4, 4, -1, 8, 8, 8, -1, 12, 12, 12, -1);
-  const __m256i top = _mm256_set1_epi32(static_cast<int>(0xFF000000u));
-  const auto* texture = reinterpret_cast<const int*>(TunnelTexture);
-  for (int i = 0; i < FRAME_PIXELS; i += 8) {
-    const __m128i index16 = _mm_add_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(TunnelMap + i)), offset);
-    const __m256i texel = _mm256_i32gather_epi32(texture, _mm256_cvtepu16_epi32(index16), 4);
-    const __m128i s = _mm_adds_epu8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(TunnelShade + i)), extra);
-    const __m256i subtrahend = _mm256_or_si256(_mm256_shuffle_epi8(_mm256_cvtepu8_epi32(s), spread), top);
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(frame + i), _mm256_subs_epu8(texel, subtrahend));
+#if HWY_HAVE_SCALABLE
+  // Vector lengths that need not divide the frame: the rest one by one.
+  for (; i < FRAME_PIXELS; ++i) {
+    const int s = TunnelShade[i] + 255 - fadeLevel;
+    frame[i] = SubtractBytes(TunnelTexture[static_cast<std::uint16_t>(TunnelMap[i] + scroll)],
+                             Subtrahend(static_cast<std::uint32_t>(s > 255 ? 255 : s)));
   }
+#endif
 }
 
-void AddCreditSse2(std::uint32_t* frame, const std::uint32_t* picture, int fadeLevel) {
-  const __m128i subtrahend = _mm_or_si128(_mm_set1_epi32(fadeLevel * 0x010101), TopByte());
+// The frame pixel plus the darkened picture pixel, as 32-bit sums (a carry
+// out of one channel goes into the next, as in the plain loop).
+void AddCreditLanes(std::uint32_t* frame, const std::uint32_t* picture, int fadeLevel) {
+  const hn::ScalableTag<std::uint32_t> du;
+  const hn::Repartition<std::uint8_t, decltype(du)> bytes;
+  const std::size_t lanes = hn::Lanes(du);
+  const std::uint32_t scalar = Subtrahend(static_cast<std::uint32_t>(fadeLevel));
+  const auto subtrahend = hn::BitCast(bytes, hn::Set(du, scalar));
   for (int y = 0; y < CREDIT_SIZE; ++y) {
     std::uint32_t* row = frame + (CREDIT_TOP + y) * FRAME_WIDTH + CREDIT_LEFT;
     const std::uint32_t* source = picture + y * CREDIT_SIZE;
-    for (int x = 0; x < CREDIT_SIZE; x += 4) {
-      auto* out = reinterpret_cast<__m128i*>(row + x);
-      const __m128i credit = _mm_subs_epu8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(source + x)), subtrahend);
-      _mm_storeu_si128(out, _mm_add_epi32(_mm_loadu_si128(out), credit));
+    std::size_t x = 0;
+    for (; x + lanes <= CREDIT_SIZE; x += lanes) {
+      const auto credit = hn::SaturatedSub(hn::BitCast(bytes, hn::LoadU(du, source + x)), subtrahend);
+      hn::StoreU(hn::Add(hn::LoadU(du, row + x), hn::BitCast(du, credit)), du, row + x);
     }
+#if HWY_HAVE_SCALABLE
+    for (; x < CREDIT_SIZE; ++x) row[x] += SubtractBytes(source[x], scalar);
+#endif
   }
 }
-
-#endif  // VUXA_X86_FAST
-
-}  // namespace
-
-void FillTunnelFast(std::uint32_t* frame, int fadeLevel, std::uint16_t scroll, FastPath path) {
-  if (!FastPathAvailable(path)) path = FastPath::Plain;
-  switch (path) {
-#ifdef VUXA_X86_FAST
-    case FastPath::Sse2:
-      return FillTunnelSse2(frame, fadeLevel, scroll);
-    case FastPath::Avx2:
-      return FillTunnelAvx2(frame, fadeLevel, scroll);
 #endif
-    default:
-      return FillTunnel(frame, fadeLevel, scroll);
-  }
+
+}  // namespace HWY_NAMESPACE
+}  // namespace vuxa_tunnel
+HWY_AFTER_NAMESPACE();
+
+#if HWY_ONCE
+// The dispatch tables and their calls live in the kernels' namespace (with
+// one target, the dispatch names the function relative to it).
+namespace vuxa_tunnel {
+HWY_EXPORT(FillTunnelLanes);
+HWY_EXPORT(AddCreditLanes);
+void Fill(std::uint32_t* frame, int fadeLevel, std::uint16_t scroll) {
+  HWY_DYNAMIC_DISPATCH(FillTunnelLanes)(frame, fadeLevel, scroll);
+}
+void Add(std::uint32_t* frame, const std::uint32_t* picture, int fadeLevel) {
+  HWY_DYNAMIC_DISPATCH(AddCreditLanes)(frame, picture, fadeLevel);
+}
+}  // namespace vuxa_tunnel
+
+void FillTunnelFast(std::uint32_t* frame, int fadeLevel, std::uint16_t scroll) {
+  vuxa_tunnel::Fill(frame, fadeLevel, scroll);
 }
 
-void AddCreditFast(std::uint32_t* frame, const std::uint32_t* picture, int fadeLevel, FastPath path) {
-  if (!FastPathAvailable(path)) path = FastPath::Plain;
-#ifdef VUXA_X86_FAST
-  // 128-pixel rows: the SSE2 loop is as fast as memory allows here.
-  if (path != FastPath::Plain) return AddCreditSse2(frame, picture, fadeLevel);
-#endif
-  AddCredit(frame, picture, fadeLevel);
+void AddCreditFast(std::uint32_t* frame, const std::uint32_t* picture, int fadeLevel) {
+  vuxa_tunnel::Add(frame, picture, fadeLevel);
 }
+#endif

@@ -1,6 +1,7 @@
-// The vector noise fills against the plain loop: the same pixels and the same
-// generator state afterwards, from many generator states and over runs of
-// consecutive frames, with every generator value 0 to 32767 met on the way.
+// The vector noise fills against the plain loop on every SIMD target: the
+// same pixels and the same generator state afterwards, from many generator
+// states and over runs of consecutive frames, with every generator value 0 to
+// 32767 met on the way; and the dispatch really runs the target it is given.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,18 +10,26 @@
 #include <vector>
 
 #include "effects/assets.h"
+#include "effects/frame_fast.h"
 #include "effects/frame_parts.h"
 #include "effects/glow.h"
-#include "fast_paths.h"
+#include "support/simd_targets.h"
 
 namespace {
 
-TEST(FastNoise, SomeVectorPathRunsOnX86) {
-#if defined(__x86_64__)
-  EXPECT_TRUE(FastPathAvailable(FastPath::Sse2));
-  EXPECT_NE(BestFastPath(), FastPath::Plain);
+TEST(FastNoise, DispatchRunsTheBestTargetOrThePinnedOne) {
+  ASSERT_FALSE(SimdTargets().empty());
+  EXPECT_STREQ(FastFillTarget(), hwy::TargetName(SimdTargets().front()));
+#if HWY_ARCH_X86_64
+  EXPECT_STRNE(FastFillTarget(), "EMU128") << "a real vector target on every x86-64 of the last 15 years";
 #endif
-  EXPECT_TRUE(FastPathAvailable(BestFastPath()));
+  std::size_t pinned = 0;
+  ForEachSimdTarget([&](const char* name) {
+    EXPECT_STREQ(FastFillTarget(), name);
+    ++pinned;
+  });
+  EXPECT_EQ(pinned, SimdTargets().size());
+  EXPECT_STREQ(FastFillTarget(), hwy::TargetName(SimdTargets().front())) << "unpinned afterwards";
 }
 
 TEST(FastNoise, SamePixelsAndStateAsThePlainLoop) {
@@ -30,7 +39,7 @@ TEST(FastNoise, SamePixelsAndStateAsThePlainLoop) {
 
   std::vector<bool> seen(32768, false);
   std::vector<std::uint32_t> plain(FRAME_PIXELS), fast(FRAME_PIXELS);
-  for (FastPath path : VectorPaths()) {
+  ForEachSimdTarget([&](const char* target) {
     for (std::uint32_t start : states) {
       std::uint32_t plainState = start;
       std::uint32_t fastState = start;
@@ -42,13 +51,13 @@ TEST(FastNoise, SamePixelsAndStateAsThePlainLoop) {
         // A frame full of a value neither path writes shows any pixel left out.
         std::fill(fast.begin(), fast.end(), 0x12345678u);
         SetShowRandomState(fastState);
-        FillNoiseFast(fast.data(), path);
+        FillNoiseFast(fast.data());
         fastState = GetShowRandomState();
 
-        ASSERT_EQ(fastState, plainState) << PathName(path) << " from state " << start << ", frame " << frame;
+        ASSERT_EQ(fastState, plainState) << target << " from state " << start << ", frame " << frame;
         for (int i = 0; i < FRAME_PIXELS; ++i)
-          ASSERT_EQ(fast[i], plain[i]) << PathName(path) << " from state " << start << ", frame " << frame
-                                       << ", pixel " << i;
+          ASSERT_EQ(fast[i], plain[i]) << target << " from state " << start << ", frame " << frame << ", pixel "
+                                       << i;
       }
       // The generator values the plain loop used in the first frame.
       std::uint32_t s = start;
@@ -57,21 +66,8 @@ TEST(FastNoise, SamePixelsAndStateAsThePlainLoop) {
         seen[s >> 16 & 0x7FFF] = true;
       }
     }
-  }
-  if (!VectorPaths().empty()) {
-    EXPECT_EQ(std::count(seen.begin(), seen.end(), true), 32768) << "every grey-level conversion compared";
-  }
-}
-
-TEST(FastNoise, PlainPathFallsBackToTheReference) {
-  std::vector<std::uint32_t> plain(FRAME_PIXELS), fast(FRAME_PIXELS);
-  SetShowRandomState(99);
-  FillNoise(plain.data());
-  const std::uint32_t after = GetShowRandomState();
-  SetShowRandomState(99);
-  FillNoiseFast(fast.data(), FastPath::Plain);
-  EXPECT_EQ(GetShowRandomState(), after);
-  EXPECT_EQ(fast, plain);
+  });
+  EXPECT_EQ(std::count(seen.begin(), seen.end(), true), 32768) << "every grey-level conversion compared";
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
-// The vector tunnel fill and credit cross-fade against the plain loops: the
+// The vector tunnel fill and credit cross-fade against the plain loops, on
+// every SIMD target: the
 // real tables at every fade level and along the scene's own times, and random
 // tables, textures (top bytes set) and frames.
 #include <gtest/gtest.h>
@@ -11,7 +12,8 @@
 
 #include "effects/assets.h"
 #include "effects/frame_parts.h"
-#include "fast_paths.h"
+#include "effects/frame_fast.h"
+#include "support/simd_targets.h"
 
 namespace {
 
@@ -34,13 +36,12 @@ class FastTunnel : public testing::Test {
 
   void ExpectSameTunnel(int level, std::uint16_t scroll) {
     FillTunnel(plain.data(), level, scroll);
-    for (FastPath path : VectorPaths()) {
+    ForEachSimdTarget([&](const char* target) {
       std::fill(fast.begin(), fast.end(), 0xA5A5A5A5u);
-      FillTunnelFast(fast.data(), level, scroll, path);
+      FillTunnelFast(fast.data(), level, scroll);
       for (int i = 0; i < FRAME_PIXELS; ++i)
-        ASSERT_EQ(fast[i], plain[i]) << PathName(path) << " level " << level << " scroll " << scroll
-                                     << " pixel " << i;
-    }
+        ASSERT_EQ(fast[i], plain[i]) << target << " level " << level << " scroll " << scroll << " pixel " << i;
+    });
   }
 
   std::mt19937 random{11};
@@ -84,11 +85,11 @@ TEST_F(FastTunnel, CreditCrossFadeAtEveryLevel) {
     for (std::uint32_t& p : frame) p = random();
     plain = frame;
     AddCredit(plain.data(), picture.data(), level);
-    for (FastPath path : VectorPaths()) {
+    ForEachSimdTarget([&](const char* target) {
       fast = frame;
-      AddCreditFast(fast.data(), picture.data(), level, path);
-      ASSERT_EQ(fast, plain) << PathName(path) << " level " << level;
-    }
+      AddCreditFast(fast.data(), picture.data(), level);
+      ASSERT_EQ(fast, plain) << target << " level " << level;
+    });
   }
 }
 
