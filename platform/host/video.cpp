@@ -278,12 +278,15 @@ bool OfferMusic(Video& v) {
 
 // Writes to the frames' pipe (or, without data, the rest of the music),
 // waiting while it is full and feeding the music meanwhile; false when the
-// encoder stopped reading or an interrupt came.
+// encoder stopped reading or an interrupt came. Once a frame is in, music the
+// encoder does not take yet stays queued for later: waiting for it here would
+// hang on an encoder that reads its inputs in another order.
 bool WriteAll(Video& v, const std::uint8_t* data, std::size_t size) {
   const auto musicWaits = [&v] { return v.musicPipe >= 0 && !v.music.empty(); };
+  const bool drainMusic = size == 0;
   for (;;) {
     if (musicWaits() && !OfferMusic(v)) return false;
-    if (size == 0 && !musicWaits()) return true;
+    if (size == 0 && (!drainMusic || !musicWaits())) return true;
     if (size > 0) {
       const ssize_t n = ::write(v.pipe, data, size);
       if (n > 0) {
