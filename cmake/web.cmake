@@ -28,10 +28,9 @@ target_include_directories(PkgConfig::HWY SYSTEM INTERFACE "${VUXA_WEB_PREFIX}/i
 # libopenmpt reports a bad module by exception and catches it inside its C
 # interface: the program links with exception support; our code needs none.
 add_link_options(-fexceptions)
-# WebAssembly SIMD: Highway's WASM target for the 2D fills and the text blend,
-# and the SSE2 forms of the rasterizer's spans (Emscripten maps SSE2 onto it);
-# the same pixels as the plain loops.
-add_compile_options(-msimd128 -msse2)
+# WebAssembly SIMD: Highway's WASM target for the 2D fills, the text blend and
+# the rasterizer's rows and spans; the same pixels as the plain loops.
+add_compile_options(-msimd128)
 
 # The call chain from main to the browser waits. Names as the wasm's name
 # section spells them, "*" for the argument lists (parentheses in a pattern
