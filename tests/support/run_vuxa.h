@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "support/scratch.h"
+#include "support/scratch_files.h"
 
 namespace test_support {
 
@@ -83,33 +84,9 @@ inline std::string FrameName(int k) {
   return name;
 }
 
-struct Picture {
-  bool ok = false;
-  int width = 0, height = 0;
-  std::vector<std::uint8_t> rgb;
-  const std::uint8_t* At(int x, int y) const { return rgb.data() + (std::size_t(y) * width + x) * 3; }
-  int Lit(int fromRow = 0, int toRow = 1 << 30) const {  // pixels not black in those rows
-    int lit = 0;
-    for (int y = fromRow; y < std::min(toRow, height); ++y)
-      for (int x = 0; x < width; ++x) lit += (At(x, y)[0] | At(x, y)[1] | At(x, y)[2]) != 0;
-    return lit;
-  }
-};
-
-// Any PNG as 8-bit RGB, or ok == false.
-inline Picture ReadPng(const fs::path& path) {
-  Picture picture;
-  png_image image{};
-  image.version = PNG_IMAGE_VERSION;
-  if (!png_image_begin_read_from_file(&image, path.c_str())) return picture;
-  image.format = PNG_FORMAT_RGB;
-  picture.width = static_cast<int>(image.width);
-  picture.height = static_cast<int>(image.height);
-  picture.rgb.resize(PNG_IMAGE_SIZE(image));
-  picture.ok = png_image_finish_read(&image, nullptr, picture.rgb.data(), 0, nullptr) != 0;
-  png_image_free(&image);
-  return picture;
-}
+// PNG frames read back: the shared reader of scratch_files.h.
+using scratch::Picture;
+using scratch::ReadPng;
 
 inline std::uint32_t Le32(const std::string& bytes, std::size_t at) {
   std::uint32_t value = 0;

@@ -99,6 +99,12 @@ struct Picture {
   const std::uint8_t* At(int x, int y) const {
     return rgb.data() + (static_cast<std::size_t>(y) * width + x) * 3;
   }
+  int Lit(int fromRow = 0, int toRow = 1 << 30) const {  // pixels not black in those rows
+    int lit = 0;
+    for (int y = fromRow; y < std::min(toRow, height); ++y)
+      for (int x = 0; x < width; ++x) lit += (At(x, y)[0] | At(x, y)[1] | At(x, y)[2]) != 0;
+    return lit;
+  }
 };
 
 // Any PNG as 8-bit RGB (libpng's simplified reader), or ok == false.
