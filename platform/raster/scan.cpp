@@ -14,6 +14,11 @@
 // remainder from row to row, which is exact, and sets up the eight
 // fixed-point attributes a vector at a time with the plain form's operations
 // in the plain form's order.
+// Rows and spans here are a few pixels long: 512-bit vectors made the 3D frame
+// slower than the 256-bit ones (measured), so the targets stop at AVX2.
+#ifndef HWY_DISABLED_TARGETS
+#define HWY_DISABLED_TARGETS (HWY_AVX3 | HWY_AVX3_DL)
+#endif
 #undef HWY_TARGET_INCLUDE
 #define HWY_TARGET_INCLUDE "platform/raster/scan.cpp"
 #include <hwy/foreach_target.h>  // IWYU pragma: keep

@@ -15,6 +15,11 @@
 // saturates that the plain form would not. (Texel coordinates four pixels at
 // a time cost more than they saved: most runs are a few pixels long.) Where
 // the target has only one-lane vectors the plain form runs.
+// Rows and spans here are a few pixels long: 512-bit vectors made the 3D frame
+// slower than the 256-bit ones (measured), so the targets stop at AVX2.
+#ifndef HWY_DISABLED_TARGETS
+#define HWY_DISABLED_TARGETS (HWY_AVX3 | HWY_AVX3_DL)
+#endif
 #undef HWY_TARGET_INCLUDE
 #define HWY_TARGET_INCLUDE "platform/raster/span.cpp"
 #include <hwy/foreach_target.h>  // IWYU pragma: keep
