@@ -21,9 +21,10 @@ void ResetVideo();
 // The progress line for --video: "\rvuxa: video out.mp4 [#####.....]  50%".
 std::string VideoProgressLine(const std::string& file, double fraction);
 
-// x264's preset for --video, the fastest whose files kept CRF 18's look at a
-// size we accept (bench/results.md has the measurements).
-inline constexpr const char* kVideoPreset = "superfast";
+// x264's preset for --video: the fastest. At CRF 18 its frames measure as
+// close to the pictures as superfast's (SSIM and PSNR of tunnel, 3D scene and
+// noise passages equal or higher), at 1.1 to 1.8 times the bytes.
+inline constexpr const char* kVideoPreset = "ultrafast";
 // The container (ffmpeg's -f) a video file's name asks for: "mp4" for .mp4,
 // else "matroska".
 std::string VideoContainer(const std::string& file);
