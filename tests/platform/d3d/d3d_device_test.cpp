@@ -74,8 +74,8 @@ TEST_F(Devices, EachFrameCallFailsWithTheCodeForcedUnderItsName) {
 TEST_F(Devices, ClearPaintsTheBackgroundAndResetsDepthInsideItsRectangles) {
   OpenDevice();
   std::vector<std::uint8_t> grey(320 * 240 * 4, 0x55), zeros(320 * 240 * 2, 0);
-  WriteBytes(back, grey.data(), 1280, 240);
-  WriteBytes(zbuffer, zeros.data(), 640, 240);
+  surfacetest::WriteRows(back, grey.data(), 1280, 240);
+  surfacetest::WriteRows(zbuffer, zeros.data(), 640, 240);
   SetBackground(1.0f, 0.5f, 0.25f);  // bytes 255, 127, 63
   D3DRECT rects[2] = {{10, 30, 20, 40}, {300, 230, 400, 300}};  // the second runs off the surface
   ASSERT_EQ(viewport->Clear(2, rects, D3DCLEAR_TARGET), D3D_OK);

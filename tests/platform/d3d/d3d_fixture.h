@@ -3,9 +3,9 @@
 // and helpers to read pixels and submit pre-lit triangles in screen terms.
 #pragma once
 
-#include <cstring>
 #include <vector>
 
+#include "../surface_util.h"
 #include "support/display_fixture.h"
 #include "platform/d3d/d3d.h"
 
@@ -73,52 +73,16 @@ class Direct3DTest : public OffscreenPlatform {
     ASSERT_EQ(viewport->SetBackground(handle), D3D_OK);
   }
 
-  // A texture surface in system memory; the caller releases it.
   IDirectDrawSurface* MakeTexture(DWORD width, DWORD height, const DDPIXELFORMAT& format) {
-    DDSURFACEDESC d{};
-    d.dwSize = 108;
-    d.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT | DDSD_PIXELFORMAT;
-    d.dwWidth = width;
-    d.dwHeight = height;
-    d.ddpfPixelFormat = format;
-    d.ddsCaps.dwCaps = DDSCAPS_TEXTURE | DDSCAPS_SYSTEMMEMORY;
-    IDirectDrawSurface* s = nullptr;
-    EXPECT_EQ(ddraw->CreateSurface(&d, &s, nullptr), DD_OK);
-    return s;
-  }
-
-  // Writes raw bytes into a surface, row after row at its pitch.
-  static void WriteBytes(IDirectDrawSurface* s, const void* bytes, std::size_t rowBytes, int rows) {
-    DDSURFACEDESC d{};
-    d.dwSize = 108;
-    ASSERT_EQ(s->Lock(nullptr, &d, DDLOCK_WAIT, nullptr), DD_OK);
-    for (int y = 0; y < rows; ++y)
-      std::memcpy(static_cast<std::uint8_t*>(d.lpSurface) + y * d.lPitch,
-                  static_cast<const std::uint8_t*>(bytes) + y * rowBytes, rowBytes);
-    s->Unlock(d.lpSurface);
-  }
-
-  static std::vector<std::uint8_t> ReadAll(IDirectDrawSurface* s) {
-    DDSURFACEDESC d{};
-    d.dwSize = 108;
-    EXPECT_EQ(s->Lock(nullptr, &d, DDLOCK_WAIT, nullptr), DD_OK);
-    auto* p = static_cast<const std::uint8_t*>(d.lpSurface);
-    std::vector<std::uint8_t> bytes(p, p + static_cast<std::size_t>(d.lPitch) * d.dwHeight);
-    s->Unlock(d.lpSurface);
-    return bytes;
+    return surfacetest::MakeTexture(ddraw, width, height, format);
   }
 
   // 0x00RRGGBB of a back-buffer pixel (32 or 24 bits).
   std::uint32_t Pixel(int x, int y, int bytes = 4) {
-    std::vector<std::uint8_t> all = ReadAll(back);
-    const std::uint8_t* p = all.data() + (y * 320 + x) * bytes;
-    return (std::uint32_t{p[2]} << 16) | (std::uint32_t{p[1]} << 8) | p[0];
+    return surfacetest::Read(surfacetest::Bytes(back), (y * 320 + x) * bytes, 3);
   }
   std::uint16_t Depth(int x, int y) {
-    std::vector<std::uint8_t> all = ReadAll(zbuffer);
-    std::uint16_t v;
-    std::memcpy(&v, all.data() + (y * 320 + x) * 2, 2);
-    return v;
+    return static_cast<std::uint16_t>(surfacetest::Read(surfacetest::Bytes(zbuffer), (y * 320 + x) * 2, 2));
   }
 
   // A pre-lit vertex at screen pixel (sx, sy) under identity view and

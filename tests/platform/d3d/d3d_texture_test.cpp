@@ -18,9 +18,14 @@ const DDPIXELFORMAT kRgb888 = platform::MakePixelFormat(DDPF_RGB, 32, 0xFF0000, 
 const DDPIXELFORMAT kRgb565 = platform::MakePixelFormat(DDPF_RGB, 16, 0xF800, 0x07E0, 0x001F);
 const DDPIXELFORMAT kIndexed8 = platform::MakePixelFormat(DDPF_PALETTEINDEXED8, 8, 0, 0, 0);
 
-D3DTEXTUREHANDLE HandleOf(IDirectDrawSurface* surface, IDirect3DDevice2* device) {
+IDirect3DTexture2* TextureOf(IDirectDrawSurface* surface) {
   IDirect3DTexture2* texture = nullptr;
   EXPECT_EQ(surface->QueryInterface(IID_IDirect3DTexture2, reinterpret_cast<void**>(&texture)), DD_OK);
+  return texture;
+}
+
+D3DTEXTUREHANDLE HandleOf(IDirectDrawSurface* surface, IDirect3DDevice2* device) {
+  IDirect3DTexture2* texture = TextureOf(surface);
   D3DTEXTUREHANDLE handle = 0;
   EXPECT_EQ(texture->GetHandle(device, &handle), D3D_OK);
   texture->Release();
@@ -32,7 +37,7 @@ TEST_F(Textures, HandlesSelectTexturesAndUnknownHandlesDrawUntextured) {
   OpenDevice();
   IDirectDrawSurface* tex = MakeTexture(2, 2, kRgb888);
   const std::uint32_t texels[4] = {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF};
-  WriteBytes(tex, texels, 8, 2);
+  surfacetest::WriteRows(tex, texels, 8, 2);
   D3DTEXTUREHANDLE handle = HandleOf(tex, device);
   EXPECT_NE(handle, 0u);
   EXPECT_EQ(HandleOf(tex, device), handle);  // one handle per surface and device
@@ -63,17 +68,15 @@ TEST_F(Textures, LoadCopiesPixelsAndPaletteOfAMatchingSurface) {
   IDirectDrawSurface* from = MakeTexture(4, 2, kIndexed8);
   IDirectDrawSurface* to = MakeTexture(4, 2, kIndexed8);
   const std::uint8_t indices[8] = {1, 2, 3, 4, 5, 6, 7, 8};
-  WriteBytes(from, indices, 4, 2);
+  surfacetest::WriteRows(from, indices, 4, 2);
   std::array<PALETTEENTRY, 256> entries{};
   entries[5] = {1, 2, 3, 0};
   IDirectDrawPalette* palette = nullptr;
   ASSERT_EQ(ddraw->CreatePalette(DDPCAPS_8BIT, entries.data(), &palette, nullptr), DD_OK);
   from->SetPalette(palette);
-  IDirect3DTexture2 *src = nullptr, *dst = nullptr;
-  ASSERT_EQ(from->QueryInterface(IID_IDirect3DTexture2, reinterpret_cast<void**>(&src)), DD_OK);
-  ASSERT_EQ(to->QueryInterface(IID_IDirect3DTexture2, reinterpret_cast<void**>(&dst)), DD_OK);
+  IDirect3DTexture2 *src = TextureOf(from), *dst = TextureOf(to);
   ASSERT_EQ(dst->Load(src), D3D_OK);
-  EXPECT_EQ(ReadAll(to), std::vector<std::uint8_t>(indices, indices + 8));
+  EXPECT_EQ(surfacetest::Bytes(to), std::vector<std::uint8_t>(indices, indices + 8));
   // The copied palette is visible through the destination when drawn.
   device->SetRenderState(D3DRENDERSTATE_TEXTUREHANDLE, HandleOf(to, device));
   DrawRect(0, 20, 320, 220, 0.5f, 0xFFFFFFFFu);
@@ -81,9 +84,7 @@ TEST_F(Textures, LoadCopiesPixelsAndPaletteOfAMatchingSurface) {
 
   IDirectDrawSurface* other = MakeTexture(4, 2, kRgb565);
   IDirectDrawSurface* smaller = MakeTexture(2, 2, kIndexed8);
-  IDirect3DTexture2 *o = nullptr, *s = nullptr;
-  ASSERT_EQ(other->QueryInterface(IID_IDirect3DTexture2, reinterpret_cast<void**>(&o)), DD_OK);
-  ASSERT_EQ(smaller->QueryInterface(IID_IDirect3DTexture2, reinterpret_cast<void**>(&s)), DD_OK);
+  IDirect3DTexture2 *o = TextureOf(other), *s = TextureOf(smaller);
   EXPECT_EQ(o->Load(src), DDERR_INVALIDPARAMS);
   EXPECT_EQ(s->Load(src), DDERR_INVALIDPARAMS);
   EXPECT_EQ(dst->Load(nullptr), DDERR_INVALIDPARAMS);
@@ -96,8 +97,7 @@ TEST_F(Textures, LoadCopiesPixelsAndPaletteOfAMatchingSurface) {
 TEST_F(Textures, TextureInterfacesHoldTheirSurface) {
   OpenDevice();
   IDirectDrawSurface* tex = MakeTexture(2, 2, kRgb565);
-  IDirect3DTexture2* texture = nullptr;
-  ASSERT_EQ(tex->QueryInterface(IID_IDirect3DTexture2, reinterpret_cast<void**>(&texture)), DD_OK);
+  IDirect3DTexture2* texture = TextureOf(tex);
   EXPECT_EQ(tex->Release(), 1u);  // the interface's reference remains
   D3DTEXTUREHANDLE handle = 0;
   ASSERT_EQ(texture->GetHandle(device, &handle), D3D_OK);

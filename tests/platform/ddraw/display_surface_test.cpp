@@ -11,8 +11,11 @@
 #include "platform/host/host.h"
 #include "platform/win32/gdi.h"
 #include "support/display_fixture.h"
+#include "../surface_util.h"
 
 namespace {
+
+using surfacetest::Fill;
 
 DDSURFACEDESC Desc(DWORD caps, DWORD width, DWORD height, const DDPIXELFORMAT& format = {}, DWORD zBits = 16) {
   DDSURFACEDESC d{};
@@ -36,13 +39,6 @@ Locked LockWhole(IDirectDrawSurface* surface) {
   l.desc.dwSize = 108;
   l.result = surface->Lock(nullptr, &l.desc, DDLOCK_WAIT, nullptr);
   return l;
-}
-
-HRESULT Fill(IDirectDrawSurface* surface, DWORD color, RECT* rect = nullptr) {
-  DDBLTFX fx{};
-  fx.dwSize = 100;
-  fx.dwFillColor = color;
-  return surface->Blt(rect, nullptr, nullptr, DDBLT_COLORFILL | DDBLT_WAIT, &fx);
 }
 
 using Surfaces = OffscreenPlatform;

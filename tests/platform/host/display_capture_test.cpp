@@ -9,6 +9,7 @@
 #include "platform/host/host.h"
 #include "support/display_fixture.h"
 #include "support/scratch_files.h"
+#include "../surface_util.h"
 
 namespace {
 
@@ -26,10 +27,7 @@ class Capture : public OffscreenPlatform {
   // Paints the back buffer: one colour, with a distinct pixel at (x, y) whose
   // bytes in memory are 0x01, 0x02, 0x03 (blue, green, red).
   void Paint(DWORD color, int x, int y) {
-    DDBLTFX fx{};
-    fx.dwSize = 100;
-    fx.dwFillColor = color;
-    ASSERT_EQ(back->Blt(nullptr, nullptr, nullptr, DDBLT_COLORFILL, &fx), DD_OK);
+    ASSERT_EQ(surfacetest::Fill(back, color), DD_OK);
     DDSURFACEDESC desc{};
     desc.dwSize = 108;
     ASSERT_EQ(back->Lock(nullptr, &desc, DDLOCK_WAIT, nullptr), DD_OK);
@@ -44,56 +42,38 @@ class Capture : public OffscreenPlatform {
   fs::path dir = scratch.path();
 };
 
-void ExpectFrame(const fs::path& file, std::uint8_t r, std::uint8_t g, std::uint8_t b, int x,
-                 int y) {
-  Picture image = ReadPng(file);
-  ASSERT_TRUE(image.ok) << file;
-  EXPECT_EQ(image.colorType, 2);  // RGB, 8 bits a channel
-  EXPECT_EQ(image.bitDepth, 8);
-  EXPECT_EQ(image.width, 320);
-  EXPECT_EQ(image.height, 240);
-  const std::uint8_t* corner = image.At(319, 239);
-  EXPECT_EQ(corner[0], r);
-  EXPECT_EQ(corner[1], g);
-  EXPECT_EQ(corner[2], b);
-  const std::uint8_t* marked = image.At(x, y);
-  EXPECT_EQ(marked[0], 3);  // red from the third byte
-  EXPECT_EQ(marked[1], 2);
-  EXPECT_EQ(marked[2], 1);
-}
-
-TEST_F(Capture, EachFlipWritesTheFrontBufferAsANumberedPng) {
-  OpenDisplay(32);
-  Paint(0x00102030, 0, 0);
-  primary->Flip(nullptr, DDFLIP_WAIT);
-  Paint(0xFF405060, 100, 50);  // the top byte carries no colour
-  primary->Flip(nullptr, DDFLIP_WAIT);
-  Paint(0x00708090, 319, 239);
-  primary->Flip(nullptr, DDFLIP_WAIT);
-  EXPECT_EQ(GetTickCount(), 120u);  // three periods of 40 ms
-  CloseDisplay();
-  EXPECT_TRUE(host::Shutdown());
-
-  fs::path frames = dir / "frames";
-  ExpectFrame(frames / "frame_00000.png", 0x10, 0x20, 0x30, 0, 0);
-  ExpectFrame(frames / "frame_00001.png", 0x40, 0x50, 0x60, 100, 50);
-  Picture last = ReadPng(frames / "frame_00002.png");
-  ASSERT_TRUE(last.ok);
-  EXPECT_EQ(last.At(0, 0)[0], 0x70);
-  EXPECT_EQ(last.At(319, 239)[0], 3);
-  // The frames and the music, and no work file.
-  EXPECT_EQ(Listing(frames),
-            (std::vector<std::string>{"frame_00000.png", "frame_00001.png", "frame_00002.png", "music.wav"}));
-}
-
-TEST_F(Capture, TwentyFourBitFramesKeepTheirChannels) {
-  platform::Profile().mode32 = false;
-  OpenDisplay(24);
-  Paint(0x00A0B0C0, 7, 9);
-  primary->Flip(nullptr, DDFLIP_WAIT);
-  CloseDisplay();
-  EXPECT_TRUE(host::Shutdown());
-  ExpectFrame(dir / "frames" / "frame_00000.png", 0xA0, 0xB0, 0xC0, 7, 9);
+// Frame k of each run: the colour `colours[k]` (its top byte carries no
+// colour) and a marked pixel at (marks[k], marks[k]).
+TEST_F(Capture, EachFlipWritesTheFrontBufferAsANumberedPngAtEitherDepth) {
+  const DWORD colours[] = {0x00102030, 0xFF405060};
+  const int marks[] = {0, 239};
+  for (DWORD bits : {32, 24}) {
+    platform::Profile().mode32 = bits == 32;
+    OpenDisplay(bits);
+    for (int k = 0; k < 2; ++k) {
+      Paint(colours[k], marks[k], marks[k]);
+      primary->Flip(nullptr, DDFLIP_WAIT);
+    }
+    CloseDisplay();
+    EXPECT_TRUE(host::Shutdown());
+    const fs::path frames = dir / "frames";
+    for (int k = 0; k < 2; ++k) {
+      const Picture image = ReadPng(frames / ("frame_0000" + std::to_string(k) + ".png"));
+      ASSERT_TRUE(image.ok) << bits << " bits, frame " << k;
+      EXPECT_EQ(image.colorType, 2);  // RGB, 8 bits a channel
+      EXPECT_EQ(image.bitDepth, 8);
+      ASSERT_EQ(image.width, 320);
+      ASSERT_EQ(image.height, 240);
+      const std::uint8_t* plain = image.At(100, 50);
+      const std::uint8_t* marked = image.At(marks[k], marks[k]);
+      EXPECT_EQ(plain[0] << 16 | plain[1] << 8 | plain[2], static_cast<int>(colours[k] & 0xFFFFFF)) << bits;
+      EXPECT_EQ(marked[0] << 16 | marked[1] << 8 | marked[2], 0x030201) << bits;  // red from the third byte
+    }
+    // The frames and the music, and no work file.
+    EXPECT_EQ(Listing(frames), (std::vector<std::string>{"frame_00000.png", "frame_00001.png", "music.wav"}));
+    fs::remove_all(frames);
+    platform::ResetPlatform();
+  }
 }
 
 TEST_F(Capture, AWriteFailureIsReportedOnceAndEndsTheCapture) {

@@ -43,12 +43,9 @@ TEST_F(BitmapBlit, RgbSurfacesReceiveColoursByTheirMasks) {
     ASSERT_TRUE(Blit(bitmap, surface));
     std::vector<std::uint8_t> bytes = Bytes(surface);
     const int size = static_cast<int>(c.format.dwRGBBitCount / 8);
-    for (int x = 0; x < 3; ++x) {
-      std::uint32_t got = 0;
-      std::memcpy(&got, bytes.data() + x * size, size);
-      EXPECT_EQ(got, c.expected[x]) << c.format.dwRGBBitCount << "-bit masks " << std::hex << c.format.dwRBitMask
-                                    << " pixel " << x;
-    }
+    for (int x = 0; x < 3; ++x)
+      EXPECT_EQ(Read(bytes, x * size, size), c.expected[x])
+          << c.format.dwRGBBitCount << "-bit masks " << std::hex << c.format.dwRBitMask << " pixel " << x;
     surface->Release();
   }
   DeleteObject(bitmap);
@@ -118,11 +115,7 @@ TEST_F(BitmapBlit, CopiesAreClippedToBitmapAndSurface) {
   // the requested size runs past both.
   ASSERT_TRUE(Blit(bitmap, surface, -1, -2, 100, 100, 1, 0));
   std::vector<std::uint8_t> bytes = Bytes(surface);
-  auto at = [&](int x, int y) {
-    std::uint32_t v;
-    std::memcpy(&v, bytes.data() + (y * 6 + x) * 4, 4);
-    return v;
-  };
+  auto at = [&](int x, int y) { return Read(bytes, (y * 6 + x) * 4); };
   // Surface (0, 0) takes bitmap (2, 2); surface columns 2.. and rows 2.. are beyond the bitmap.
   EXPECT_EQ(at(0, 0), layout.pixel(2, 2));
   EXPECT_EQ(at(1, 1), layout.pixel(3, 3));
@@ -133,12 +126,9 @@ TEST_F(BitmapBlit, CopiesAreClippedToBitmapAndSurface) {
   // A source starting left of and above the bitmap moves the copy instead.
   IDirectDrawSurface* shifted = MakeSurface(6, 5, rgb, 0xEE);
   ASSERT_TRUE(Blit(bitmap, shifted, 0, 0, 4, 4, -2, -1));
-  std::vector<std::uint8_t> moved = Bytes(shifted);
-  std::uint32_t corner, inside;
-  std::memcpy(&corner, moved.data(), 4);
-  std::memcpy(&inside, moved.data() + (1 * 6 + 2) * 4, 4);
-  EXPECT_EQ(corner, 0xEEEEEEEEu);
-  EXPECT_EQ(inside, layout.pixel(0, 0));
+  const std::vector<std::uint8_t> moved = Bytes(shifted);
+  EXPECT_EQ(Read(moved, 0), 0xEEEEEEEEu);
+  EXPECT_EQ(Read(moved, (1 * 6 + 2) * 4), layout.pixel(0, 0));
   shifted->Release();
 
   EXPECT_FALSE(Blit(bitmap, surface, 0, 0, -2, 4));  // negative width
