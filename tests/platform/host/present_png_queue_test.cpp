@@ -26,8 +26,7 @@ struct Frame {
   std::vector<std::uint8_t> rgb;
 };
 
-// Frame i: noise from a seed of its own, so neighbouring frames differ in
-// nearly every byte; `seed` picks the noise.
+// Noise from `seed`, so that neighbouring frames differ in nearly every byte.
 Frame Noise(int width, int height, std::uint32_t seed) {
   Frame frame{width, height, std::vector<std::uint8_t>(static_cast<std::size_t>(width) * height * 3)};
   for (std::uint8_t& byte : frame.rgb) {
@@ -37,34 +36,21 @@ Frame Noise(int width, int height, std::uint32_t seed) {
   return frame;
 }
 
-// Sizes PNG rows and filters must cope with, repeats (shared encodings) and a
-// frame that differs from the one before in its last byte only.
+// Sizes PNG rows and filters must cope with, a repeat (a shared encoding) and
+// a frame that differs from the one before in its last byte only.
 std::vector<Frame> Frames() {
   std::vector<Frame> frames;
-  for (int i = 0; i < 6; ++i) frames.push_back(Noise(320, 240, static_cast<std::uint32_t>(i)));
-  frames.push_back(frames[5]);
-  frames.push_back(frames[5]);
-  frames.push_back(frames[5]);
+  for (int i = 0; i < 5; ++i) frames.push_back(Noise(320, 240, static_cast<std::uint32_t>(i)));
+  frames.push_back(frames[4]);
+  frames.push_back(frames[4]);
   frames.back().rgb.back() ^= 1;
   frames.push_back(Frame{320, 240, std::vector<std::uint8_t>(320 * 240 * 3, 0)});
   frames.push_back(Noise(1, 1, 7));
-  frames.push_back(Noise(3, 2, 8));
   frames.push_back(Noise(257, 3, 9));
   return frames;
 }
 
 std::string Name(std::size_t i) { return "frame_" + std::to_string(i) + ".png"; }
-
-void WriteAll(const fs::path& dir, const std::vector<Frame>& frames, unsigned workers,
-              std::size_t depth) {
-  host::PngQueue queue(workers, depth);
-  for (std::size_t i = 0; i < frames.size(); ++i)
-    queue.Push((dir / Name(i)).string(), frames[i].rgb, frames[i].width, frames[i].height,
-               static_cast<unsigned>(i));
-  queue.Drain();
-  EXPECT_FALSE(queue.TakeFailure());
-  EXPECT_EQ(queue.WrittenEnd(), frames.size());
-}
 
 TEST(PngQueue, EachFileHoldsItsFramesPixelsInTheSameBytesForAnyNumberOfWorkers) {
   const ScratchDir scratch("png_queue");
@@ -73,10 +59,17 @@ TEST(PngQueue, EachFileHoldsItsFramesPixelsInTheSameBytesForAnyNumberOfWorkers) 
     const char* dir;
     unsigned workers;
     std::size_t depth;
-  } runs[] = {{"inline", 0, 1}, {"one", 1, 1}, {"four", 4, 2}, {"eight", 8, 16}};
+  } runs[] = {{"inline", 0, 1}, {"one", 1, 1}, {"four", 4, 2}};
   for (const auto& run : runs) {
     fs::create_directories(scratch.path() / run.dir);
-    WriteAll(scratch.path() / run.dir, frames, run.workers, run.depth);
+    host::PngQueue queue(run.workers, run.depth);
+    for (std::size_t i = 0; i < frames.size(); ++i)
+      queue.Push((scratch.path() / run.dir / Name(i)).string(), frames[i].rgb, frames[i].width,
+                 frames[i].height, static_cast<unsigned>(i));
+    queue.Drain();
+    EXPECT_FALSE(queue.TakeFailure());
+    EXPECT_EQ(queue.WrittenEnd(), frames.size());
+    EXPECT_EQ(Listing(scratch.path() / run.dir).size(), frames.size()) << run.dir;
   }
   for (std::size_t i = 0; i < frames.size(); ++i) {
     const Picture picture = ReadPng(scratch.path() / "inline" / Name(i));
@@ -89,8 +82,6 @@ TEST(PngQueue, EachFileHoldsItsFramesPixelsInTheSameBytesForAnyNumberOfWorkers) 
       EXPECT_TRUE(ReadText(scratch.path() / run.dir / Name(i)) == bytes)
           << "frame " << i << " written by " << run.dir << " differs";
   }
-  for (const auto& run : runs)
-    EXPECT_EQ(Listing(scratch.path() / run.dir).size(), frames.size()) << run.dir;
 }
 
 TEST(PngQueue, TheFirstFailedWriteIsReportedOnceAndLeavesNothingBehind) {
@@ -126,7 +117,7 @@ TEST(PngQueue, TheFirstFailedWriteIsReportedOnceAndLeavesNothingBehind) {
     ASSERT_TRUE(failure);
     EXPECT_EQ(failure->path, (scratch.path() / Name(0)).string());
     EXPECT_EQ(failure->error, EFBIG);
-    queue.Push((scratch.path() / "later.png").string(), frames[9].rgb, 320, 240, 9);
+    queue.Push((scratch.path() / "later.png").string(), frames[7].rgb, 320, 240, 9);
     queue.Close(false);
     EXPECT_EQ(queue.WrittenEnd(), 0u);
     EXPECT_TRUE(Listing(scratch.path()).empty());  // neither frames nor temporary files

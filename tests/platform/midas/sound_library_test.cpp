@@ -164,26 +164,6 @@ TEST_F(SoundTest, MutedPlaybackAdvancesWithTheClock) {
   EXPECT_EQ(MIDASclose(), TRUE);
 }
 
-// The show's sequence on an audio device (SDL's dummy driver), names in the
-// show's form: backslashes, any case.
-TEST_F(SoundTest, ShowSequenceOnAnAudioDeviceSucceedsWithNonZeroHandles) {
-  ScopedEnv driver("SDL_AUDIODRIVER", "dummy");
-  host::SetOptions({});
-  StartLibrary();
-  MIDASmodule module = MIDASloadModule("music\\TINY.XM");
-  ASSERT_NE(module, 0u) << MIDASgetErrorMessage(MIDASgetLastError());
-  MIDASmodulePlayHandle play = MIDASplayModule(module, 1);
-  ASSERT_NE(play, 0u);
-  std::this_thread::sleep_for(std::chrono::milliseconds(100));
-  EXPECT_EQ(MIDASpoll(), TRUE);
-  MIDASplayStatus status{};
-  EXPECT_EQ(MIDASgetPlayStatus(play, &status), TRUE);
-  EXPECT_EQ(MIDASstopModule(play), TRUE);
-  EXPECT_EQ(MIDASfreeModule(module), TRUE);
-  EXPECT_EQ(MIDASclose(), TRUE);
-  EXPECT_EQ(MIDASclose(), TRUE);  // a second close is harmless
-}
-
 TEST_F(SoundTest, MissingAudioDeviceFailsWithAHint) {
   ScopedEnv driver("SDL_AUDIODRIVER", "no-such-audio-driver");
   host::SetOptions({});

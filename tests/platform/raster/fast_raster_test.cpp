@@ -22,27 +22,6 @@ namespace {
 
 using rastertest::Canvas;
 
-// A camera at the origin looking down +z, near plane 1, 90 degrees, turned
-// about y by `turn` radians.
-raster::Matrix Camera(float turn) {
-  raster::Matrix m;
-  const float s = std::sqrt(0.5f), q = s / (1 - 1 / 100.0f);
-  const float c = std::cos(turn), n = std::sin(turn);
-  // Rotation about y, then the projection.
-  raster::Matrix r;
-  r.m[0][0] = c;
-  r.m[0][2] = -n;
-  r.m[2][0] = n;
-  r.m[2][2] = c;
-  m.m[0][0] = s;
-  m.m[1][1] = s;
-  m.m[2][2] = q;
-  m.m[2][3] = s;
-  m.m[3][2] = -q;
-  m.m[3][3] = 0;
-  return raster::Multiply(r, m);
-}
-
 struct Scene {
   std::vector<std::uint32_t> argb;       // 32-bit texture
   std::vector<std::uint8_t> indices;     // palette texture
@@ -74,7 +53,7 @@ raster::DrawContext SceneContext(Canvas& canvas, const Scene& scene, bool palett
   raster::DrawContext c;
   c.target = canvas.Target();
   c.viewport = {0, 0, canvas.width, canvas.height, -1, 1, 2, 2, 0, 1};
-  c.transform = Camera(0.0f);
+  c.transform = rastertest::Camera(0.0f);
   raster::States& st = c.states;
   st.depthTest = true;
   st.alphaBlend = true;
@@ -106,7 +85,7 @@ TEST(FastRaster, BatchedTrianglesMatchOneByOne) {
       for (int i = 0; i < 6000; ++i) {
         if (i % 1500 == 0) {
           // A new camera: the batch must forget what it prepared.
-          plainContext.transform = batchContext.transform = Camera(0.3f * static_cast<float>(i / 1500));
+          plainContext.transform = batchContext.transform = rastertest::Camera(0.3f * static_cast<float>(i / 1500));
           batchContext.states.flat = plainContext.states.flat = i / 1500 == 2;
           batch.Reset();
         }
@@ -138,7 +117,7 @@ TEST(FastRaster, TheBatchForgetsItsVerticesWhenItsResetCounterWraps) {
   raster::DrawContext batchContext = SceneContext(batched, scene, false);
   raster::detail::Batch batch;
   for (float turn : {0.0f, 0.5f}) {
-    plainContext.transform = batchContext.transform = Camera(turn);
+    plainContext.transform = batchContext.transform = rastertest::Camera(turn);
     batch.stamp = 0xFFFFFFFFu;
     batch.Reset();
     for (std::size_t i = 0; i + 2 < 600; i += 3) {

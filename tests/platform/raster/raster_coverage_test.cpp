@@ -85,17 +85,11 @@ TEST(RasterCoverage, CullModesDropTheRightWinding) {
   }
 }
 
-// A perspective camera at the origin looking down +z, near plane 1, 90 degrees.
+// Through the perspective camera onto the whole canvas.
 raster::DrawContext PerspectiveContext(Canvas& canvas) {
   raster::DrawContext c = ScreenContext(canvas);
   c.viewport = {0, 0, canvas.width, canvas.height, -1, 1, 2, 2, 0, 1};
-  const float s = std::sqrt(0.5f), q = s / (1 - 1 / 100.0f);
-  c.transform.m[0][0] = s;
-  c.transform.m[1][1] = s;
-  c.transform.m[2][2] = q;
-  c.transform.m[2][3] = s;
-  c.transform.m[3][2] = -q;
-  c.transform.m[3][3] = 0;
+  c.transform = Camera();
   return c;
 }
 
