@@ -48,7 +48,9 @@ class MessageQueue : public OffscreenPlatform {
   }
 };
 
-TEST_F(MessageQueue, CreateSendsWMCreateBeforeReturningAndBeforeUserData) {
+// WM_CREATE is sent before CreateWindowExA returns, before any user data;
+// posted keys then reach the procedure in order, with the user data.
+TEST_F(MessageQueue, CreateSendsWMCreateThenPostedKeysArriveInOrderWithUserData) {
   int state = 0;
   HWND window = MakeWindow(RecordingProc);
   ASSERT_NE(window, nullptr);
@@ -64,17 +66,11 @@ TEST_F(MessageQueue, CreateSendsWMCreateBeforeReturningAndBeforeUserData) {
   ShowWindow(window, SW_SHOWDEFAULT);
   UpdateWindow(window);
   EXPECT_EQ(Pump(), 0);  // nothing was posted by creating and showing
-}
 
-TEST_F(MessageQueue, PostedKeysReachTheProcedureInOrderWithUserData) {
-  int state = 0;
-  HWND window = MakeWindow(RecordingProc);
-  SetWindowLongA(window, GWL_USERDATA, reinterpret_cast<LONG_PTR>(&state));
   deliveries.clear();
   platform::PostKeyDown('A');
   platform::PostKeyDown(VK_ESCAPE);
   platform::PostKeyDown(VK_ESCAPE);  // auto-repeat
-
   MSG msg;
   ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
   EXPECT_EQ(msg.message, WM_KEYDOWN);
@@ -82,7 +78,6 @@ TEST_F(MessageQueue, PostedKeysReachTheProcedureInOrderWithUserData) {
   EXPECT_EQ(TranslateMessage(&msg), TRUE);
   DispatchMessageA(&msg);
   EXPECT_EQ(Pump(), 2);
-
   ASSERT_EQ(deliveries.size(), 3u);
   const WPARAM keys[] = {'A', VK_ESCAPE, VK_ESCAPE};
   for (int i = 0; i < 3; ++i) {

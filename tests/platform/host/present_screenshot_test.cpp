@@ -23,7 +23,8 @@ const std::vector<std::uint8_t> kFrame(320 * 240 * 3, 9);
 TEST(FramePlace, IntegerScaleWhereItFitsCentredWithBars) {
   auto expect = [](int w, int h, host::FramePlace want) {
     const host::FramePlace got = host::PlaceFrame(w, h);
-    EXPECT_EQ(std::tie(got.x, got.y, got.w, got.h), std::tie(want.x, want.y, want.w, want.h)) << w << "x" << h;
+    EXPECT_EQ(std::tie(got.x, got.y, got.w, got.h), std::tie(want.x, want.y, want.w, want.h))
+        << w << "x" << h;
   };
   expect(640, 480, {0, 0, 640, 480});        // a window at scale 2
   expect(1280, 720, {160, 0, 960, 720});     // 16:9: bars left and right
