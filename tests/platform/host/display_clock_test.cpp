@@ -1,6 +1,6 @@
-// The tick counter (fixed-step and scripted), the music each frame period
-// owns in a capture, and MulDiv. The flip hook that numbers captured frames
-// is run end to end (tests/e2e, ShowCapture).
+// The fixed-step tick counter, the music each frame period owns in a
+// capture, and MulDiv. The scripted tick source and the flip hook are test
+// hooks, run by the show-time tests here and by tests/show (ShowRun).
 #include <climits>
 #include <cstdint>
 
@@ -41,19 +41,6 @@ TEST_F(Clock, FixedStepAdvancesOneFramePeriodPerFlipRoundingDown) {
     }
     EXPECT_EQ(TicksAfterFlips(c.flips), c.ticks) << c.fps << " fps, " << c.flips << " flips";
   }
-}
-
-TEST_F(Clock, ScriptedSourceOverridesUntilReset) {
-  OpenDisplay(32);
-  DWORD now = 0xFFFFFFF0u;
-  host::SetTickSource([&] { return now; });
-  EXPECT_EQ(GetTickCount(), 0xFFFFFFF0u);
-  now = 5;
-  primary->Flip(nullptr, DDFLIP_WAIT);
-  EXPECT_EQ(GetTickCount(), 5u);
-  CloseDisplay();
-  platform::ResetPlatform();
-  EXPECT_EQ(GetTickCount(), 0u);  // back to the fixed step, no flips yet
 }
 
 TEST_F(Clock, CaptureSamplesAddUpToTheSampleRate) {
