@@ -25,12 +25,12 @@ struct BmpLayout {
   int width = 4;
   int height = 4;  // negative: rows stored top-down
   int bits = 24;
-  std::vector<RGBQUAD> colors;       // the colour table written
-  std::uint32_t colorsUsed = 0;      // biClrUsed
-  std::uint32_t compression = 0;     // biCompression
-  std::uint32_t infoSize = 40;       // biSize
-  std::vector<std::uint32_t> masks;  // bit-field masks written after the header
-  std::vector<std::uint8_t> data;    // pixel data written instead of the rows (run-length codes)
+  std::vector<RGBQUAD> colors{};       // the colour table written
+  std::uint32_t colorsUsed = 0;        // biClrUsed
+  std::uint32_t compression = 0;       // biCompression
+  std::uint32_t infoSize = 40;         // biSize
+  std::vector<std::uint32_t> masks{};  // bit-field masks written after the header
+  std::vector<std::uint8_t> data{};    // pixel data written instead of the rows (run-length codes)
   // Pixel (x, y), y counted from the top: an index, or the value stored at 16 bits and more
   // (0xRRGGBB at 24).
   std::function<std::uint32_t(int, int)> pixel = [](int, int) { return 0u; };
@@ -123,7 +123,8 @@ class BitmapTest : public OffscreenPlatform {
     return ok;
   }
 
-  scratch::ScratchDir dir_{"bitmap_" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name())};
+  scratch::ScratchDir dir_{"bitmap_" +
+                          std::string(testing::UnitTest::GetInstance()->current_test_info()->name())};
 };
 
 const DDPIXELFORMAT kRgb888 = platform::MakePixelFormat(DDPF_RGB, 32, 0xFF0000, 0xFF00, 0xFF);
@@ -167,12 +168,9 @@ class BitmapLoad : public BitmapTest {
 TEST_F(BitmapLoad, ReadsEveryDepthInBothRowOrders) {
   for (int bits : {1, 4, 8, 24}) {
     for (int height : {5, -5}) {
-      BmpLayout layout;
-      layout.width = 13;  // rows need padding at every depth
-      layout.height = height;
-      layout.bits = bits;
       const int colours = bits == 24 ? 0 : 1 << bits;
-      layout.colors = Table(colours);
+      // 13 pixels wide: rows need padding at every depth.
+      BmpLayout layout{.width = 13, .height = height, .bits = bits, .colors = Table(colours)};
       layout.pixel = [&](int x, int y) {
         return bits == 24 ? static_cast<std::uint32_t>(x * 0x010203 + y * 0x300000)
                           : static_cast<std::uint32_t>((x + 3 * y) % colours);
@@ -197,13 +195,8 @@ TEST_F(BitmapLoad, ReadsDeepBitFieldAndRunLengthBitmaps) {
   };
   auto layout = [](int bits, std::uint32_t compression, std::vector<std::uint32_t> masks,
                    std::vector<std::uint32_t> pixels, std::vector<std::uint8_t> data = {}) {
-    BmpLayout s;
-    s.width = 4;
-    s.height = 2;
-    s.bits = bits;
-    s.compression = compression;
-    s.masks = std::move(masks);
-    s.data = std::move(data);
+    BmpLayout s{.width = 4, .height = 2, .bits = bits, .compression = compression, .masks = std::move(masks),
+                .data = std::move(data)};
     s.pixel = [pixels](int x, int y) { return pixels[static_cast<std::size_t>(y * 4 + x)]; };
     if (bits <= 8) {
       s.colors = {{0, 0, 0, 0}, {0x30, 0x20, 0x10, 0}, {0x60, 0x50, 0x40, 0}, {0xFF, 0xFF, 0xFF, 0}};
@@ -244,10 +237,7 @@ TEST_F(BitmapLoad, ReadsDeepBitFieldAndRunLengthBitmaps) {
 
 TEST_F(BitmapLoad, ColourTablesFollowTheirDeclaredSize) {
   auto tableSize = [&](int bits, std::uint32_t used, int written) {
-    BmpLayout layout;
-    layout.bits = bits;
-    layout.colorsUsed = used;
-    layout.colors = Table(written);
+    const BmpLayout layout{.bits = bits, .colors = Table(written), .colorsUsed = used};
     WriteFile("t.bmp", MakeBmp(layout));
     HBITMAP bitmap = Load("t.bmp");
     EXPECT_NE(bitmap, nullptr);
@@ -288,17 +278,12 @@ TEST_F(BitmapLoad, BrokenFilesFailWithOneWarningLine) {
     const char* what;
     std::vector<std::uint8_t> bytes;
   };
-  auto variant = [](std::function<void(BmpLayout&)> change) {
-    BmpLayout s;
-    change(s);
-    return MakeBmp(s);
-  };
   std::vector<std::uint8_t> truncated(good.begin(), good.end() - 5);
   std::vector<std::uint8_t> offsetPast = good;
   offsetPast[12] = 1;  // the pixels' offset is 65536 and more
   std::vector<std::uint8_t> notBmp = good;
   notBmp[0] = 'X';
-  std::vector<std::uint8_t> tableCut = variant([](BmpLayout& s) { s.bits = 8; s.colors = Table(256); });
+  std::vector<std::uint8_t> tableCut = MakeBmp({.bits = 8, .colors = Table(256)});
   tableCut.resize(14 + 40 + 100);
   const Case cases[] = {
       {"truncated pixels", truncated},
@@ -306,18 +291,17 @@ TEST_F(BitmapLoad, BrokenFilesFailWithOneWarningLine) {
       {"not a bitmap", notBmp},
       {"empty", {}},
       {"colour table cut", tableCut},
-      {"run-length codes cut", variant([](BmpLayout& s) {
-         s.bits = 8; s.colors = Table(4); s.compression = 1; s.data = {4, 1, 0, 2};
-       })},
-      {"run-length 24 bits", variant([](BmpLayout& s) { s.compression = 1; })},
-      {"bit fields without masks", variant([](BmpLayout& s) { s.bits = 16; s.compression = 3; })},
+      {"run-length codes cut",
+       MakeBmp({.bits = 8, .colors = Table(4), .compression = 1, .data = {4, 1, 0, 2}})},
+      {"run-length 24 bits", MakeBmp({.compression = 1})},
+      {"bit fields without masks", MakeBmp({.bits = 16, .compression = 3})},
       {"header past the end", std::vector<std::uint8_t>(good.begin(), good.begin() + 30)},
-      {"too wide", variant([](BmpLayout& s) { s.width = 9000; s.height = 1; })},
-      {"too tall", variant([](BmpLayout& s) { s.width = 1; s.height = -9000; })},
-      {"too many pixels", variant([](BmpLayout& s) { s.width = 4096; s.height = 2048; s.bits = 1; s.colors = Table(2); })},
-      {"negative width", variant([](BmpLayout& s) { s.width = -4; })},
-      {"zero height", variant([](BmpLayout& s) { s.height = 0; })},
-      {"core header", variant([](BmpLayout& s) { s.infoSize = 12; })},
+      {"too wide", MakeBmp({.width = 9000, .height = 1})},
+      {"too tall", MakeBmp({.width = 1, .height = -9000})},
+      {"too many pixels", MakeBmp({.width = 4096, .height = 2048, .bits = 1, .colors = Table(2)})},
+      {"negative width", MakeBmp({.width = -4})},
+      {"zero height", MakeBmp({.height = 0})},
+      {"core header", MakeBmp({.infoSize = 12})},
   };
   for (const Case& c : cases) {
     WriteFile("bad.bmp", c.bytes);
@@ -339,9 +323,7 @@ TEST_F(BitmapLoad, BrokenFilesFailWithOneWarningLine) {
 using BitmapBlit = BitmapTest;
 
 TEST_F(BitmapBlit, RgbSurfacesReceiveColoursByTheirMasks) {
-  BmpLayout layout;
-  layout.width = 3;
-  layout.height = 1;
+  BmpLayout layout{.width = 3, .height = 1};
   layout.pixel = [](int x, int) {
     const std::uint32_t c[3] = {0xFF0000, 0x804020, 0xFFFFFF};
     return c[x];
@@ -378,12 +360,7 @@ TEST_F(BitmapBlit, RgbSurfacesReceiveColoursByTheirMasks) {
 
 TEST_F(BitmapBlit, PaletteSurfacesGetIndicesOrTheNearestColour) {
   const DDPIXELFORMAT indexed = platform::MakePixelFormat(DDPF_PALETTEINDEXED8, 8, 0, 0, 0);
-  BmpLayout eight;
-  eight.width = 5;
-  eight.height = 2;
-  eight.bits = 8;
-  eight.colors = {RGBQUAD{0, 0, 0, 0}, RGBQUAD{255, 255, 255, 0}};
-  eight.colorsUsed = 2;
+  BmpLayout eight{.width = 5, .height = 2, .bits = 8, .colors = {{0, 0, 0, 0}, {255, 255, 255, 0}}, .colorsUsed = 2};
   eight.pixel = [](int x, int y) { return static_cast<std::uint32_t>(x * 40 + y); };  // beyond the table too
   WriteFile("i8.bmp", MakeBmp(eight));
   {
@@ -399,9 +376,7 @@ TEST_F(BitmapBlit, PaletteSurfacesGetIndicesOrTheNearestColour) {
   }
 
   // A 24-bit bitmap into a palette surface: the nearest entry of its palette.
-  BmpLayout rgb;
-  rgb.width = 3;
-  rgb.height = 1;
+  BmpLayout rgb{.width = 3, .height = 1};
   rgb.pixel = [](int x, int) {
     const std::uint32_t c[3] = {0xF01010, 0x0A0A0A, 0x10E020};
     return c[x];
@@ -429,9 +404,7 @@ TEST_F(BitmapBlit, PaletteSurfacesGetIndicesOrTheNearestColour) {
 
 TEST_F(BitmapBlit, CopiesAreClippedToBitmapAndSurface) {
   BmpLayout layout;
-  layout.width = 4;
-  layout.height = 4;
-  layout.pixel = [](int x, int y) { return static_cast<std::uint32_t>(0x010000 * (x + 1) + 0x000100 * (y + 1) + 1); };
+  layout.pixel = [](int x, int y) { return static_cast<std::uint32_t>(0x10000 * (x + 1) + 0x100 * (y + 1) + 1); };
   WriteFile("g.bmp", MakeBmp(layout));
   HBITMAP bitmap = Load("g.bmp");
   const DDPIXELFORMAT rgb = platform::MakePixelFormat(DDPF_RGB, 32, 0xFF0000, 0xFF00, 0xFF);

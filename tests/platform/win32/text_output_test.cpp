@@ -1,7 +1,8 @@
 // Text drawing: clipping with guard bytes, byte order of the colour and
 // blending at both depths, the string cache, the code page, TextOutA on
-// surface contexts, and the small GDI calls around it. Rotation, placement and font heights of the show's titles
-// are held by the captured frames' digests.
+// surface contexts, and the small GDI calls around it. Rotation, placement
+// and font heights of the show's titles are held by the captured frames'
+// digests.
 #include <gtest/gtest.h>
 
 #include <climits>
