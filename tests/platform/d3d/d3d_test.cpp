@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
@@ -45,10 +46,6 @@ TEST_F(Devices, RenderStatesStartAsOnADirectX5RgbDevice) {
     EXPECT_EQ(device->GetRenderState(d.state, &v), D3D_OK);
     EXPECT_EQ(v, d.value) << "state " << d.state;
   }
-  DWORD v = 0;
-  ASSERT_EQ(device->SetRenderState(D3DRENDERSTATE_SRCBLEND, D3DBLEND_BOTHSRCALPHA), D3D_OK);
-  ASSERT_EQ(device->GetRenderState(D3DRENDERSTATE_SRCBLEND, &v), D3D_OK);
-  EXPECT_EQ(v, DWORD{D3DBLEND_BOTHSRCALPHA});
 }
 
 // The set-up calls are covered by the display's step-by-step failures; these
@@ -158,11 +155,7 @@ TEST_F(Devices, TextureFormatsAreOfferedInTheProfilesOrderUntilCancelled) {
   ASSERT_EQ(device->EnumTextureFormats(callback, &seen), D3D_OK);
   const std::vector<DDPIXELFORMAT> offered = platform::Profile().textureFormats;
   ASSERT_EQ(seen.formats.size(), offered.size());
-  for (std::size_t i = 0; i < offered.size(); ++i) {
-    EXPECT_EQ(seen.formats[i].dwFlags, offered[i].dwFlags);
-    EXPECT_EQ(seen.formats[i].dwRGBBitCount, offered[i].dwRGBBitCount);
-    EXPECT_EQ(seen.formats[i].dwRBitMask, offered[i].dwRBitMask);
-  }
+  EXPECT_EQ(std::memcmp(seen.formats.data(), offered.data(), offered.size() * sizeof(DDPIXELFORMAT)), 0);
   seen = Seen{{}, 3};
   device->EnumTextureFormats(callback, &seen);
   EXPECT_EQ(seen.formats.size(), 3u);
