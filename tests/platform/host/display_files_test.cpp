@@ -37,7 +37,8 @@ TEST_F(DataFiles, NamesResolveByBackslashesAndAnyCaseAndOnlyFilesOpen) {
       {"MUSIC\\a.XM", "music/A.xm"},  // neither spelling as written: the first in name order
       {"scenes\\Missing.3ds", "scenes/Missing.3ds"},  // missing: the caller's error names it as asked
   };
-  for (const auto& c : cases) EXPECT_EQ(host::ResolvePath(c.asked.c_str()), (root.path() / c.found).string()) << c.asked;
+  for (const auto& c : cases)
+    EXPECT_EQ(host::ResolvePath(c.asked.c_str()), (root.path() / c.found).string()) << c.asked;
 
   for (const char* absent : {"scenes\\missing.3ds", "nowhere\\ball.3ds", "SCENES" /* a directory */})
     EXPECT_EQ(host::OpenDataFile(absent), nullptr) << absent;

@@ -50,7 +50,8 @@ TEST(RasterCoverage, JitteredGridCoversEveryPixelExactlyOnce) {
   for (int j = 0; j < kRows; ++j)
     for (int i = 0; i < kCols; ++i) {
       raster::Vertex a = V(gx[j][i], gy[j][i], kOnce), b = V(gx[j][i + 1], gy[j][i + 1], kOnce);
-      raster::Vertex d = V(gx[j + 1][i], gy[j + 1][i], kOnce), e = V(gx[j + 1][i + 1], gy[j + 1][i + 1], kOnce);
+      raster::Vertex d = V(gx[j + 1][i], gy[j + 1][i], kOnce),
+                     e = V(gx[j + 1][i + 1], gy[j + 1][i + 1], kOnce);
       raster::DrawTriangle(c, a, b, e);
       raster::DrawTriangle(c, a, d, e);  // the other winding
     }
@@ -116,7 +117,8 @@ TEST(RasterCoverage, NearPlaneCutsTrianglesAndDropsWhatLiesBehindTheEye) {
   int drawn = 0;
   for (int y = 0; y < 100; ++y)
     for (int x = 0; x < 100; ++x) {
-      const float inside = std::min({x - 40.0f, 80.0f - x, y - (40 - (x - 40) / 2.0f), (60 + (x - 40) / 2.0f) - y});
+      const float inside =
+          std::min({x - 40.0f, 80.0f - x, y - (40 - (x - 40) / 2.0f), (60 + (x - 40) / 2.0f) - y});
       const bool on = canvas.Rgb(x, y) != 0;
       drawn += on;
       if (inside > 1.5f) {
@@ -132,7 +134,8 @@ TEST(RasterCoverage, NearPlaneCutsTrianglesAndDropsWhatLiesBehindTheEye) {
 TEST(RasterCoverage, HostileVerticesNeverWriteOutsideTheBuffers) {
   const float inf = std::numeric_limits<float>::infinity();
   const float nan = std::numeric_limits<float>::quiet_NaN();
-  const float specials[] = {0, 1, -1, 0.5f, 1e30f, -1e30f, 1e-30f, -1e-30f, inf, -inf, nan, 3e38f, 64, -64, 1e6f};
+  const float specials[] = {0,   1,    -1,  0.5f,  1e30f, -1e30f, 1e-30f, -1e-30f,
+                            inf, -inf, nan, 3e38f, 64,    -64,    1e6f};
   std::mt19937 rng(11);
   std::uniform_int_distribution<int> pick(0, std::size(specials) - 1);
   std::uniform_real_distribution<float> any(-200, 200);
@@ -155,7 +158,8 @@ TEST(RasterCoverage, HostileVerticesNeverWriteOutsideTheBuffers) {
         c.states.magFilter = rng() % 2 ? raster::kLinear : raster::kNearest;
       }
       raster::Vertex v[3];
-      for (auto& p : v) p = {value(), value(), value(), static_cast<std::uint32_t>(rng()), 0, value(), value()};
+      for (auto& p : v)
+        p = {value(), value(), value(), static_cast<std::uint32_t>(rng()), 0, value(), value()};
       raster::DrawTriangle(c, v[0], v[1], v[2]);
     }
     EXPECT_TRUE(canvas.GuardsIntact()) << bpp;
@@ -173,8 +177,8 @@ TEST(RasterCoverage, ViewportLimitsDrawing) {
       ASSERT_EQ(canvas.Rgb(x, y) != 0, x >= 8 && x < 24 && y >= 4 && y < 24) << x << "," << y;
 }
 
-
-void Quad(const raster::DrawContext& c, raster::Vertex a, raster::Vertex b, raster::Vertex d, raster::Vertex e) {
+void Quad(const raster::DrawContext& c, raster::Vertex a, raster::Vertex b, raster::Vertex d,
+          raster::Vertex e) {
   raster::DrawTriangle(c, a, b, d);  // a b / e d, clockwise
   raster::DrawTriangle(c, a, d, e);
 }
@@ -215,7 +219,8 @@ TEST(RasterShading, SpecularIsAddedWithSaturation) {
   Canvas canvas(8, 8);
   raster::DrawContext c = ScreenContext(canvas);
   auto tri = [&] {
-    raster::DrawTriangle(c, V(0, 0, 0xFFC86400u, 0.5f, 0, 0, 0xFF646464u), V(8, 0, 0xFFC86400u, 0.5f, 0, 0, 0xFF646464u),
+    raster::DrawTriangle(c, V(0, 0, 0xFFC86400u, 0.5f, 0, 0, 0xFF646464u),
+                         V(8, 0, 0xFFC86400u, 0.5f, 0, 0, 0xFF646464u),
                          V(0, 8, 0xFFC86400u, 0.5f, 0, 0, 0xFF646464u));
   };
   c.states.specular = true;
@@ -232,7 +237,9 @@ TEST(RasterShading, BlendingBySourceAlpha) {
   Canvas canvas(8, 8);
   raster::DrawContext c = ScreenContext(canvas);
   c.states.alphaBlend = true;
-  auto tri = [&](std::uint32_t color) { raster::DrawTriangle(c, V(0, 0, color), V(8, 0, color), V(0, 8, color)); };
+  auto tri = [&](std::uint32_t color) {
+    raster::DrawTriangle(c, V(0, 0, color), V(8, 0, color), V(0, 8, color));
+  };
   canvas.Fill(0x0000C8);
   c.states.srcBlend = raster::kSrcAlpha;
   c.states.destBlend = raster::kInvSrcAlpha;
@@ -251,19 +258,20 @@ TEST(RasterShading, BlendingBySourceAlpha) {
 TEST(RasterShading, FiltersFollowMagnificationAndMinification) {
   const std::uint32_t checker[4] = {0xFF000000u, 0xFFFFFFFFu, 0xFFFFFFFFu, 0xFF000000u};
   const std::uint32_t stripes[4] = {0xFF000000u, 0xFF000000u, 0xFFFFFFFFu, 0xFFFFFFFFu};
-  auto greys = [&](const std::uint32_t* texels, std::uint32_t mag, std::uint32_t min, float size, float repeat,
-                   bool turned = false) {
+  auto greys = [&](const std::uint32_t* texels, std::uint32_t mag, std::uint32_t min, float size,
+                   float repeat, bool turned = false) {
     Canvas canvas(64, 64);
     raster::DrawContext c = ScreenContext(canvas);
-    c.texture = {reinterpret_cast<const std::uint8_t*>(texels), 2, 2, 8, raster::TexelFormat::Xrgb8888, nullptr};
+    c.texture = {
+        reinterpret_cast<const std::uint8_t*>(texels), 2, 2, 8, raster::TexelFormat::Xrgb8888, nullptr};
     c.states.magFilter = mag;
     c.states.minFilter = min;
     if (turned)  // a quarter of the texture's axes turned by 45 degrees
       raster::DrawTriangle(c, V(0, 0, ~0u, 0.5f, 0, 0), V(size, 0, ~0u, 0.5f, repeat, repeat),
                            V(0, size, ~0u, 0.5f, -repeat, repeat));
     else
-      Quad(c, V(0, 0, ~0u, 0.5f, 0, 0), V(size, 0, ~0u, 0.5f, repeat, 0), V(size, size, ~0u, 0.5f, repeat, repeat),
-           V(0, size, ~0u, 0.5f, 0, repeat));
+      Quad(c, V(0, 0, ~0u, 0.5f, 0, 0), V(size, 0, ~0u, 0.5f, repeat, 0),
+           V(size, size, ~0u, 0.5f, repeat, repeat), V(0, size, ~0u, 0.5f, 0, repeat));
     int intermediate = 0;
     for (int y = 0; y < size; ++y)
       for (int x = 0; x < size; ++x) {
@@ -318,15 +326,17 @@ TEST(RasterTexel, EveryFormatDecodesAKnownTexel) {
 TEST(RasterTexel, AddressingWrapsAndRowsUseThePitch) {
   // 3x2 texels of 16 bits in rows of 8 bytes (2 bytes of padding).
   std::vector<std::uint16_t> mem = {0x001F, 0x03E0, 0x7C00, 0x1234, 0x0000, 0x0001, 0x7FFF, 0x1234};
-  raster::Texture t{reinterpret_cast<const std::uint8_t*>(mem.data()), 3, 2, 8, raster::TexelFormat::Rgb555, nullptr};
+  raster::Texture t{
+      reinterpret_cast<const std::uint8_t*>(mem.data()), 3, 2, 8, raster::TexelFormat::Rgb555, nullptr};
   EXPECT_EQ(raster::FetchTexel(t, 1, 0), 0xFF00FF00u);
   EXPECT_EQ(raster::FetchTexel(t, 0, 1), 0xFF000000u);
   EXPECT_EQ(raster::FetchTexel(t, 4, 2), 0xFF00FF00u);   // (1, 0)
   EXPECT_EQ(raster::FetchTexel(t, -1, -1), 0xFFFFFFFFu); // (2, 1)
   // No pixels or no area: nothing to read, and no division by a zero size.
-  for (const raster::Texture& empty : {raster::Texture{nullptr, 3, 2, 8, raster::TexelFormat::Rgb555, nullptr},
-                                       raster::Texture{t.pixels, 0, 2, 8, raster::TexelFormat::Rgb555, nullptr},
-                                       raster::Texture{t.pixels, 3, 0, 8, raster::TexelFormat::Rgb555, nullptr}})
+  for (const raster::Texture& empty :
+       {raster::Texture{nullptr, 3, 2, 8, raster::TexelFormat::Rgb555, nullptr},
+        raster::Texture{t.pixels, 0, 2, 8, raster::TexelFormat::Rgb555, nullptr},
+        raster::Texture{t.pixels, 3, 0, 8, raster::TexelFormat::Rgb555, nullptr}})
     EXPECT_EQ(raster::FetchTexel(empty, 1, 1), 0u) << empty.width << "x" << empty.height;
 }
 

@@ -117,7 +117,8 @@ class BitmapTest : public OffscreenPlatform {
     SelectObject(memory, bitmap);
     HDC target = nullptr;
     EXPECT_EQ(surface->GetDC(&target), DD_OK);
-    BOOL ok = BitBlt(target, x, y, w == kWhole ? bm.bmWidth : w, h == kWhole ? bm.bmHeight : h, memory, sx, sy, rop);
+    BOOL ok = BitBlt(target, x, y, w == kWhole ? bm.bmWidth : w, h == kWhole ? bm.bmHeight : h, memory, sx,
+                     sy, rop);
     surface->ReleaseDC(target);
     DeleteDC(memory);
     return ok;
@@ -132,11 +133,14 @@ const DDPIXELFORMAT kRgb888 = platform::MakePixelFormat(DDPF_RGB, 32, 0xFF0000, 
 std::vector<RGBQUAD> Table(int n) {
   std::vector<RGBQUAD> t;
   for (int i = 0; i < n; ++i)
-    t.push_back(RGBQUAD{static_cast<BYTE>(i * 7), static_cast<BYTE>(255 - i), static_cast<BYTE>(i * 3 + 1), 0});
+    t.push_back(
+        RGBQUAD{static_cast<BYTE>(i * 7), static_cast<BYTE>(255 - i), static_cast<BYTE>(i * 3 + 1), 0});
   return t;
 }
 
-std::uint32_t Rgb(RGBQUAD c) { return (std::uint32_t{c.rgbRed} << 16) | (std::uint32_t{c.rgbGreen} << 8) | c.rgbBlue; }
+std::uint32_t Rgb(RGBQUAD c) {
+  return (std::uint32_t{c.rgbRed} << 16) | (std::uint32_t{c.rgbGreen} << 8) | c.rgbBlue;
+}
 
 class BitmapLoad : public BitmapTest {
  protected:
@@ -257,7 +261,8 @@ TEST_F(BitmapLoad, ColourTablesFollowTheirDeclaredSize) {
   // bits, biClrUsed, entries written, entries read (never more than the depth allows)
   const int cases[][4] = {
       {8, 3, 3, 3}, {8, 0, 256, 256}, {4, 0, 16, 16}, {1, 0, 2, 2}, {24, 0, 0, 0}, {4, 300, 300, 16}};
-  for (const auto& c : cases) EXPECT_EQ(tableSize(c[0], c[1], c[2]), static_cast<UINT>(c[3])) << c[0] << " bits";
+  for (const auto& c : cases)
+    EXPECT_EQ(tableSize(c[0], c[1], c[2]), static_cast<UINT>(c[3])) << c[0] << " bits";
 }
 
 TEST_F(BitmapLoad, ModulesHaveNoResourcesAndOnlyBitmapFilesLoad) {
@@ -338,8 +343,10 @@ TEST_F(BitmapBlit, RgbSurfacesReceiveColoursByTheirMasks) {
   const Case cases[] = {
       {platform::MakePixelFormat(DDPF_RGB, 16, 0xF800, 0x07E0, 0x001F), {0xF800, 0x8204, 0xFFFF}},
       {platform::MakePixelFormat(DDPF_RGB, 16, 0x7C00, 0x03E0, 0x001F), {0x7C00, 0x4104, 0x7FFF}},
-      {platform::MakePixelFormat(DDPF_RGB | DDPF_ALPHAPIXELS, 16, 0x7C00, 0x03E0, 0x001F, 0x8000), {0xFC00, 0xC104, 0xFFFF}},
-      {platform::MakePixelFormat(DDPF_RGB | DDPF_ALPHAPIXELS, 16, 0x0F00, 0x00F0, 0x000F, 0xF000), {0xFF00, 0xF842, 0xFFFF}},
+      {platform::MakePixelFormat(DDPF_RGB | DDPF_ALPHAPIXELS, 16, 0x7C00, 0x03E0, 0x001F, 0x8000),
+       {0xFC00, 0xC104, 0xFFFF}},
+      {platform::MakePixelFormat(DDPF_RGB | DDPF_ALPHAPIXELS, 16, 0x0F00, 0x00F0, 0x000F, 0xF000),
+       {0xFF00, 0xF842, 0xFFFF}},
       {platform::MakePixelFormat(DDPF_RGB, 32, 0xFF0000, 0xFF00, 0xFF), {0xFF0000, 0x804020, 0xFFFFFF}},
       {platform::MakePixelFormat(DDPF_RGB | DDPF_ALPHAPIXELS, 32, 0xFF0000, 0xFF00, 0xFF, 0xFF000000u),
        {0xFFFF0000u, 0xFF804020u, 0xFFFFFFFFu}},
@@ -360,7 +367,8 @@ TEST_F(BitmapBlit, RgbSurfacesReceiveColoursByTheirMasks) {
 
 TEST_F(BitmapBlit, PaletteSurfacesGetIndicesOrTheNearestColour) {
   const DDPIXELFORMAT indexed = platform::MakePixelFormat(DDPF_PALETTEINDEXED8, 8, 0, 0, 0);
-  BmpLayout eight{.width = 5, .height = 2, .bits = 8, .colors = {{0, 0, 0, 0}, {255, 255, 255, 0}}, .colorsUsed = 2};
+  BmpLayout eight{
+      .width = 5, .height = 2, .bits = 8, .colors = {{0, 0, 0, 0}, {255, 255, 255, 0}}, .colorsUsed = 2};
   eight.pixel = [](int x, int y) { return static_cast<std::uint32_t>(x * 40 + y); };  // beyond the table too
   WriteFile("i8.bmp", MakeBmp(eight));
   {
@@ -404,7 +412,9 @@ TEST_F(BitmapBlit, PaletteSurfacesGetIndicesOrTheNearestColour) {
 
 TEST_F(BitmapBlit, CopiesAreClippedToBitmapAndSurface) {
   BmpLayout layout;
-  layout.pixel = [](int x, int y) { return static_cast<std::uint32_t>(0x10000 * (x + 1) + 0x100 * (y + 1) + 1); };
+  layout.pixel = [](int x, int y) {
+    return static_cast<std::uint32_t>(0x10000 * (x + 1) + 0x100 * (y + 1) + 1);
+  };
   WriteFile("g.bmp", MakeBmp(layout));
   HBITMAP bitmap = Load("g.bmp");
   const DDPIXELFORMAT rgb = platform::MakePixelFormat(DDPF_RGB, 32, 0xFF0000, 0xFF00, 0xFF);
