@@ -11,13 +11,18 @@
 #include "platform/host/host.h"
 #include "platform/win32/gdi.h"
 #include "support/display_fixture.h"
+#include "../surface_util.h"
 
 namespace {
 
-DDSURFACEDESC Desc(DWORD caps, DWORD width, DWORD height, const DDPIXELFORMAT& format = {}, DWORD zBits = 16) {
+using surfacetest::Fill;
+
+DDSURFACEDESC Desc(DWORD caps, DWORD width, DWORD height, const DDPIXELFORMAT& format = {},
+                   DWORD zBits = 16) {
   DDSURFACEDESC d{};
   d.dwSize = 108;
-  d.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT | ((caps & DDSCAPS_ZBUFFER) ? DDSD_ZBUFFERBITDEPTH : DDSD_PIXELFORMAT);
+  d.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT |
+              ((caps & DDSCAPS_ZBUFFER) ? DDSD_ZBUFFERBITDEPTH : DDSD_PIXELFORMAT);
   d.dwWidth = width;
   d.dwHeight = height;
   d.dwZBufferBitDepth = zBits;
@@ -36,13 +41,6 @@ Locked LockWhole(IDirectDrawSurface* surface) {
   l.desc.dwSize = 108;
   l.result = surface->Lock(nullptr, &l.desc, DDLOCK_WAIT, nullptr);
   return l;
-}
-
-HRESULT Fill(IDirectDrawSurface* surface, DWORD color, RECT* rect = nullptr) {
-  DDBLTFX fx{};
-  fx.dwSize = 100;
-  fx.dwFillColor = color;
-  return surface->Blt(rect, nullptr, nullptr, DDBLT_COLORFILL | DDBLT_WAIT, &fx);
 }
 
 using Surfaces = OffscreenPlatform;
@@ -137,7 +135,8 @@ TEST_F(Surfaces, TexturesTakeEveryOfferedFormatAndRefuseBadOnes) {
       {Desc(texture, 0x80000000u, 16, rgb), DDERR_INVALIDPARAMS},
   };
   for (auto c : refused) {
-    EXPECT_EQ(ddraw->CreateSurface(&c.desc, &t, nullptr), c.result) << c.desc.dwWidth << "x" << c.desc.dwHeight;
+    EXPECT_EQ(ddraw->CreateSurface(&c.desc, &t, nullptr), c.result)
+        << c.desc.dwWidth << "x" << c.desc.dwHeight;
     EXPECT_EQ(t, nullptr);
   }
   // Video-memory textures exist only with a hardware 3D device.
@@ -162,13 +161,15 @@ TEST_F(Surfaces, PalettesAttachToIndexedSurfacesOnlyAndLetTheOldOneGo) {
   EXPECT_EQ(small->GetEntries(0, 15, 2, out), DDERR_INVALIDPARAMS);  // only 16 entries
 
   IDirectDrawSurface* indexed = nullptr;
-  DDSURFACEDESC d = Desc(DDSCAPS_TEXTURE | DDSCAPS_SYSTEMMEMORY, 16, 16, platform::DefaultTextureFormats()[7]);
+  DDSURFACEDESC d =
+      Desc(DDSCAPS_TEXTURE | DDSCAPS_SYSTEMMEMORY, 16, 16, platform::DefaultTextureFormats()[7]);
   ASSERT_EQ(ddraw->CreateSurface(&d, &indexed, nullptr), DD_OK);
   EXPECT_EQ(back->SetPalette(large), DDERR_INVALIDPIXELFORMAT);
   ASSERT_EQ(indexed->SetPalette(small), DD_OK);
   ASSERT_EQ(indexed->SetPalette(large), DD_OK);
   EXPECT_EQ(small->Release(), 0u);
-  EXPECT_EQ(static_cast<platform::Surface*>(indexed)->AttachedPalette(), static_cast<platform::Palette*>(large));
+  EXPECT_EQ(static_cast<platform::Surface*>(indexed)->AttachedPalette(),
+            static_cast<platform::Palette*>(large));
   ASSERT_EQ(indexed->SetPalette(nullptr), DD_OK);
   EXPECT_EQ(large->Release(), 0u);
   indexed->Release();

@@ -1,9 +1,17 @@
 // The sound library's calls: the show's sequence, every failure path (forced
-// by the driver profile and real), the error texts, muted and device playback.
+// by the driver profile and real), the error texts, muted playback, and
+// --start: the music begins at the asked point of the song, to the sample,
+// whether that point falls on a row or between two (libopenmpt itself seeks
+// to the start of the next row).
+#include <gtest/gtest.h>
+
+#include <algorithm>
 #include <cstdlib>
 #include <functional>
 #include <random>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "platform/host/host.h"
 #include "platform/platform.h"
@@ -164,26 +172,6 @@ TEST_F(SoundTest, MutedPlaybackAdvancesWithTheClock) {
   EXPECT_EQ(MIDASclose(), TRUE);
 }
 
-// The show's sequence on an audio device (SDL's dummy driver), names in the
-// show's form: backslashes, any case.
-TEST_F(SoundTest, ShowSequenceOnAnAudioDeviceSucceedsWithNonZeroHandles) {
-  ScopedEnv driver("SDL_AUDIODRIVER", "dummy");
-  host::SetOptions({});
-  StartLibrary();
-  MIDASmodule module = MIDASloadModule("music\\TINY.XM");
-  ASSERT_NE(module, 0u) << MIDASgetErrorMessage(MIDASgetLastError());
-  MIDASmodulePlayHandle play = MIDASplayModule(module, 1);
-  ASSERT_NE(play, 0u);
-  std::this_thread::sleep_for(std::chrono::milliseconds(100));
-  EXPECT_EQ(MIDASpoll(), TRUE);
-  MIDASplayStatus status{};
-  EXPECT_EQ(MIDASgetPlayStatus(play, &status), TRUE);
-  EXPECT_EQ(MIDASstopModule(play), TRUE);
-  EXPECT_EQ(MIDASfreeModule(module), TRUE);
-  EXPECT_EQ(MIDASclose(), TRUE);
-  EXPECT_EQ(MIDASclose(), TRUE);  // a second close is harmless
-}
-
 TEST_F(SoundTest, MissingAudioDeviceFailsWithAHint) {
   ScopedEnv driver("SDL_AUDIODRIVER", "no-such-audio-driver");
   host::SetOptions({});
@@ -195,6 +183,58 @@ TEST_F(SoundTest, MissingAudioDeviceFailsWithAHint) {
   EXPECT_NE(said.find("--mute"), std::string::npos) << said;
   EXPECT_EQ(MIDASloadModule("music\\tiny.xm"), 0u);
   EXPECT_EQ(MIDASgetLastError(), MIDAS_ERR_NOT_INITIALIZED);
+}
+
+
+class StartPoint : public SoundTest {
+ protected:
+  // Plays the tiny module from `start` seconds in a capture run, renders
+  // `skip` then `keep` sample frames, and returns the kept samples.
+  std::vector<std::int16_t> Render(double start, std::uint32_t skip, std::uint32_t keep) {
+    platform::ResetPlatform();
+    host::Options options;
+    options.offscreen = true;
+    options.captureDir = (dir / ("cap" + std::to_string(runs++))).string();
+    options.startSeconds = start;
+    host::SetOptions(options);
+    sound_test::fs::create_directories(options.captureDir);
+    StartLibrary();
+    play = MIDASplayModule(MIDASloadModule("music\\tiny.xm"), 1);
+    if (play == 0) return {};
+    if (skip > 0) host::CaptureMusicFrame(skip);
+    host::CaptureMusicFrame(keep);
+    MIDASgetPlayStatus(play, &status);
+    if (!host::FinishMusic()) return {};
+    const auto wav = sound_test::ReadFile(sound_test::fs::path(options.captureDir) / "music.wav");
+    std::vector<std::int16_t> samples;
+    for (std::size_t i = 44 + std::size_t{skip} * 4; i + 1 < wav.size(); i += 2)
+      samples.push_back(static_cast<std::int16_t>(wav[i] | wav[i + 1] << 8));
+    return samples;
+  }
+  int runs = 0;
+  MIDASmodulePlayHandle play = 0;
+  MIDASplayStatus status{};
+};
+
+TEST_F(StartPoint, BetweenRowsTheMusicIsWhereARunFromTheRowWouldBe) {
+  // Rows last 0.12 s: 0.96 s starts row 8 (a note), 1.0 s is 1920 samples into it.
+  const std::vector<std::int16_t> fromRow = Render(0.96, 1920, 4800);
+  const std::vector<std::int16_t> between = Render(1.0, 0, 4800);
+  ASSERT_EQ(fromRow.size(), 9600u);
+  ASSERT_EQ(between.size(), 9600u);
+  EXPECT_NE(std::count(between.begin(), between.end(), 0), 9600) << "the note is heard";
+  EXPECT_EQ(between, fromRow);
+  // Neither where the row begins nor where the next one does.
+  EXPECT_NE(between, Render(0.96, 0, 4800));
+  EXPECT_NE(between, Render(1.08, 0, 4800));
+}
+
+TEST_F(StartPoint, ThePlayStatusShowsTheRowOfTheStart) {
+  Render(1.0, 0, 48);  // row 8 runs from 0.96 s to 1.08 s
+  EXPECT_EQ(status.row, 8u);
+  EXPECT_EQ(status.songLoopCount, 0u);  // a seek forward is no wrap of the song
+  Render(0.0, 0, 48);
+  EXPECT_EQ(status.row, 0u);
 }
 
 }  // namespace

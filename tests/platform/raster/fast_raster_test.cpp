@@ -22,27 +22,6 @@ namespace {
 
 using rastertest::Canvas;
 
-// A camera at the origin looking down +z, near plane 1, 90 degrees, turned
-// about y by `turn` radians.
-raster::Matrix Camera(float turn) {
-  raster::Matrix m;
-  const float s = std::sqrt(0.5f), q = s / (1 - 1 / 100.0f);
-  const float c = std::cos(turn), n = std::sin(turn);
-  // Rotation about y, then the projection.
-  raster::Matrix r;
-  r.m[0][0] = c;
-  r.m[0][2] = -n;
-  r.m[2][0] = n;
-  r.m[2][2] = c;
-  m.m[0][0] = s;
-  m.m[1][1] = s;
-  m.m[2][2] = q;
-  m.m[2][3] = s;
-  m.m[3][2] = -q;
-  m.m[3][3] = 0;
-  return raster::Multiply(r, m);
-}
-
 struct Scene {
   std::vector<std::uint32_t> argb;       // 32-bit texture
   std::vector<std::uint8_t> indices;     // palette texture
@@ -74,7 +53,7 @@ raster::DrawContext SceneContext(Canvas& canvas, const Scene& scene, bool palett
   raster::DrawContext c;
   c.target = canvas.Target();
   c.viewport = {0, 0, canvas.width, canvas.height, -1, 1, 2, 2, 0, 1};
-  c.transform = Camera(0.0f);
+  c.transform = rastertest::Camera(0.0f);
   raster::States& st = c.states;
   st.depthTest = true;
   st.alphaBlend = true;
@@ -86,8 +65,8 @@ raster::DrawContext SceneContext(Canvas& canvas, const Scene& scene, bool palett
   if (palette) {
     t = {scene.indices.data(), 32, 32, 32, raster::TexelFormat::Indexed8, scene.palette.data()};
   } else {
-    t = {reinterpret_cast<const std::uint8_t*>(scene.argb.data()), 64, 32, 64 * 4, raster::TexelFormat::Xrgb8888,
-         nullptr};
+    t = {reinterpret_cast<const std::uint8_t*>(scene.argb.data()), 64, 32, 64 * 4,
+         raster::TexelFormat::Xrgb8888, nullptr};
   }
   return c;
 }
@@ -106,7 +85,8 @@ TEST(FastRaster, BatchedTrianglesMatchOneByOne) {
       for (int i = 0; i < 6000; ++i) {
         if (i % 1500 == 0) {
           // A new camera: the batch must forget what it prepared.
-          plainContext.transform = batchContext.transform = Camera(0.3f * static_cast<float>(i / 1500));
+          const raster::Matrix camera = rastertest::Camera(0.3f * static_cast<float>(i / 1500));
+          plainContext.transform = batchContext.transform = camera;
           batchContext.states.flat = plainContext.states.flat = i / 1500 == 2;
           batch.Reset();
         }
@@ -138,7 +118,7 @@ TEST(FastRaster, TheBatchForgetsItsVerticesWhenItsResetCounterWraps) {
   raster::DrawContext batchContext = SceneContext(batched, scene, false);
   raster::detail::Batch batch;
   for (float turn : {0.0f, 0.5f}) {
-    plainContext.transform = batchContext.transform = Camera(turn);
+    plainContext.transform = batchContext.transform = rastertest::Camera(turn);
     batch.stamp = 0xFFFFFFFFu;
     batch.Reset();
     for (std::size_t i = 0; i + 2 < 600; i += 3) {
@@ -150,7 +130,8 @@ TEST(FastRaster, TheBatchForgetsItsVerticesWhenItsResetCounterWraps) {
 }
 
 // One untextured triangle of a single colour and alpha over a background.
-std::uint32_t BlendThroughRasterizer(int bpp, std::uint32_t background, std::uint32_t rgb, std::uint32_t alpha) {
+std::uint32_t BlendThroughRasterizer(int bpp, std::uint32_t background, std::uint32_t rgb,
+                                     std::uint32_t alpha) {
   Canvas canvas(8, 8, bpp);
   canvas.Fill(background);
   raster::DrawContext c = rastertest::ScreenContext(canvas);
@@ -199,14 +180,15 @@ void RecordSpan(const raster::detail::Pipeline&, raster::detail::Span& s) {
   seen.push_back({s.color - scanPixels, s.depth ? s.depth - scanPixels : -1, s});
 }
 
-std::vector<SeenSpan> Scan(bool plain, const raster::detail::Scissor& scissor, const raster::detail::ScreenVertex& a,
-                           const raster::detail::ScreenVertex& b, const raster::detail::ScreenVertex& c) {
+std::vector<SeenSpan> Scan(bool plain, const raster::detail::Scissor& scissor,
+                           const raster::detail::ScreenVertex& a, const raster::detail::ScreenVertex& b,
+                           const raster::detail::ScreenVertex& c) {
   raster::detail::Pipeline pipeline;
   pipeline.depthTest = true;
   const raster::Target target{scanPixels, 320, 240, 4 * 320, 4, scanPixels, 320, 240, 2 * 320};
   seen.clear();
-  (plain ? raster::detail::ScanTrianglePlain : raster::detail::ScanTriangle)(pipeline, &RecordSpan, target, scissor,
-                                                                            a, b, c);
+  (plain ? raster::detail::ScanTrianglePlain : raster::detail::ScanTriangle)(pipeline, &RecordSpan, target,
+                                                                             scissor, a, b, c);
   return seen;
 }
 
@@ -282,7 +264,8 @@ TEST(FastRaster, VectorSpansMatchThePlainSpans) {
   for (std::uint32_t& p : palette) p = random();
   std::uniform_real_distribution<float> colour(0.0f, 255.0f), depth(0.0f, 65535.0f), persp(0.05f, 2.0f),
       coord(-30.0f, 90.0f), corner(-4.0f, 70.0f);
-  const raster::detail::BlendMode blends[] = {raster::detail::BlendMode::Replace, raster::detail::BlendMode::SrcAlpha,
+  const raster::detail::BlendMode blends[] = {raster::detail::BlendMode::Replace,
+                                              raster::detail::BlendMode::SrcAlpha,
                                               raster::detail::BlendMode::Add};
   int shaded = 0;
   ForEachSimdTarget([&](const char* target) {
@@ -331,8 +314,8 @@ TEST(FastRaster, VectorSpansMatchThePlainSpans) {
           if (area < 0) std::swap(v[1], v[2]);  // clockwise on screen
           raster::detail::ScanTrianglePlain(p, raster::detail::ChooseSpanRoutinePlain(format, bilinear),
                                             plain.Target(), scissor, v[0], v[1], v[2]);
-          raster::detail::ScanTriangle(p, raster::detail::ChooseSpanRoutine(format, bilinear), vector.Target(),
-                                       scissor, v[0], v[1], v[2]);
+          raster::detail::ScanTriangle(p, raster::detail::ChooseSpanRoutine(format, bilinear),
+                                       vector.Target(), scissor, v[0], v[1], v[2]);
         }
         ASSERT_EQ(vector.color, plain.color) << target << ", format " << f << ", variant " << variant;
         ASSERT_EQ(vector.depth, plain.depth) << target << ", format " << f << ", variant " << variant;

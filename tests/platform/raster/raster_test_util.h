@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cmath>
 #include <cstring>
 #include <vector>
 
@@ -101,6 +102,27 @@ inline raster::DrawContext ScreenContext(Canvas& canvas) {
 inline raster::Vertex V(float sx, float sy, std::uint32_t color = 0xFFFFFFFFu, float z = 0.5f,
                         float u = 0, float v = 0, std::uint32_t specular = 0) {
   return raster::Vertex{sx, -sy, z, color, specular, u, v};
+}
+
+// A camera at the origin looking down +z, near plane 1, 90 degrees, turned
+// about y by `turn` radians.
+inline raster::Matrix Camera(float turn = 0) {
+  raster::Matrix m;
+  const float s = std::sqrt(0.5f), q = s / (1 - 1 / 100.0f);
+  const float c = std::cos(turn), n = std::sin(turn);
+  // Rotation about y, then the projection.
+  raster::Matrix r;
+  r.m[0][0] = c;
+  r.m[0][2] = -n;
+  r.m[2][0] = n;
+  r.m[2][2] = c;
+  m.m[0][0] = s;
+  m.m[1][1] = s;
+  m.m[2][2] = q;
+  m.m[2][3] = s;
+  m.m[3][2] = -q;
+  m.m[3][3] = 0;
+  return raster::Multiply(r, m);
 }
 
 }  // namespace rastertest

@@ -42,8 +42,8 @@ TEST(FastText, EveryColourDestinationAndCoverage) {
   std::vector<std::uint8_t> px = {200, 10, 128, 7};
   const std::uint8_t a = 100;
   BlendCoverageRowPlain(px.data(), 4, &a, 1, 0x00FF0080u);  // red 255, green 0, blue 128
-  EXPECT_EQ(px, (std::vector<std::uint8_t>{static_cast<std::uint8_t>(200 - 72 * 100 / 255), 10 - 10 * 100 / 255,
-                                           128 + 127 * 100 / 255, 7}));
+  EXPECT_EQ(px, (std::vector<std::uint8_t>{static_cast<std::uint8_t>(200 - 72 * 100 / 255),
+                                           10 - 10 * 100 / 255, 128 + 127 * 100 / 255, 7}));
 }
 
 TEST(FastText, RowsOfEveryLengthAndOffset) {
@@ -67,7 +67,8 @@ TEST(FastText, RowsOfEveryLengthAndOffset) {
           const std::uint32_t rgb = random() & 0xFFFFFFu;
           BlendCoverageRow(fast.data() + bytes * offset, bytes, coverage.data() + offset, count, rgb);
           BlendCoverageRowPlain(plain.data() + bytes * offset, bytes, coverage.data() + offset, count, rgb);
-          ASSERT_EQ(fast, plain) << target << ", " << bytes << " bytes, " << count << " pixels from " << offset;
+          ASSERT_EQ(fast, plain) << target << ", " << bytes << " bytes, " << count << " pixels from "
+                                 << offset;
         }
       }
     }

@@ -1,7 +1,8 @@
 // Text drawing: clipping with guard bytes, byte order of the colour and
-// blending at both depths, the string cache, the code page, and TextOutA on
-// surface contexts. Rotation, placement and font heights of the show's titles
-// are held by the captured frames' digests.
+// blending at both depths, the string cache, the code page, TextOutA on
+// surface contexts, and the small GDI calls around it. Rotation, placement
+// and font heights of the show's titles are held by the captured frames'
+// digests.
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -13,10 +14,9 @@
 #include "platform/win32/gdi.h"
 #include "platform/win32/text.h"
 #include "platform/ddraw/surface.h"
+#include "../raster/raster_test_util.h"
 
 namespace {
-
-constexpr std::uint8_t kGuard = 0xA5;
 
 HFONT MakeFont(int height, int escapement, const char* face = "Tahoma") {
   return CreateFontA(height, 0, escapement, 0, 700, 0, 0, 0, 0, 0, 0, 2, 0x52, face);
@@ -27,41 +27,20 @@ struct FontDeleter {
 };
 using FontPtr = std::unique_ptr<HGDIOBJ__, FontDeleter>;
 
-// A target of width x height pixels inside a block with `margin` guard pixels
-// on every side; the drawable area starts out `fill`, the guards kGuard.
-struct GuardedTarget {
-  GuardedTarget(int width, int height, int bytesPerPixel, int margin = 16, std::uint8_t fill = 0)
-      : margin(margin), blockPitch((width + 2 * margin) * bytesPerPixel),
-        block(static_cast<std::size_t>(blockPitch) * (height + 2 * margin), kGuard) {
-    target = {&block[static_cast<std::size_t>(margin) * blockPitch + margin * bytesPerPixel],
-              width, height, blockPitch, bytesPerPixel};
-    for (int y = 0; y < height; ++y)
-      std::memset(Pixel(0, y), fill, static_cast<std::size_t>(width) * bytesPerPixel);
+// A text target inside guard bytes (the rasterizer tests' canvas), every
+// pixel `fill` at first.
+struct GuardedTarget : rastertest::Canvas {
+  GuardedTarget(int w, int h, int bpp, std::uint32_t fill = 0) : Canvas(w, h, bpp) {
+    Fill(fill);
+    target = {Pixel(0, 0), w, h, pitch, bpp};
   }
-  std::uint8_t* Pixel(int x, int y) {
-    return target.pixels + static_cast<std::ptrdiff_t>(y) * target.pitch + x * target.bytesPerPixel;
-  }
-  bool GuardsIntact() const {
-    for (std::size_t i = 0; i < block.size(); ++i) {
-      long row = static_cast<long>(i / blockPitch) - margin;
-      long col = static_cast<long>(i % blockPitch) / target.bytesPerPixel - margin;
-      bool inside = row >= 0 && row < target.height && col >= 0 && col < target.width;
-      if (!inside && block[i] != kGuard) return false;
-    }
-    return true;
-  }
-  // Pixels whose colour differs from `fill` (all three colour bytes compared).
-  int ChangedPixels(std::uint8_t fill = 0) {
+  // Pixels whose colour differs from `fill`.
+  int ChangedPixels(std::uint32_t fill = 0) {
     int changed = 0;
-    for (int y = 0; y < target.height; ++y)
-      for (int x = 0; x < target.width; ++x)
-        if (Pixel(x, y)[0] != fill || Pixel(x, y)[1] != fill || Pixel(x, y)[2] != fill) ++changed;
+    for (int y = 0; y < height; ++y)
+      for (int x = 0; x < width; ++x) changed += Rgb(x, y) != fill;
     return changed;
   }
-
-  int margin;
-  int blockPitch;
-  std::vector<std::uint8_t> block;
   platform::TextTarget target;
 };
 
@@ -93,7 +72,7 @@ TEST(TextClipping, NeverWritesOutsideTheTargetAtAnyPositionDepthOrAngle) {
 TEST(TextColour, BlendsEachChannelByCoverageInBlueGreenRedOrder) {
   FontPtr font(MakeFont(-40, 50));
   for (int bpp : {3, 4}) {
-    GuardedTarget t(200, 80, bpp, 16, 0x40);
+    GuardedTarget t(200, 80, bpp, 0x404040);
     if (bpp == 4)
       for (int y = 0; y < 80; ++y)
         for (int x = 0; x < 200; ++x) t.Pixel(x, y)[3] = 0x5A;
@@ -132,7 +111,7 @@ TEST(TextCache, SecondDrawIsIdenticalStringsAreRenderedOnceAndEmptyDrawsNothing)
   platform::DrawTextInto(first.target, font.get(), 7, 20, "A Selvarin 1999", 0x1F3F7F);
   platform::DrawTextInto(second.target, font.get(), 7, 20, "A Selvarin 1999", 0x1F3F7F);
   EXPECT_GT(first.ChangedPixels(), 100);
-  EXPECT_EQ(first.block, second.block);
+  EXPECT_EQ(first.color, second.color);
   platform::DrawTextInto(second.target, font.get(), 9, 22, "A Selvarin 1999", 0x0F1F3F);
   EXPECT_EQ(platform::CachedStringCount(font.get()), 1);
   platform::DrawTextInto(second.target, font.get(), 9, 22, "Ruzazuzez", 0x0F1F3F);
@@ -146,7 +125,7 @@ TEST(TextFont, BytesFrom0x80To0x9FAreWindows1252) {
   platform::DrawTextInto(euro.target, font.get(), 2, 2, "\x80", 0xFFFFFF);
   platform::DrawTextInto(undefined.target, font.get(), 2, 2, "\x81", 0xFFFFFF);
   EXPECT_GT(euro.ChangedPixels(), 20);
-  EXPECT_NE(euro.block, undefined.block);
+  EXPECT_NE(euro.color, undefined.color);
 }
 
 // TextOutA through the device context of a DirectDraw surface.
@@ -205,6 +184,49 @@ TEST(TextOut, DrawsTheFirstCharactersOnASurfaceContextInTheSelectedFontAndColour
   EXPECT_EQ(TextOutA(memory, 0, 0, "x", -1), FALSE);
   EXPECT_EQ(TextOutA(memory, 0, 0, nullptr, 3), FALSE);
   DeleteDC(memory);
+}
+
+// The small GDI calls: selection by object kind, memory contexts.
+TEST(GdiSelect, KeepsOneObjectPerKindAndReturnsThePreviousOfThatKind) {
+  HDC dc = CreateCompatibleDC(nullptr);
+  ASSERT_NE(dc, nullptr);
+  HFONT first = MakeFont(-21, 0), second = MakeFont(-21, 0);
+  HGDIOBJ__ bitmap(HGDIOBJ__::Kind::Bitmap);
+
+  EXPECT_EQ(SelectObject(dc, first), nullptr);
+  EXPECT_EQ(SelectObject(dc, &bitmap), nullptr);  // a bitmap does not displace the font
+  EXPECT_EQ(SelectObject(dc, second), first);
+  EXPECT_EQ(dc->font, second);
+  EXPECT_EQ(dc->bitmap, &bitmap);
+  EXPECT_EQ(SelectObject(dc, &bitmap), &bitmap);
+
+  EXPECT_EQ(SelectObject(nullptr, first), nullptr);
+  EXPECT_EQ(SelectObject(dc, nullptr), nullptr);
+  EXPECT_EQ(dc->font, second);
+
+  EXPECT_EQ(DeleteDC(dc), TRUE);
+  EXPECT_EQ(DeleteObject(first), TRUE);
+  EXPECT_EQ(DeleteObject(second), TRUE);
+  EXPECT_EQ(DeleteObject(nullptr), FALSE);
+}
+
+TEST(GdiMemoryContext, DeletesOnlyMemoryContextsItMadeAndOnlyOnce) {
+  HDC a = CreateCompatibleDC(nullptr);
+  HDC b = CreateCompatibleDC(a);
+  EXPECT_NE(a, b);
+  EXPECT_EQ(a->surface, nullptr);
+  EXPECT_EQ(DeleteDC(a), TRUE);
+  EXPECT_EQ(DeleteDC(a), FALSE);
+  EXPECT_EQ(DeleteDC(nullptr), FALSE);
+
+  DDSURFACEDESC desc{};
+  auto* surface = new platform::Surface(nullptr, desc, 8, 8, platform::RgbFormat(32));
+  HDC surfaceDc = nullptr;
+  ASSERT_EQ(surface->GetDC(&surfaceDc), DD_OK);
+  EXPECT_EQ(DeleteDC(surfaceDc), FALSE);  // belongs to its surface
+  EXPECT_EQ(surface->ReleaseDC(surfaceDc), DD_OK);
+  surface->Release();
+  EXPECT_EQ(DeleteDC(b), TRUE);
 }
 
 }  // namespace

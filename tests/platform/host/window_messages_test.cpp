@@ -1,7 +1,13 @@
 // Windows and the message queue: sent and posted messages reach the window
-// procedure as the show's pump expects.
+// procedure as the show's pump expects, and SDL events become window messages
+// (SDL's headless video driver, asked for by name, stands in for a screen).
+#include <SDL.h>
+
+#include <cstdlib>
 #include <vector>
 
+#include "platform/host/host.h"
+#include "platform/host/machine.h"
 #include "platform/platform.h"
 #include "platform/win32/user.h"
 #include "support/display_fixture.h"
@@ -48,7 +54,9 @@ class MessageQueue : public OffscreenPlatform {
   }
 };
 
-TEST_F(MessageQueue, CreateSendsWMCreateBeforeReturningAndBeforeUserData) {
+// WM_CREATE is sent before CreateWindowExA returns, before any user data;
+// posted keys then reach the procedure in order, with the user data.
+TEST_F(MessageQueue, CreateSendsWMCreateThenPostedKeysArriveInOrderWithUserData) {
   int state = 0;
   HWND window = MakeWindow(RecordingProc);
   ASSERT_NE(window, nullptr);
@@ -64,17 +72,11 @@ TEST_F(MessageQueue, CreateSendsWMCreateBeforeReturningAndBeforeUserData) {
   ShowWindow(window, SW_SHOWDEFAULT);
   UpdateWindow(window);
   EXPECT_EQ(Pump(), 0);  // nothing was posted by creating and showing
-}
 
-TEST_F(MessageQueue, PostedKeysReachTheProcedureInOrderWithUserData) {
-  int state = 0;
-  HWND window = MakeWindow(RecordingProc);
-  SetWindowLongA(window, GWL_USERDATA, reinterpret_cast<LONG_PTR>(&state));
   deliveries.clear();
   platform::PostKeyDown('A');
   platform::PostKeyDown(VK_ESCAPE);
   platform::PostKeyDown(VK_ESCAPE);  // auto-repeat
-
   MSG msg;
   ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
   EXPECT_EQ(msg.message, WM_KEYDOWN);
@@ -82,7 +84,6 @@ TEST_F(MessageQueue, PostedKeysReachTheProcedureInOrderWithUserData) {
   EXPECT_EQ(TranslateMessage(&msg), TRUE);
   DispatchMessageA(&msg);
   EXPECT_EQ(Pump(), 2);
-
   ASSERT_EQ(deliveries.size(), 3u);
   const WPARAM keys[] = {'A', VK_ESCAPE, VK_ESCAPE};
   for (int i = 0; i < 3; ++i) {
@@ -131,6 +132,91 @@ TEST_F(MessageQueue, PeekFiltersLeaveOthersQueuedAndQuitHasNoWindow) {
   ASSERT_TRUE(PeekMessageA(&msg, window, 0, 0, PM_REMOVE));
   EXPECT_EQ(msg.wParam, WPARAM{'B'});
   EXPECT_FALSE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
+}
+
+void PushKey(Uint32 type, SDL_Keycode key, Uint16 mod = KMOD_NONE, Uint8 repeat = 0) {
+  SDL_Event event{};
+  event.type = type;
+  event.key.type = type;
+  event.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
+  event.key.repeat = repeat;
+  event.key.keysym.sym = key;
+  event.key.keysym.mod = mod;
+  ASSERT_EQ(SDL_PushEvent(&event), 1) << SDL_GetError();
+}
+
+class SdlEvents : public OffscreenPlatform {
+ protected:
+  void SetUp() override {
+    OffscreenPlatform::SetUp();
+    setenv("SDL_VIDEODRIVER", "offscreen", 1);
+    host::Options options;
+    options.window = true;
+    options.scale = 1;
+    options.vsync = false;
+    host::SetOptions(options);
+    deliveries.clear();
+  }
+  void TearDown() override {
+    OffscreenPlatform::TearDown();  // closes the presentation window
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    unsetenv("SDL_VIDEODRIVER");
+  }
+};
+
+TEST_F(SdlEvents, KeysAndCloseReachTheWindowAndAltEnterStaysInside) {
+  HWND window = MakeWindow(RecordingProc);
+  ASSERT_EQ(DirectDrawCreate(nullptr, &ddraw, nullptr), DD_OK);
+  ASSERT_TRUE(host::DisplayAvailable());
+  ASSERT_EQ(ddraw->SetCooperativeLevel(window, 0x13), DD_OK);
+  ASSERT_EQ(ddraw->SetDisplayMode(320, 240, 32), DD_OK);
+  DDSURFACEDESC desc{};
+  desc.dwFlags = DDSD_CAPS | DDSD_BACKBUFFERCOUNT;
+  desc.dwBackBufferCount = 1;
+  desc.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP | DDSCAPS_COMPLEX;
+  ASSERT_EQ(ddraw->CreateSurface(&desc, &primary, nullptr), DD_OK);
+  EXPECT_FALSE(host::machine::WindowShown());  // made at the first frame
+  ASSERT_EQ(primary->Flip(nullptr, DDFLIP_WAIT), DD_OK);
+  ASSERT_TRUE(host::machine::WindowShown());
+  EXPECT_FALSE(host::machine::FullScreen());  // --window
+  deliveries.clear();
+
+  PushKey(SDL_KEYDOWN, SDLK_CAPSLOCK);  // no virtual key of the show's: never delivered
+  PushKey(SDL_KEYDOWN, SDLK_ESCAPE);
+  PushKey(SDL_KEYDOWN, SDLK_a, KMOD_NONE, 1);
+  PushKey(SDL_KEYUP, SDLK_a);
+  PushKey(SDL_KEYDOWN, SDLK_F4, KMOD_LALT);
+  PushKey(SDL_KEYDOWN, SDLK_RETURN, KMOD_LALT);
+  Pump();
+
+  ASSERT_GE(deliveries.size(), 5u);
+  EXPECT_EQ(deliveries[0].message, WM_KEYDOWN);
+  EXPECT_EQ(deliveries[0].wParam, VK_ESCAPE);
+  EXPECT_EQ(deliveries[1].message, WM_KEYDOWN);
+  EXPECT_EQ(deliveries[1].wParam, WPARAM{'A'});
+  EXPECT_NE(deliveries[1].lParam & (LPARAM{1} << 30), 0);  // a repeat
+  EXPECT_EQ(deliveries[2].message, WM_KEYUP);
+  EXPECT_NE(deliveries[2].lParam & (LPARAM{1} << 30), 0);  // a release was down before
+  EXPECT_EQ(deliveries[3].message, WM_SYSKEYDOWN);  // Alt+F4: a system key...
+  EXPECT_EQ(deliveries[3].wParam, WPARAM{0x73});
+  EXPECT_EQ(deliveries[4].message, WM_CLOSE);       // ...that DefWindowProcA turns into a close
+  for (const Delivery& s : deliveries) EXPECT_NE(s.wParam, WPARAM{0x0D});  // Alt+Enter is not delivered
+  EXPECT_TRUE(host::machine::FullScreen());
+  EXPECT_FALSE(platform::WindowExists(window));
+}
+
+TEST_F(SdlEvents, QuitEventIsACloseRequest) {
+  HWND window = MakeWindow(RecordingProc);
+  ASSERT_EQ(DirectDrawCreate(nullptr, &ddraw, nullptr), DD_OK);
+  deliveries.clear();
+  SDL_Event quit{};
+  quit.type = SDL_QUIT;
+  ASSERT_EQ(SDL_PushEvent(&quit), 1);
+  Pump();
+  ASSERT_GE(deliveries.size(), 2u);
+  EXPECT_EQ(deliveries[0].message, WM_CLOSE);
+  EXPECT_EQ(deliveries[1].message, WM_DESTROY);
+  EXPECT_FALSE(platform::WindowExists(window));
 }
 
 }  // namespace

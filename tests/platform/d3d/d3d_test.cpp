@@ -1,0 +1,386 @@
+// The Direct3D device: render-state defaults, forced failures of the per-frame
+// calls, viewport clears, transforms, triangle submission and its rules; its
+// texture interfaces and handles: drawing by handle, Load with its palette,
+// and handles that name nothing. The show's own drawing (its viewport rows,
+// depth order, culling) is held by the captured frames' digests.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "../surface_util.h"
+#include "platform/d3d/d3d.h"
+#include "support/display_fixture.h"
+#include "platform/ddraw/driver.h"
+#include "platform/host/host.h"
+#include "platform/d3d/objects.h"
+
+namespace {
+
+// An offscreen display with the 3D device set up as the show does it
+// (z-buffer, device, viewport on rows 20 to 219, black background), and
+// helpers to read pixels and submit pre-lit triangles in screen terms.
+class Direct3DTest : public OffscreenPlatform {
+ protected:
+  void TearDown() override {
+    for (IUnknown** p : {reinterpret_cast<IUnknown**>(&material), reinterpret_cast<IUnknown**>(&viewport),
+                         reinterpret_cast<IUnknown**>(&device), reinterpret_cast<IUnknown**>(&zbuffer),
+                         reinterpret_cast<IUnknown**>(&d3d)}) {
+      if (*p) (*p)->Release();
+      *p = nullptr;
+    }
+    OffscreenPlatform::TearDown();
+  }
+
+  static D3DVIEWPORT2 ShowViewport() {
+    return D3DVIEWPORT2{44, 0, 20, 320, 200, -1.0f, 0.75f, 2.0f, 1.5f, 0.0f, 1.0f};
+  }
+
+  void OpenDirect3D(DWORD bits = 32, bool withZBuffer = true) {
+    OpenDisplay(bits);
+    ASSERT_EQ(ddraw->QueryInterface(IID_IDirect3D2, reinterpret_cast<void**>(&d3d)), DD_OK);
+    if (withZBuffer) {
+      DDSURFACEDESC z{};
+      z.dwSize = 108;
+      z.dwFlags = DDSD_CAPS | DDSD_HEIGHT | DDSD_WIDTH | DDSD_ZBUFFERBITDEPTH;
+      z.ddsCaps.dwCaps = DDSCAPS_ZBUFFER | DDSCAPS_SYSTEMMEMORY;
+      z.dwZBufferBitDepth = 16;
+      z.dwWidth = 320;
+      z.dwHeight = 240;
+      ASSERT_EQ(ddraw->CreateSurface(&z, &zbuffer, nullptr), DD_OK);
+      ASSERT_EQ(back->AddAttachedSurface(zbuffer), DD_OK);
+    }
+  }
+
+  // The device, its viewport and the black background material; cleared.
+  void OpenDevice(DWORD bits = 32, bool withZBuffer = true) {
+    OpenDirect3D(bits, withZBuffer);
+    ASSERT_EQ(d3d->CreateDevice(IID_IDirect3DRGBDevice, back, &device), D3D_OK);
+    ASSERT_EQ(d3d->CreateViewport(&viewport, nullptr), D3D_OK);
+    ASSERT_EQ(device->AddViewport(viewport), D3D_OK);
+    D3DVIEWPORT2 vp = ShowViewport();
+    ASSERT_EQ(viewport->SetViewport2(&vp), D3D_OK);
+    ASSERT_EQ(device->SetCurrentViewport(viewport), D3D_OK);
+    ASSERT_EQ(d3d->CreateMaterial(&material, nullptr), D3D_OK);
+    SetBackground(0, 0, 0);
+    ClearScreen();
+  }
+
+  // The show's per-frame clear: the whole screen black, the depth far.
+  void ClearScreen() {
+    D3DRECT all{0, 0, 320, 240};
+    ASSERT_EQ(viewport->Clear(1, &all, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER), D3D_OK);
+  }
+
+  void SetBackground(float r, float g, float b) {
+    D3DMATERIAL m{};
+    m.dwSize = 80;
+    m.diffuse = {r, g, b, 0};
+    m.dwRampSize = 1;
+    ASSERT_EQ(material->SetMaterial(&m), D3D_OK);
+    D3DMATERIALHANDLE handle = 0;
+    ASSERT_EQ(material->GetHandle(device, &handle), D3D_OK);
+    ASSERT_NE(handle, 0u);
+    ASSERT_EQ(viewport->SetBackground(handle), D3D_OK);
+  }
+
+  IDirectDrawSurface* MakeTexture(DWORD width, DWORD height, const DDPIXELFORMAT& format) {
+    return surfacetest::MakeTexture(ddraw, width, height, format);
+  }
+
+  // 0x00RRGGBB of a back-buffer pixel (32 or 24 bits).
+  std::uint32_t Pixel(int x, int y, int bytes = 4) {
+    return surfacetest::Read(surfacetest::Bytes(back), (y * 320 + x) * bytes, 3);
+  }
+  std::uint16_t Depth(int x, int y) {
+    return static_cast<std::uint16_t>(surfacetest::Read(surfacetest::Bytes(zbuffer), (y * 320 + x) * 2, 2));
+  }
+
+  // A pre-lit vertex at screen pixel (sx, sy) under identity view and
+  // projection and the show's viewport.
+  static D3DLVERTEX At(float sx, float sy, float z, D3DCOLOR color, float u = 0, float v = 0,
+                       D3DCOLOR specular = 0xFF000000u) {
+    return D3DLVERTEX{sx / 160.0f - 1.0f, 0.75f - (sy - 20.0f) / 200.0f * 1.5f, z, 0, color, specular, u, v};
+  }
+
+  HRESULT DrawList(std::vector<D3DLVERTEX> vertices) {
+    HRESULT r = device->Begin(D3DPT_TRIANGLELIST, D3DVT_LVERTEX, 0);
+    if (r != D3D_OK) return r;
+    for (D3DLVERTEX& v : vertices) device->Vertex(&v);
+    return device->End(0);
+  }
+
+  // Two triangles covering the screen rectangle [x0, x1] x [y0, y1], clockwise.
+  HRESULT DrawRect(float x0, float y0, float x1, float y1, float z, D3DCOLOR color) {
+    return DrawList({At(x0, y0, z, color, 0, 0), At(x1, y0, z, color, 1, 0), At(x1, y1, z, color, 1, 1),
+                     At(x0, y0, z, color, 0, 0), At(x1, y1, z, color, 1, 1), At(x0, y1, z, color, 0, 1)});
+  }
+
+  IDirect3D2* d3d = nullptr;
+  IDirectDrawSurface* zbuffer = nullptr;
+  IDirect3DDevice2* device = nullptr;
+  IDirect3DViewport2* viewport = nullptr;
+  IDirect3DMaterial2* material = nullptr;
+};
+
+using Devices = Direct3DTest;
+
+TEST_F(Devices, RenderStatesStartAsOnADirectX5RgbDevice) {
+  OpenDevice();
+  const struct {
+    D3DRENDERSTATETYPE state;
+    DWORD value;
+  } defaults[] = {
+      {D3DRENDERSTATE_TEXTUREHANDLE, 0},
+      {D3DRENDERSTATE_TEXTUREMAG, D3DFILTER_NEAREST},
+      {D3DRENDERSTATE_TEXTUREMIN, D3DFILTER_NEAREST},
+      {D3DRENDERSTATE_TEXTUREMAPBLEND, D3DTBLEND_MODULATE},
+      {D3DRENDERSTATE_SPECULARENABLE, 1},
+      {D3DRENDERSTATE_ZENABLE, 1},  // a z-buffer is attached
+      {D3DRENDERSTATE_ZWRITEENABLE, 1},
+      {D3DRENDERSTATE_ZFUNC, D3DCMP_LESSEQUAL},
+      {D3DRENDERSTATE_SRCBLEND, D3DBLEND_ONE},
+      {D3DRENDERSTATE_DESTBLEND, D3DBLEND_ZERO},
+      {D3DRENDERSTATE_CULLMODE, D3DCULL_CCW},
+      {D3DRENDERSTATE_SHADEMODE, D3DSHADE_GOURAUD},
+      {D3DRENDERSTATE_WRAPU, 0},
+      {D3DRENDERSTATE_ALPHABLENDENABLE, 0},
+  };
+  for (const auto& d : defaults) {
+    DWORD v = 0xDEAD;
+    EXPECT_EQ(device->GetRenderState(d.state, &v), D3D_OK);
+    EXPECT_EQ(v, d.value) << "state " << d.state;
+  }
+}
+
+// The set-up calls are covered by the display's step-by-step failures; these
+// are the calls of every frame.
+TEST_F(Devices, EachFrameCallFailsWithTheCodeForcedUnderItsName) {
+  OpenDevice();
+  const HRESULT code = MakeD3DHResult(999);
+  D3DMATRIX identity{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+  D3DLVERTEX vertex = At(10, 30, 0.5f, ~0u);
+  const std::pair<const char*, std::function<HRESULT()>> calls[] = {
+      {"SetTransform", [&] { return device->SetTransform(D3DTRANSFORMSTATE_WORLD, &identity); }},
+      {"BeginScene", [&] { return device->BeginScene(); }},
+      {"EndScene", [&] { return device->EndScene(); }},
+      {"Begin", [&] { return device->Begin(D3DPT_TRIANGLELIST, D3DVT_LVERTEX, 0); }},
+      {"Vertex", [&] { return device->Vertex(&vertex); }},
+      {"End", [&] { return device->End(0); }},
+  };
+  for (const auto& [name, call] : calls) {
+    host::ForcedFailures()[name] = code;
+    EXPECT_EQ(call(), code) << name;
+    host::ForcedFailures().clear();
+    EXPECT_EQ(call(), D3D_OK) << name;
+  }
+}
+
+TEST_F(Devices, ClearPaintsTheBackgroundAndResetsDepthInsideItsRectangles) {
+  OpenDevice();
+  std::vector<std::uint8_t> grey(320 * 240 * 4, 0x55), zeros(320 * 240 * 2, 0);
+  surfacetest::WriteRows(back, grey.data(), 1280, 240);
+  surfacetest::WriteRows(zbuffer, zeros.data(), 640, 240);
+  SetBackground(1.0f, 0.5f, 0.25f);  // bytes 255, 127, 63
+  D3DRECT rects[2] = {{10, 30, 20, 40}, {300, 230, 400, 300}};  // the second runs off the surface
+  ASSERT_EQ(viewport->Clear(2, rects, D3DCLEAR_TARGET), D3D_OK);
+  EXPECT_EQ(Pixel(10, 30), 0xFF7F3Fu);
+  EXPECT_EQ(Pixel(19, 39), 0xFF7F3Fu);
+  EXPECT_EQ(Pixel(20, 39), 0x555555u);
+  EXPECT_EQ(Pixel(9, 30), 0x555555u);
+  EXPECT_EQ(Pixel(319, 239), 0xFF7F3Fu);
+  EXPECT_EQ(Depth(15, 35), 0u);  // target only
+  ASSERT_EQ(viewport->Clear(1, rects, D3DCLEAR_ZBUFFER), D3D_OK);
+  EXPECT_EQ(Depth(15, 35), 0xFFFFu);
+  EXPECT_EQ(Depth(25, 35), 0u);
+  IDirect3DViewport2* loose = nullptr;
+  ASSERT_EQ(d3d->CreateViewport(&loose, nullptr), D3D_OK);
+  EXPECT_EQ(loose->Clear(1, rects, D3DCLEAR_TARGET), D3DERR_VIEWPORTHASNODEVICE);
+  loose->Release();
+}
+
+// Vertices go through world, view and projection in that order: a world
+// scale of one half, then a view shift of an eighth of the screen.
+TEST_F(Devices, WorldViewAndProjectionAllMoveTheVertices) {
+  OpenDevice();
+  D3DMATRIX world{0.5f, 0, 0, 0, 0, 0.5f, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+  D3DMATRIX view{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0.25f, 0, 0, 1};
+  D3DMATRIX projection{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+  ASSERT_EQ(device->SetTransform(D3DTRANSFORMSTATE_WORLD, &world), D3D_OK);
+  ASSERT_EQ(device->SetTransform(D3DTRANSFORMSTATE_VIEW, &view), D3D_OK);
+  ASSERT_EQ(device->SetTransform(D3DTRANSFORMSTATE_PROJECTION, &projection), D3D_OK);
+  EXPECT_EQ(device->SetTransform(D3DTRANSFORMSTATE_WORLD, nullptr), DDERR_INVALIDPARAMS);
+  // The whole viewport, clip x -1..1, becomes -0.25..0.75: columns 120 to 280.
+  auto span = [&](int x0, int x1) {
+    ClearScreen();
+    DrawRect(0, 20, 320, 220, 0.5f, 0xFFFFFFFFu);
+    return std::vector<std::uint32_t>{Pixel(x0 - 5, 120), Pixel(x0 + 5, 120), Pixel(x1 - 5, 120),
+                                      Pixel(x1 + 5, 120)};
+  };
+  const std::vector<std::uint32_t> edges{0u, 0xFFFFFFu, 0xFFFFFFu, 0u};
+  EXPECT_EQ(span(120, 280), edges);
+  projection._11 = 0.5f;  // the projection halves x again: columns 140 to 220
+  ASSERT_EQ(device->SetTransform(D3DTRANSFORMSTATE_PROJECTION, &projection), D3D_OK);
+  EXPECT_EQ(span(140, 220), edges);
+}
+
+TEST_F(Devices, OnlyTriangleListsOfPreLitVerticesInsideBeginAndEnd) {
+  OpenDevice();
+  D3DLVERTEX v = At(10, 30, 0.5f, ~0u);
+  EXPECT_EQ(device->Begin(D3DPT_TRIANGLESTRIP, D3DVT_LVERTEX, 0), D3DERR_INVALIDPRIMITIVETYPE);
+  EXPECT_EQ(device->Begin(D3DPT_TRIANGLELIST, D3DVT_TLVERTEX, 0), D3DERR_INVALIDVERTEXTYPE);
+  EXPECT_EQ(device->Vertex(&v), D3DERR_NOTINBEGIN);
+  EXPECT_EQ(device->End(0), D3DERR_NOTINBEGIN);
+  ASSERT_EQ(device->Begin(D3DPT_TRIANGLELIST, D3DVT_LVERTEX, 0), D3D_OK);
+  EXPECT_EQ(device->Begin(D3DPT_TRIANGLELIST, D3DVT_LVERTEX, 0), D3DERR_INBEGIN);
+  EXPECT_EQ(device->Vertex(nullptr), DDERR_INVALIDPARAMS);
+  EXPECT_EQ(device->End(0), D3D_OK);
+  EXPECT_EQ(device->EndScene(), D3DERR_SCENE_NOT_IN_SCENE);
+  EXPECT_EQ(device->BeginScene(), D3D_OK);
+  EXPECT_EQ(device->BeginScene(), D3DERR_SCENE_IN_SCENE);
+  EXPECT_EQ(device->EndScene(), D3D_OK);
+  // Two vertices left over at End are dropped, not carried into the next list.
+  DrawList({At(10, 30, 0.5f, ~0u), At(100, 30, 0.5f, ~0u)});
+  DrawList({At(10, 120, 0.5f, ~0u)});
+  EXPECT_EQ(Pixel(20, 40), 0u);
+}
+
+TEST_F(Devices, TextureFormatsAreOfferedInTheProfilesOrderUntilCancelled) {
+  OpenDevice();
+  struct Seen {
+    std::vector<DDPIXELFORMAT> formats;
+    std::size_t stopAfter;
+  } seen{{}, 100};
+  auto callback = [](DDSURFACEDESC* desc, LPVOID context) -> HRESULT {
+    auto* s = static_cast<Seen*>(context);
+    EXPECT_TRUE(desc->dwFlags & DDSD_PIXELFORMAT);
+    s->formats.push_back(desc->ddpfPixelFormat);
+    return s->formats.size() >= s->stopAfter ? D3DENUMRET_CANCEL : D3DENUMRET_OK;
+  };
+  ASSERT_EQ(device->EnumTextureFormats(callback, &seen), D3D_OK);
+  const std::vector<DDPIXELFORMAT> offered = platform::Profile().textureFormats;
+  ASSERT_EQ(seen.formats.size(), offered.size());
+  EXPECT_EQ(std::memcmp(seen.formats.data(), offered.data(), offered.size() * sizeof(DDPIXELFORMAT)), 0);
+  seen = Seen{{}, 3};
+  device->EnumTextureFormats(callback, &seen);
+  EXPECT_EQ(seen.formats.size(), 3u);
+}
+
+TEST_F(Devices, TwentyFourBitScreensWithoutAZBufferDrawInOrder) {
+  OpenDevice(24, false);
+  DWORD z = 1;
+  device->GetRenderState(D3DRENDERSTATE_ZENABLE, &z);
+  EXPECT_EQ(z, 0u);
+  device->SetRenderState(D3DRENDERSTATE_ZENABLE, 1);  // nothing to test against: drawn anyway
+  DrawRect(0, 20, 320, 220, 0.5f, 0xFF123456u);
+  DrawRect(0, 20, 320, 220, 0.9f, 0xFF654321u);
+  EXPECT_EQ(Pixel(5, 100, 3), 0x654321u);
+  EXPECT_EQ(Pixel(5, 19, 3), 0u);
+}
+
+
+using Textures = Direct3DTest;
+
+const DDPIXELFORMAT kRgb888 = platform::MakePixelFormat(DDPF_RGB, 32, 0xFF0000, 0xFF00, 0xFF);
+const DDPIXELFORMAT kRgb565 = platform::MakePixelFormat(DDPF_RGB, 16, 0xF800, 0x07E0, 0x001F);
+const DDPIXELFORMAT kIndexed8 = platform::MakePixelFormat(DDPF_PALETTEINDEXED8, 8, 0, 0, 0);
+
+IDirect3DTexture2* TextureOf(IDirectDrawSurface* surface) {
+  IDirect3DTexture2* texture = nullptr;
+  EXPECT_EQ(surface->QueryInterface(IID_IDirect3DTexture2, reinterpret_cast<void**>(&texture)), DD_OK);
+  return texture;
+}
+
+D3DTEXTUREHANDLE HandleOf(IDirectDrawSurface* surface, IDirect3DDevice2* device) {
+  IDirect3DTexture2* texture = TextureOf(surface);
+  D3DTEXTUREHANDLE handle = 0;
+  EXPECT_EQ(texture->GetHandle(device, &handle), D3D_OK);
+  texture->Release();
+  return handle;
+}
+
+// 2x2 texels: red, green / blue, white, drawn over a 100x100 square.
+TEST_F(Textures, HandlesSelectTexturesAndUnknownHandlesDrawUntextured) {
+  OpenDevice();
+  IDirectDrawSurface* tex = MakeTexture(2, 2, kRgb888);
+  const std::uint32_t texels[4] = {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF};
+  surfacetest::WriteRows(tex, texels, 8, 2);
+  D3DTEXTUREHANDLE handle = HandleOf(tex, device);
+  EXPECT_NE(handle, 0u);
+  EXPECT_EQ(HandleOf(tex, device), handle);  // one handle per surface and device
+  auto drawWith = [&](D3DTEXTUREHANDLE h) {
+    device->SetRenderState(D3DRENDERSTATE_TEXTUREHANDLE, h);
+    DrawRect(100, 60, 200, 160, 0.5f, 0xFF808080u);
+  };
+  drawWith(handle);
+  EXPECT_EQ(Pixel(110, 70), 0x800000u);  // red texel times grey
+  EXPECT_EQ(Pixel(190, 70), 0x008000u);
+  EXPECT_EQ(Pixel(110, 150), 0x000080u);
+  EXPECT_EQ(Pixel(190, 150), 0x808080u);
+  for (D3DTEXTUREHANDLE nothing : {0u, handle + 1000}) {
+    drawWith(nothing);
+    EXPECT_EQ(Pixel(110, 70), 0x808080u) << nothing;
+  }
+  // The show keeps its texture surfaces; a handle outlives the caller's references.
+  tex->Release();
+  drawWith(handle);
+  EXPECT_EQ(Pixel(190, 70), 0x008000u);
+  platform::ResetDirect3D();  // handles gone: untextured again
+  drawWith(handle);
+  EXPECT_EQ(Pixel(190, 70), 0x808080u);
+}
+
+TEST_F(Textures, LoadCopiesPixelsAndPaletteOfAMatchingSurface) {
+  OpenDevice();
+  IDirectDrawSurface* from = MakeTexture(4, 2, kIndexed8);
+  IDirectDrawSurface* to = MakeTexture(4, 2, kIndexed8);
+  const std::uint8_t indices[8] = {1, 2, 3, 4, 5, 6, 7, 8};
+  surfacetest::WriteRows(from, indices, 4, 2);
+  std::array<PALETTEENTRY, 256> entries{};
+  entries[5] = {1, 2, 3, 0};
+  IDirectDrawPalette* palette = nullptr;
+  ASSERT_EQ(ddraw->CreatePalette(DDPCAPS_8BIT, entries.data(), &palette, nullptr), DD_OK);
+  from->SetPalette(palette);
+  IDirect3DTexture2 *src = TextureOf(from), *dst = TextureOf(to);
+  ASSERT_EQ(dst->Load(src), D3D_OK);
+  EXPECT_EQ(surfacetest::Bytes(to), std::vector<std::uint8_t>(indices, indices + 8));
+  // The copied palette is visible through the destination when drawn.
+  device->SetRenderState(D3DRENDERSTATE_TEXTUREHANDLE, HandleOf(to, device));
+  DrawRect(0, 20, 320, 220, 0.5f, 0xFFFFFFFFu);
+  EXPECT_EQ(Pixel(10, 200), 0x010203u);  // row 1, column 0: index 5
+
+  IDirectDrawSurface* other = MakeTexture(4, 2, kRgb565);
+  IDirectDrawSurface* smaller = MakeTexture(2, 2, kIndexed8);
+  IDirect3DTexture2 *o = TextureOf(other), *s = TextureOf(smaller);
+  EXPECT_EQ(o->Load(src), DDERR_INVALIDPARAMS);
+  EXPECT_EQ(s->Load(src), DDERR_INVALIDPARAMS);
+  EXPECT_EQ(dst->Load(nullptr), DDERR_INVALIDPARAMS);
+  host::ForcedFailures()["Load"] = DDERR_SURFACELOST;
+  EXPECT_EQ(dst->Load(src), DDERR_SURFACELOST);
+  for (IUnknown* p : std::initializer_list<IUnknown*>{o, s, src, dst, other, smaller, from, to, palette})
+    p->Release();
+}
+
+TEST_F(Textures, TextureInterfacesHoldTheirSurface) {
+  OpenDevice();
+  IDirectDrawSurface* tex = MakeTexture(2, 2, kRgb565);
+  IDirect3DTexture2* texture = TextureOf(tex);
+  EXPECT_EQ(tex->Release(), 1u);  // the interface's reference remains
+  D3DTEXTUREHANDLE handle = 0;
+  ASSERT_EQ(texture->GetHandle(device, &handle), D3D_OK);
+  EXPECT_EQ(texture->GetHandle(nullptr, &handle), DDERR_INVALIDPARAMS);
+  host::ForcedFailures()["GetHandle"] = DDERR_GENERIC;
+  D3DTEXTUREHANDLE untouched = 77;
+  EXPECT_EQ(texture->GetHandle(device, &untouched), DDERR_GENERIC);
+  EXPECT_EQ(untouched, 77u);
+  host::ForcedFailures().clear();
+  IDirect3DTexture2* again = nullptr;
+  ASSERT_EQ(texture->QueryInterface(IID_IDirect3DTexture2, reinterpret_cast<void**>(&again)), D3D_OK);
+  again->Release();
+  EXPECT_EQ(texture->Release(), 0u);
+}
+
+}  // namespace

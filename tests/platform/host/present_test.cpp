@@ -1,0 +1,180 @@
+// --video through stand-in ffmpeg scripts (frames reach ffmpeg through the
+// pipe, a run whose ffmpeg writes nothing fails without touching the user's
+// files, the progress line) and screenshots: where the 320x240 frame goes in
+// outputs of every shape, how it is scaled for the large screenshot, how the
+// files are named with the show time, and a folder that is not there. A real
+// ffmpeg run, a missing ffmpeg, one that stops midway, and both files of a
+// screenshot in a running show are run end to end (tests/e2e, Video and Window).
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "platform/host/host.h"
+#include "platform/host/video.h"
+#include "support/display_fixture.h"
+#include "support/scratch_files.h"
+#include "platform/host/pictures.h"
+
+namespace {
+
+using namespace scratch;
+
+class Video : public OffscreenPlatform {
+ protected:
+  void SetUp() override {
+    OffscreenPlatform::SetUp();
+    dir = std::make_unique<ScratchDir>(
+        "video_" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
+    file = dir->path() / "show.mkv";
+    host::Options options;
+    options.videoFile = file.string();
+    options.fps = 12;
+    host::SetOptions(options);
+  }
+  void TearDown() override {
+    OffscreenPlatform::TearDown();
+    dir.reset();
+  }
+  // Flips `count` frames, frame i filled with a colour of its own.
+  void FlipFrames(int count) {
+    for (int i = 0; i < count; ++i) {
+      DDBLTFX fx{};
+      fx.dwSize = 100;
+      fx.dwFillColor = Colour(i);
+      ASSERT_EQ(back->Blt(nullptr, nullptr, nullptr, DDBLT_COLORFILL, &fx), DD_OK);
+      ASSERT_EQ(primary->Flip(nullptr, DDFLIP_WAIT), DD_OK);
+    }
+  }
+  static DWORD Colour(int i) {
+    return static_cast<DWORD>((i * 20) << 16 | (200 - i * 10) << 8 | 60);
+  }
+  std::unique_ptr<ScratchDir> dir;
+  fs::path file;
+};
+
+TEST_F(Video, AnFfmpegThatWritesNoFileFailsTheRunAndKeepsTheUsersFiles) {
+  // Counts what arrives on its standard input, one line a call, and writes no video.
+  WriteScript(dir->path() / "bin" / "ffmpeg", "wc -c >> '" + (dir->path() / "bin" / "bytes").string() + "'");
+  ScopedEnv path("PATH", (dir->path() / "bin").string() + ":/usr/bin:/bin");
+  // The user's files, at the video's name and at names an older version used.
+  for (const char* name : {"show.mkv", "show.mkv.part", "show.mkv.part.log"})
+    std::ofstream(dir->path() / name) << "old";
+  testing::internal::CaptureStderr();
+  OpenDisplay(32);
+  FlipFrames(8);  // at 12 fps, 1% of the show is six frames
+  EXPECT_FALSE(host::Shutdown());
+  const std::string said = testing::internal::GetCapturedStderr();
+  EXPECT_NE(said.find("]   0%\r"), std::string::npos) << said;
+  EXPECT_NE(said.find("]   1%"), std::string::npos) << said;
+  EXPECT_NE(said.find("vuxa: --video " + file.string() + ": ffmpeg wrote no video"),
+            std::string::npos)
+      << said;
+  EXPECT_EQ(Listing(dir->path()),
+            (std::vector<std::string>{"bin", "show.mkv", "show.mkv.part", "show.mkv.part.log"}));
+  EXPECT_EQ(ReadText(file), "old");
+  // Every frame went down the pipe as 320x240 RGB.
+  EXPECT_EQ(ReadText(dir->path() / "bin" / "bytes").substr(0, 8), "1843200\n");
+}
+
+TEST_F(Video, NoFrameNoVideoAndNoComplaint) {
+  testing::internal::CaptureStderr();
+  EXPECT_TRUE(host::Shutdown());  // the display never opened: nothing to encode
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+  EXPECT_TRUE(Listing(dir->path()).empty());
+}
+
+TEST(VideoProgress, ABarOfThirtyCellsAndAPercentage) {
+  EXPECT_EQ(host::VideoProgressLine("v.mp4", 0.5),
+            "\rvuxa: video v.mp4 [###############...............]  50%");
+  EXPECT_EQ(host::VideoProgressLine("v.mp4", 0.0),
+            "\rvuxa: video v.mp4 [..............................]   0%");
+  EXPECT_EQ(host::VideoProgressLine("v.mp4", 1.7),
+            "\rvuxa: video v.mp4 [##############################] 100%");
+}
+
+const std::vector<std::uint8_t> kFrame(320 * 240 * 3, 9);
+
+TEST(FramePlace, IntegerScaleWhereItFitsCentredWithBars) {
+  auto expect = [](int w, int h, host::FramePlace want) {
+    const host::FramePlace got = host::PlaceFrame(w, h);
+    EXPECT_EQ(std::tie(got.x, got.y, got.w, got.h), std::tie(want.x, want.y, want.w, want.h))
+        << w << "x" << h;
+  };
+  expect(640, 480, {0, 0, 640, 480});        // a window at scale 2
+  expect(1280, 720, {160, 0, 960, 720});     // 16:9: bars left and right
+  expect(1920, 1080, {320, 60, 1280, 960});  // bars on all four sides
+  expect(1280, 1024, {0, 32, 1280, 960});    // 5:4: bars above and below
+  expect(3840, 2160, {480, 0, 2880, 2160});  // high-DPI output, in its own pixels
+  expect(700, 240, {190, 0, 320, 240});
+  // Too small for scale 1: as large as fits at 4:3.
+  expect(300, 200, {17, 0, 266, 199});
+  expect(0, 0, {0, 0, 0, 0});
+}
+
+TEST(ScaleRgb, NearestTakesThePixelUnderEachCentreAndBadSizesGiveNothing) {
+  // Three source pixels onto four: centres at 0.375, 1.125, 1.875, 2.625.
+  const std::vector<std::uint8_t> row = {10, 0, 0, 20, 0, 0, 30, 0, 0};
+  const std::vector<std::uint8_t> out = host::ScaleRgb(row, 3, 1, 4, 1, false);
+  ASSERT_EQ(out.size(), 12u);
+  EXPECT_EQ(out[0], 10);
+  EXPECT_EQ(out[3], 20);
+  EXPECT_EQ(out[6], 20);
+  EXPECT_EQ(out[9], 30);
+  // Empty sizes and short input give nothing.
+  const std::vector<std::uint8_t>& frame = kFrame;
+  EXPECT_TRUE(host::ScaleRgb(frame, 320, 240, 0, 720, false).empty());
+  EXPECT_TRUE(host::ScaleRgb(frame, 320, 240, 960, -1, true).empty());
+  EXPECT_TRUE(host::ScaleRgb({frame.data(), 100}, 320, 240, 640, 480, false).empty());
+}
+
+TEST(ScaleRgb, LinearBlendsNeighboursAndClampsAtTheEdges) {
+  const std::vector<std::uint8_t> row = {0, 0, 0, 200, 100, 40};
+  const std::vector<std::uint8_t> out = host::ScaleRgb(row, 2, 1, 4, 1, true);
+  ASSERT_EQ(out.size(), 12u);
+  // Centres at -0.25 (clamped to 0), 0.25, 0.75 and 1.25 (clamped to 1).
+  EXPECT_EQ(out[0], 0);
+  EXPECT_EQ(out[3], 50);
+  EXPECT_EQ(out[4], 25);
+  EXPECT_EQ(out[5], 10);
+  EXPECT_EQ(out[6], 150);
+  EXPECT_EQ(out[9], 200);
+  EXPECT_EQ(out[11], 40);
+  // Three onto six: the centre of pixel 3 lies a quarter past source pixel 1.
+  const std::vector<std::uint8_t> ramp = {0, 0, 0, 100, 0, 0, 200, 0, 0};
+  EXPECT_EQ(host::ScaleRgb(ramp, 3, 1, 6, 1, true)[9], 125);
+  // A flat picture stays flat at any size.
+  const std::vector<std::uint8_t> flat(320 * 240 * 3, 77);
+  for (std::uint8_t v : host::ScaleRgb(flat, 320, 240, 1000, 750, true)) ASSERT_EQ(v, 77);
+}
+
+TEST(ScreenshotName, ShowTimeInMillisecondsAndTheSize) {
+  const struct {
+    double seconds;
+    int w, h;
+    const char* name;
+  } cases[] = {
+      {23.456, 0, 0, "vuxa-shot-023.456s.png"},         {23.456, 960, 720, "vuxa-shot-023.456s-960x720.png"},
+      {51.25, 1280, 960, "vuxa-shot-051.250s-1280x960.png"}, {5.0, 0, 0, "vuxa-shot-005.000s.png"},
+      // Nothing before the start, and nothing strange from a strange clock.
+      {-0.2, 0, 0, "vuxa-shot-000.000s.png"},           {std::nan(""), 0, 0, "vuxa-shot-000.000s.png"},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(c.w ? host::ScreenshotName(c.seconds, c.w, c.h) : host::ScreenshotName(c.seconds), c.name);
+}
+
+TEST(Screenshots, AMissingDirectorySaysWhyAndLeavesNothing) {
+  ScratchDir dir("screenshots_missing");
+  testing::internal::CaptureStderr();
+  EXPECT_FALSE(
+      host::WriteScreenshots((dir.path() / "gone").string(), kFrame, 640, 480, false, 1.0));
+  const std::string said = testing::internal::GetCapturedStderr();
+  EXPECT_NE(said.find("cannot save the screenshot"), std::string::npos) << said;
+  EXPECT_NE(said.find("No such file or directory"), std::string::npos) << said;
+  EXPECT_TRUE(Listing(dir.path()).empty());
+}
+
+}  // namespace

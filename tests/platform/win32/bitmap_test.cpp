@@ -1,0 +1,457 @@
+// LoadImageA from BMP files (bit depths, row order, colour tables, header
+// variants, broken files refused with one warning line) and BitBlt from the
+// bitmap into surfaces of every texture format (conversion by masks, indices
+// into palette surfaces, clipping and refused arguments).
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "../surface_util.h"
+#include "platform/ddraw/driver.h"
+#include "platform/host/host.h"
+#include "platform/win32/win32.h"
+#include "support/display_fixture.h"
+#include "support/scratch_files.h"
+
+namespace {
+
+using namespace surfacetest;
+
+struct BmpLayout {
+  int width = 4;
+  int height = 4;  // negative: rows stored top-down
+  int bits = 24;
+  std::vector<RGBQUAD> colors{};       // the colour table written
+  std::uint32_t colorsUsed = 0;        // biClrUsed
+  std::uint32_t compression = 0;       // biCompression
+  std::uint32_t infoSize = 40;         // biSize
+  std::vector<std::uint32_t> masks{};  // bit-field masks written after the header
+  std::vector<std::uint8_t> data{};    // pixel data written instead of the rows (run-length codes)
+  // Pixel (x, y), y counted from the top: an index, or the value stored at 16 bits and more
+  // (0xRRGGBB at 24).
+  std::function<std::uint32_t(int, int)> pixel = [](int, int) { return 0u; };
+};
+
+// `size` bytes of v, least significant first.
+inline void Put(std::vector<std::uint8_t>& out, std::uint32_t v, int size = 4) {
+  for (int i = 0; i < size; ++i) out.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+}
+
+inline std::vector<std::uint8_t> MakeBmp(const BmpLayout& s) {
+  const int rows = s.height < 0 ? -s.height : s.height;
+  const int width = s.width > 0 ? s.width : 1;
+  const int stride = (width * s.bits + 31) / 32 * 4;
+  const auto tables = static_cast<std::uint32_t>(s.colors.size() + s.masks.size());
+  const std::uint32_t offset = 14 + s.infoSize + 4 * tables;
+  std::vector<std::uint8_t> out = {'B', 'M'};
+  // File header, then the info header's fields up to biClrImportant.
+  for (std::uint32_t v : {offset + static_cast<std::uint32_t>(stride * rows), 0u, offset, s.infoSize,
+                          static_cast<std::uint32_t>(s.width), static_cast<std::uint32_t>(s.height),
+                          1u | static_cast<std::uint32_t>(s.bits) << 16, s.compression,
+                          static_cast<std::uint32_t>(stride * rows), 2835u, 2835u, s.colorsUsed, 0u})
+    Put(out, v);
+  out.resize(14 + s.infoSize, 0);
+  for (std::uint32_t m : s.masks) Put(out, m);
+  for (const RGBQUAD& c : s.colors) Put(out, c.rgbBlue | c.rgbGreen << 8 | c.rgbRed << 16);
+  if (!s.data.empty()) {
+    out.insert(out.end(), s.data.begin(), s.data.end());
+    return out;
+  }
+  for (int r = 0; r < rows; ++r) {
+    const int y = s.height > 0 ? rows - 1 - r : r;  // file row r holds image row y
+    std::vector<std::uint8_t> row;
+    int packed = 0;  // pixels below 8 bits, most significant first
+    for (int x = 0; x < width; ++x) {
+      const std::uint32_t v = s.pixel(x, y);
+      if (s.bits >= 8) {
+        Put(row, v, s.bits / 8);
+        continue;
+      }
+      packed = packed << s.bits | static_cast<int>(v & ((1u << s.bits) - 1));
+      if ((x + 1) * s.bits % 8 == 0) {
+        row.push_back(static_cast<std::uint8_t>(packed));
+        packed = 0;
+      }
+    }
+    if (width * s.bits % 8) row.push_back(static_cast<std::uint8_t>(packed << (8 - width * s.bits % 8)));
+    row.resize(static_cast<std::size_t>(stride), 0);
+    out.insert(out.end(), row.begin(), row.end());
+  }
+  return out;
+}
+
+class BitmapTest : public OffscreenPlatform {
+ protected:
+  void SetUp() override {
+    OffscreenPlatform::SetUp();
+    host::SetDataDir(dir_.path().string());
+    ASSERT_EQ(DirectDrawCreate(nullptr, &ddraw, nullptr), DD_OK);
+    ASSERT_EQ(ddraw->SetCooperativeLevel(nullptr, 0x00000008 /* DDSCL_NORMAL */), DD_OK);
+  }
+
+  void WriteFile(const std::string& name, const std::vector<std::uint8_t>& bytes) {
+    scratch::WriteBytes(dir_.path() / name, bytes);
+  }
+  std::string PathOf(const std::string& name) const { return (dir_.path() / name).string(); }
+
+  static HBITMAP Load(const char* name) {
+    return static_cast<HBITMAP>(
+        LoadImageA(nullptr, name, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION | LR_LOADFROMFILE));
+  }
+
+  IDirectDrawSurface* MakeSurface(int width, int height, const DDPIXELFORMAT& format, std::uint8_t fill = 0) {
+    return MakeTexture(ddraw, static_cast<DWORD>(width), static_cast<DWORD>(height), format, fill);
+  }
+
+  // BitBlt of the whole bitmap (or the given rectangle) into the surface, as the texture loader does.
+  static constexpr int kWhole = -1000000;  // the bitmap's own width or height
+  static BOOL Blit(HBITMAP bitmap, IDirectDrawSurface* surface, int x = 0, int y = 0, int w = kWhole,
+                   int h = kWhole, int sx = 0, int sy = 0, DWORD rop = SRCCOPY) {
+    BITMAP bm{};
+    GetObjectA(bitmap, sizeof(bm), &bm);
+    HDC memory = CreateCompatibleDC(nullptr);
+    SelectObject(memory, bitmap);
+    HDC target = nullptr;
+    EXPECT_EQ(surface->GetDC(&target), DD_OK);
+    BOOL ok = BitBlt(target, x, y, w == kWhole ? bm.bmWidth : w, h == kWhole ? bm.bmHeight : h, memory, sx,
+                     sy, rop);
+    surface->ReleaseDC(target);
+    DeleteDC(memory);
+    return ok;
+  }
+
+  scratch::ScratchDir dir_{"bitmap_" +
+                          std::string(testing::UnitTest::GetInstance()->current_test_info()->name())};
+};
+
+const DDPIXELFORMAT kRgb888 = platform::MakePixelFormat(DDPF_RGB, 32, 0xFF0000, 0xFF00, 0xFF);
+
+std::vector<RGBQUAD> Table(int n) {
+  std::vector<RGBQUAD> t;
+  for (int i = 0; i < n; ++i)
+    t.push_back(
+        RGBQUAD{static_cast<BYTE>(i * 7), static_cast<BYTE>(255 - i), static_cast<BYTE>(i * 3 + 1), 0});
+  return t;
+}
+
+std::uint32_t Rgb(RGBQUAD c) {
+  return (std::uint32_t{c.rgbRed} << 16) | (std::uint32_t{c.rgbGreen} << 8) | c.rgbBlue;
+}
+
+class BitmapLoad : public BitmapTest {
+ protected:
+  // The bitmap in `file` (of the given depth and size) blitted into a 32-bit
+  // surface: its pixels as 0xRRGGBB, row by row from the top.
+  std::vector<std::uint32_t> Loaded(const char* file, int bits, int width, int height) {
+    HBITMAP bitmap = Load(file);
+    EXPECT_NE(bitmap, nullptr) << file;
+    if (bitmap == nullptr) return {};
+    BITMAP bm{};
+    EXPECT_EQ(GetObjectA(bitmap, sizeof(bm), &bm), static_cast<int>(sizeof(BITMAP)));
+    EXPECT_EQ(bm.bmWidth, width);
+    EXPECT_EQ(bm.bmHeight, height);
+    EXPECT_EQ(bm.bmBitsPixel, bits);
+    EXPECT_EQ(bm.bmPlanes, 1);
+    EXPECT_EQ(bm.bmWidthBytes, (width * bits + 31) / 32 * 4);
+    EXPECT_NE(bm.bmBits, nullptr);
+    IDirectDrawSurface* surface = MakeSurface(width, height, kRgb888);
+    EXPECT_TRUE(Blit(bitmap, surface));
+    const std::vector<std::uint8_t> bytes = Bytes(surface);
+    std::vector<std::uint32_t> pixels;
+    for (std::size_t at = 0; at < bytes.size(); at += 4) pixels.push_back(Read(bytes, at) & 0xFFFFFF);
+    surface->Release();
+    DeleteObject(bitmap);
+    return pixels;
+  }
+};
+
+TEST_F(BitmapLoad, ReadsEveryDepthInBothRowOrders) {
+  for (int bits : {1, 4, 8, 24}) {
+    for (int height : {5, -5}) {
+      const int colours = bits == 24 ? 0 : 1 << bits;
+      // 13 pixels wide: rows need padding at every depth.
+      BmpLayout layout{.width = 13, .height = height, .bits = bits, .colors = Table(colours)};
+      layout.pixel = [&](int x, int y) {
+        return bits == 24 ? static_cast<std::uint32_t>(x * 0x010203 + y * 0x300000)
+                          : static_cast<std::uint32_t>((x + 3 * y) % colours);
+      };
+      WriteFile("b.bmp", MakeBmp(layout));
+      std::vector<std::uint32_t> want;
+      for (int y = 0; y < 5; ++y)
+        for (int x = 0; x < 13; ++x)
+          want.push_back(bits == 24 ? layout.pixel(x, y) : Rgb(layout.colors[layout.pixel(x, y)]));
+      EXPECT_EQ(Loaded("b.bmp", bits, 13, 5), want) << bits << " bits, height " << height;
+    }
+  }
+}
+
+// 16 and 32 bits (plain and with bit-field masks), run-length pictures and
+// larger headers: what lands in a 32-bit surface, row by row from the top.
+TEST_F(BitmapLoad, ReadsDeepBitFieldAndRunLengthBitmaps) {
+  struct Case {
+    const char* what;
+    BmpLayout layout;
+    std::vector<std::uint32_t> want;  // 0xRRGGBB, 4x2 pixels from the top
+  };
+  auto layout = [](int bits, std::uint32_t compression, std::vector<std::uint32_t> masks,
+                   std::vector<std::uint32_t> pixels, std::vector<std::uint8_t> data = {}) {
+    BmpLayout s{.width = 4, .height = 2, .bits = bits, .compression = compression, .masks = std::move(masks),
+                .data = std::move(data)};
+    s.pixel = [pixels](int x, int y) { return pixels[static_cast<std::size_t>(y * 4 + x)]; };
+    if (bits <= 8) {
+      s.colors = {{0, 0, 0, 0}, {0x30, 0x20, 0x10, 0}, {0x60, 0x50, 0x40, 0}, {0xFF, 0xFF, 0xFF, 0}};
+      s.colorsUsed = 4;
+    }
+    return s;
+  };
+  auto withHeader = [&](std::uint32_t size) {
+    BmpLayout s = layout(24, 0, {}, {0x123456, 0, 0, 0, 0, 0, 0, 0x654321});
+    s.infoSize = size;
+    return s;
+  };
+  const Case cases[] = {
+      {"16-bit 5-5-5", layout(16, 0, {}, {0x7C00, 0x03E0, 0x001F, 0x7FFF, 0, 0x4210, 0x0400, 0x8000}),
+       {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF, 0, 0x848484, 0x080000, 0}},
+      {"16-bit 5-6-5 masks",
+       layout(16, 3, {0xF800, 0x07E0, 0x001F}, {0xF800, 0x07E0, 0x001F, 0xFFFF, 0, 0, 0, 0}),
+       {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF, 0, 0, 0, 0}},
+      {"32-bit", layout(32, 0, {}, {0x112233, 0xFF000000, 0xFFFFFF, 0, 1, 2, 3, 4}),
+       {0x112233, 0, 0xFFFFFF, 0, 1, 2, 3, 4}},
+      {"32-bit masks, blue first", layout(32, 3, {0xFF, 0xFF00, 0xFF0000}, {0x112233, 0, 0, 0, 0, 0, 0, 0}),
+       {0x332211, 0, 0, 0, 0, 0, 0, 0}},
+      // Bottom row: a run of four 1s; top row: literal 2, 3, 2 (padded) then an end of line.
+      {"RLE8", layout(8, 1, {}, {}, {4, 1, 0, 0, 0, 3, 2, 3, 2, 0, 0, 0, 0, 1}),
+       {0x405060, 0xFFFFFF, 0x405060, 0, 0x102030, 0x102030, 0x102030, 0x102030}},
+      // Bottom row: a delta of one pixel, then a run of 3 alternating 1 and 2;
+      // top row: literal 3, 0, 1, 2.
+      {"RLE4", layout(4, 2, {}, {}, {0, 2, 1, 0, 3, 0x12, 0, 0, 0, 4, 0x30, 0x12, 0, 1}),
+       {0xFFFFFF, 0, 0x102030, 0x405060, 0, 0x102030, 0x405060, 0x102030}},
+      {"24-bit, 108-byte header", withHeader(108), {0x123456, 0, 0, 0, 0, 0, 0, 0x654321}},
+      {"24-bit, 124-byte header", withHeader(124), {0x123456, 0, 0, 0, 0, 0, 0, 0x654321}},
+  };
+  for (const Case& c : cases) {
+    WriteFile("deep.bmp", MakeBmp(c.layout));
+    EXPECT_EQ(Loaded("deep.bmp", c.layout.bits, 4, 2), c.want) << c.what;
+  }
+}
+
+TEST_F(BitmapLoad, ColourTablesFollowTheirDeclaredSize) {
+  auto tableSize = [&](int bits, std::uint32_t used, int written) {
+    const BmpLayout layout{.bits = bits, .colors = Table(written), .colorsUsed = used};
+    WriteFile("t.bmp", MakeBmp(layout));
+    HBITMAP bitmap = Load("t.bmp");
+    EXPECT_NE(bitmap, nullptr);
+    HDC dc = CreateCompatibleDC(nullptr);
+    SelectObject(dc, bitmap);
+    RGBQUAD out[256];
+    UINT n = GetDIBColorTable(dc, 0, 256, out);
+    if (n >= 2) {
+      EXPECT_EQ(Rgb(out[1]), Rgb(layout.colors[1]));
+    }
+    UINT tail = GetDIBColorTable(dc, 1, 5, out);
+    EXPECT_EQ(tail, n > 1 ? std::min<UINT>(5, n - 1) : 0);
+    DeleteDC(dc);
+    DeleteObject(bitmap);
+    return n;
+  };
+  // bits, biClrUsed, entries written, entries read (never more than the depth allows)
+  const int cases[][4] = {
+      {8, 3, 3, 3}, {8, 0, 256, 256}, {4, 0, 16, 16}, {1, 0, 2, 2}, {24, 0, 0, 0}, {4, 300, 300, 16}};
+  for (const auto& c : cases)
+    EXPECT_EQ(tableSize(c[0], c[1], c[2]), static_cast<UINT>(c[3])) << c[0] << " bits";
+}
+
+TEST_F(BitmapLoad, ModulesHaveNoResourcesAndOnlyBitmapFilesLoad) {
+  WriteFile("a.bmp", MakeBmp(BmpLayout{}));
+  ::testing::internal::CaptureStderr();
+  HINSTANCE module = reinterpret_cast<HINSTANCE>(0x400000);  // any module handle
+  EXPECT_EQ(LoadImageA(module, "a.bmp", IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION), nullptr);
+  EXPECT_EQ(LoadImageA(module, "a.bmp", IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION | LR_LOADFROMFILE), nullptr);
+  EXPECT_EQ(LoadImageA(nullptr, "a.bmp", IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION), nullptr);
+  EXPECT_EQ(LoadImageA(nullptr, "a.bmp", 1 /* IMAGE_ICON */, 0, 0, LR_LOADFROMFILE), nullptr);
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+}
+
+// Each broken file: a null handle and exactly one warning naming the file.
+TEST_F(BitmapLoad, BrokenFilesFailWithOneWarningLine) {
+  const std::vector<std::uint8_t> good = MakeBmp(BmpLayout{});
+  struct Case {
+    const char* what;
+    std::vector<std::uint8_t> bytes;
+  };
+  std::vector<std::uint8_t> truncated(good.begin(), good.end() - 5);
+  std::vector<std::uint8_t> offsetPast = good;
+  offsetPast[12] = 1;  // the pixels' offset is 65536 and more
+  std::vector<std::uint8_t> notBmp = good;
+  notBmp[0] = 'X';
+  std::vector<std::uint8_t> tableCut = MakeBmp({.bits = 8, .colors = Table(256)});
+  tableCut.resize(14 + 40 + 100);
+  const Case cases[] = {
+      {"truncated pixels", truncated},
+      {"offset past the end", offsetPast},
+      {"not a bitmap", notBmp},
+      {"empty", {}},
+      {"colour table cut", tableCut},
+      {"run-length codes cut",
+       MakeBmp({.bits = 8, .colors = Table(4), .compression = 1, .data = {4, 1, 0, 2}})},
+      {"run-length 24 bits", MakeBmp({.compression = 1})},
+      {"bit fields without masks", MakeBmp({.bits = 16, .compression = 3})},
+      {"header past the end", std::vector<std::uint8_t>(good.begin(), good.begin() + 30)},
+      {"too wide", MakeBmp({.width = 9000, .height = 1})},
+      {"too tall", MakeBmp({.width = 1, .height = -9000})},
+      {"too many pixels", MakeBmp({.width = 4096, .height = 2048, .bits = 1, .colors = Table(2)})},
+      {"negative width", MakeBmp({.width = -4})},
+      {"zero height", MakeBmp({.height = 0})},
+      {"core header", MakeBmp({.infoSize = 12})},
+  };
+  for (const Case& c : cases) {
+    WriteFile("bad.bmp", c.bytes);
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(Load("bad.bmp"), nullptr) << c.what;
+    std::string err = ::testing::internal::GetCapturedStderr();
+    std::string prefix = "vuxa: warning: " + PathOf("bad.bmp") + ": ";
+    EXPECT_EQ(err.rfind(prefix, 0), 0u) << c.what << ": " << err;
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << c.what << ": " << err;
+    EXPECT_GT(err.size(), prefix.size() + 1) << c.what;
+  }
+  ::testing::internal::CaptureStderr();
+  EXPECT_EQ(Load("Textures\\missing.bmp"), nullptr);
+  std::string err = ::testing::internal::GetCapturedStderr();
+  EXPECT_EQ(err.rfind("vuxa: warning: " + PathOf("Textures/missing.bmp") + ": ", 0), 0u) << err;
+  EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1);
+}
+
+using BitmapBlit = BitmapTest;
+
+TEST_F(BitmapBlit, RgbSurfacesReceiveColoursByTheirMasks) {
+  BmpLayout layout{.width = 3, .height = 1};
+  layout.pixel = [](int x, int) {
+    const std::uint32_t c[3] = {0xFF0000, 0x804020, 0xFFFFFF};
+    return c[x];
+  };
+  WriteFile("c.bmp", MakeBmp(layout));
+  HBITMAP bitmap = Load("c.bmp");
+  ASSERT_NE(bitmap, nullptr);
+  struct Case {
+    DDPIXELFORMAT format;
+    std::array<std::uint32_t, 3> expected;
+  };
+  const Case cases[] = {
+      {platform::MakePixelFormat(DDPF_RGB, 16, 0xF800, 0x07E0, 0x001F), {0xF800, 0x8204, 0xFFFF}},
+      {platform::MakePixelFormat(DDPF_RGB, 16, 0x7C00, 0x03E0, 0x001F), {0x7C00, 0x4104, 0x7FFF}},
+      {platform::MakePixelFormat(DDPF_RGB | DDPF_ALPHAPIXELS, 16, 0x7C00, 0x03E0, 0x001F, 0x8000),
+       {0xFC00, 0xC104, 0xFFFF}},
+      {platform::MakePixelFormat(DDPF_RGB | DDPF_ALPHAPIXELS, 16, 0x0F00, 0x00F0, 0x000F, 0xF000),
+       {0xFF00, 0xF842, 0xFFFF}},
+      {platform::MakePixelFormat(DDPF_RGB, 32, 0xFF0000, 0xFF00, 0xFF), {0xFF0000, 0x804020, 0xFFFFFF}},
+      {platform::MakePixelFormat(DDPF_RGB | DDPF_ALPHAPIXELS, 32, 0xFF0000, 0xFF00, 0xFF, 0xFF000000u),
+       {0xFFFF0000u, 0xFF804020u, 0xFFFFFFFFu}},
+      {platform::MakePixelFormat(DDPF_RGB, 8, 0xE0, 0x1C, 0x03), {0xE0, 0x88, 0xFF}},
+  };
+  for (const Case& c : cases) {
+    IDirectDrawSurface* surface = MakeSurface(3, 1, c.format);
+    ASSERT_TRUE(Blit(bitmap, surface));
+    std::vector<std::uint8_t> bytes = Bytes(surface);
+    const int size = static_cast<int>(c.format.dwRGBBitCount / 8);
+    for (int x = 0; x < 3; ++x)
+      EXPECT_EQ(Read(bytes, x * size, size), c.expected[x])
+          << c.format.dwRGBBitCount << "-bit masks " << std::hex << c.format.dwRBitMask << " pixel " << x;
+    surface->Release();
+  }
+  DeleteObject(bitmap);
+}
+
+TEST_F(BitmapBlit, PaletteSurfacesGetIndicesOrTheNearestColour) {
+  const DDPIXELFORMAT indexed = platform::MakePixelFormat(DDPF_PALETTEINDEXED8, 8, 0, 0, 0);
+  BmpLayout eight{
+      .width = 5, .height = 2, .bits = 8, .colors = {{0, 0, 0, 0}, {255, 255, 255, 0}}, .colorsUsed = 2};
+  eight.pixel = [](int x, int y) { return static_cast<std::uint32_t>(x * 40 + y); };  // beyond the table too
+  WriteFile("i8.bmp", MakeBmp(eight));
+  {
+    HBITMAP bitmap = Load("i8.bmp");
+    ASSERT_NE(bitmap, nullptr);
+    IDirectDrawSurface* surface = MakeSurface(5, 2, indexed, 0xEE);
+    ASSERT_TRUE(Blit(bitmap, surface));
+    std::vector<std::uint8_t> bytes = Bytes(surface);
+    for (int y = 0; y < 2; ++y)
+      for (int x = 0; x < 5; ++x) EXPECT_EQ(bytes[y * 5 + x], eight.pixel(x, y)) << x << "," << y;
+    surface->Release();
+    DeleteObject(bitmap);
+  }
+
+  // A 24-bit bitmap into a palette surface: the nearest entry of its palette.
+  BmpLayout rgb{.width = 3, .height = 1};
+  rgb.pixel = [](int x, int) {
+    const std::uint32_t c[3] = {0xF01010, 0x0A0A0A, 0x10E020};
+    return c[x];
+  };
+  WriteFile("rgb.bmp", MakeBmp(rgb));
+  HBITMAP bitmap = Load("rgb.bmp");
+  std::array<PALETTEENTRY, 256> entries{};
+  entries.fill(PALETTEENTRY{128, 128, 128, 0});
+  entries[7] = {255, 0, 0, 0};
+  entries[9] = {0, 255, 0, 0};
+  entries[200] = {0, 0, 0, 0};
+  IDirectDrawPalette* palette = nullptr;
+  ASSERT_EQ(ddraw->CreatePalette(DDPCAPS_8BIT, entries.data(), &palette, nullptr), DD_OK);
+  IDirectDrawSurface* surface = MakeSurface(3, 1, indexed);
+  ASSERT_EQ(surface->SetPalette(palette), DD_OK);
+  ASSERT_TRUE(Blit(bitmap, surface));
+  std::vector<std::uint8_t> bytes = Bytes(surface);
+  EXPECT_EQ(bytes[0], 7);
+  EXPECT_EQ(bytes[1], 200);
+  EXPECT_EQ(bytes[2], 9);
+  surface->Release();
+  palette->Release();
+  DeleteObject(bitmap);
+}
+
+TEST_F(BitmapBlit, CopiesAreClippedToBitmapAndSurface) {
+  BmpLayout layout;
+  layout.pixel = [](int x, int y) {
+    return static_cast<std::uint32_t>(0x10000 * (x + 1) + 0x100 * (y + 1) + 1);
+  };
+  WriteFile("g.bmp", MakeBmp(layout));
+  HBITMAP bitmap = Load("g.bmp");
+  const DDPIXELFORMAT rgb = platform::MakePixelFormat(DDPF_RGB, 32, 0xFF0000, 0xFF00, 0xFF);
+  IDirectDrawSurface* surface = MakeSurface(6, 5, rgb, 0xEE);
+  // Destination starts left of and above the surface; source starts inside the bitmap;
+  // the requested size runs past both.
+  ASSERT_TRUE(Blit(bitmap, surface, -1, -2, 100, 100, 1, 0));
+  std::vector<std::uint8_t> bytes = Bytes(surface);
+  auto at = [&](int x, int y) { return Read(bytes, (y * 6 + x) * 4); };
+  // Surface (0, 0) takes bitmap (2, 2); surface columns 2.. and rows 2.. are beyond the bitmap.
+  EXPECT_EQ(at(0, 0), layout.pixel(2, 2));
+  EXPECT_EQ(at(1, 1), layout.pixel(3, 3));
+  EXPECT_EQ(at(2, 0), 0xEEEEEEEEu);
+  EXPECT_EQ(at(0, 2), 0xEEEEEEEEu);
+  EXPECT_TRUE(Blit(bitmap, surface, 10, 10));  // nothing overlaps: nothing to do
+  EXPECT_EQ(Bytes(surface), bytes);
+  // A source starting left of and above the bitmap moves the copy instead.
+  IDirectDrawSurface* shifted = MakeSurface(6, 5, rgb, 0xEE);
+  ASSERT_TRUE(Blit(bitmap, shifted, 0, 0, 4, 4, -2, -1));
+  const std::vector<std::uint8_t> moved = Bytes(shifted);
+  EXPECT_EQ(Read(moved, 0), 0xEEEEEEEEu);
+  EXPECT_EQ(Read(moved, (1 * 6 + 2) * 4), layout.pixel(0, 0));
+  shifted->Release();
+
+  EXPECT_FALSE(Blit(bitmap, surface, 0, 0, -2, 4));  // negative width
+  EXPECT_FALSE(Blit(bitmap, surface, 0, 0, 4, 4, 0, 0, 0x00EE0086 /* SRCPAINT */));
+  HDC target = nullptr;
+  ASSERT_EQ(surface->GetDC(&target), DD_OK);
+  HDC empty = CreateCompatibleDC(nullptr);
+  EXPECT_FALSE(BitBlt(target, 0, 0, 4, 4, empty, 0, 0, SRCCOPY));  // no bitmap selected
+  EXPECT_FALSE(BitBlt(empty, 0, 0, 4, 4, empty, 0, 0, SRCCOPY));   // not a surface's context
+  EXPECT_FALSE(BitBlt(target, 0, 0, 4, 4, nullptr, 0, 0, SRCCOPY));
+  surface->ReleaseDC(target);
+  DeleteDC(empty);
+  EXPECT_EQ(Bytes(surface), bytes);
+  surface->Release();
+  DeleteObject(bitmap);
+}
+
+}  // namespace
