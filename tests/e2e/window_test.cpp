@@ -16,7 +16,7 @@
 
 namespace {
 
-using namespace test_support;
+using namespace scratch;
 
 // Runs inside xvfb-run: drives the window with xdotool and writes what it saw
 // to session.txt as "name value" lines.
@@ -66,8 +66,8 @@ std::map<std::string, std::string> ReadSession(const fs::path& file) {
 TEST(Window, ScaleFullScreenScreenshotsAndEnd) {
   if (!HaveTools({"xvfb-run", "xdotool", "xwininfo"}))
     GTEST_SKIP() << "xvfb-run, xdotool or xwininfo is missing";
-  const Scratch scratch("window");
-  const fs::path& dir = scratch.Path();
+  const ScratchDir tmp("window");
+  const fs::path& dir = tmp.path();
   std::ofstream(dir / "session.sh") << kSession;
   // In sanitizer builds the windowed program's leak check is off: the X11 and
   // D-Bus client libraries under SDL keep allocations to the end of the
@@ -89,7 +89,7 @@ TEST(Window, ScaleFullScreenScreenshotsAndEnd) {
 
   // Two screenshots, one in the window (640x480) and one full screen (the
   // frame at scale 3 between the bars); stderr named each.
-  const auto shots = FilesStartingWith(dir, "vuxa-shot-");
+  const auto shots = Listing(dir, "vuxa-shot-");
   ASSERT_EQ(shots.size(), 4u) << ReadText(dir / "run.err");
   const std::string err = ReadText(dir / "run.err");
   int checked = 0;
