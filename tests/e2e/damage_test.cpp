@@ -112,21 +112,7 @@ TEST(DamagedData, ABadSceneOrBitmapWarnsOnceAndLeavesWhatItCannotShowBlack) {
     SCOPED_TRACE(c.what);
     const ScratchDir data("damage_scene", true);
     if (c.scene) WriteBytes(data.path() / SceneFile, *c.scene); else fs::remove(data.path() / SceneFile);
-    if (!c.black) {  // and the planet's bitmap as 16-bit 5-5-5: loaded without a word
-      fs::remove(data.path() / Rings);
-      const Bytes old = ReadBytes(data.path() / Planet);  // 24 bits, bottom-up, no colour table
-      const std::uint32_t width = Le(old, 18, 4), rows = Le(old, 22, 4), offset = Le(old, 10, 4);
-      const std::uint32_t oldStride = (width * 3 + 3) & ~3u, stride = (width * 2 + 3) & ~3u;
-      Bytes bmp(old.begin(), old.begin() + 54);
-      Put(bmp, 10, 54, 4), Put(bmp, 28, 16, 2), Put(bmp, 34, stride * rows, 4), Put(bmp, 2, 54 + stride * rows, 4);
-      bmp.resize(54 + stride * rows, 0);
-      for (std::uint32_t y = 0; y < rows; ++y)
-        for (std::uint32_t x = 0; x < width; ++x) {
-          const std::size_t from = offset + y * oldStride + 3 * x;
-          Put(bmp, 54 + y * stride + 2 * x, (old[from + 2] >> 3) << 10 | (old[from + 1] >> 3) << 5 | old[from] >> 3, 2);
-        }
-      WriteBytes(data.path() / Planet, bmp);
-    }
+    if (!c.black) fs::remove(data.path() / Rings);
     const ProgramRun run = PlayWhole(data, c.what);
     ASSERT_EQ(run.warnings.size(), 1u) << run.err;
     EXPECT_TRUE(std::regex_search(run.warnings[0], std::regex(c.said))) << run.warnings[0];

@@ -138,9 +138,7 @@ TEST(Promises, SignalsEndTheRunCleanly) {
 
   // SIGINT during a video whose ffmpeg reads nothing (the pipe is full): the
   // run still ends at once, ffmpeg ended and reaped, the user's files kept.
-  fs::create_directories(dir / "bin");
-  std::ofstream(dir / "bin" / "ffmpeg") << "#!/bin/sh\necho $$ > ffmpeg.pid\nexec sleep 60\n";
-  fs::permissions(dir / "bin" / "ffmpeg", fs::perms::owner_all);
+  WriteScript(dir / "bin" / "ffmpeg", "echo $$ > ffmpeg.pid\nexec sleep 60");
   for (const char* name : {"keep.mp4", "keep.mp4.part", "keep.mp4.part.log"})
     std::ofstream(dir / name) << "mine";
   pid = StartVuxa(dir, "--video keep.mp4 --fps 25",
