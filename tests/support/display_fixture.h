@@ -25,12 +25,7 @@ inline LRESULT QuietWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM 
 
 class OffscreenPlatform : public ::testing::Test {
  protected:
-  void SetUp() override {
-    host::Options options;
-    options.offscreen = true;
-    host::SetOptions(options);
-    platform::ResetPlatform();
-  }
+  void SetUp() override { ResetOffscreen(); }
 
   void TearDown() override {
     CloseDisplay();

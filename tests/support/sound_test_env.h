@@ -13,6 +13,7 @@
 #include "platform/platform.h"
 #include "platform/host/host.h"
 #include "platform/midas/midas.h"
+#include "support/display_fixture.h"
 #include "support/scratch_files.h"
 #include "support/sound_test_xm.h"
 
@@ -32,11 +33,7 @@ class SoundTest : public ::testing::Test {
           ("vuxa_sound_" + std::string(info->name()) + "_" + std::to_string(getpid()));
     fs::remove_all(dir);
     WriteFile(dir / "music" / "tiny.xm", TinyXm());
-    platform::ResetPlatform();
-    host::Options options;
-    options.offscreen = true;
-    host::SetOptions(options);
-    host::SetDataDir(dir.string());
+    ResetOffscreen(dir.string());
   }
   void TearDown() override {
     platform::ResetPlatform();
