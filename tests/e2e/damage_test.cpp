@@ -111,7 +111,10 @@ TEST(DamagedData, ABadSceneOrBitmapWarnsOnceAndLeavesWhatItCannotShowBlack) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     const ScratchDir data("damage_scene", true);
-    if (c.scene) WriteBytes(data.path() / SceneFile, *c.scene); else fs::remove(data.path() / SceneFile);
+    if (c.scene)
+      WriteBytes(data.path() / SceneFile, *c.scene);
+    else
+      fs::remove(data.path() / SceneFile);
     if (!c.black) fs::remove(data.path() / Rings);
     const ProgramRun run = PlayWhole(data, c.what);
     ASSERT_EQ(run.warnings.size(), 1u) << run.err;
@@ -153,7 +156,10 @@ TEST(DamagedData, HugeAndCrowdedFilesStayWithinTheMemoryBound) {
 TEST(DamagedData, AModuleThatIsNoneEndsTheRunWithTheSoundLibrarysMessage) {
   for (const auto& [random, said] : {std::pair{false, "Unable to open file"}, std::pair{true, "Unknown module format"}}) {
     const ScratchDir data("damage_module", true);
-    if (random) WriteBytes(data.path() / ModuleFile, Bytes(5000, 0x5A)); else fs::remove(data.path() / ModuleFile);
+    if (random)
+      WriteBytes(data.path() / ModuleFile, Bytes(5000, 0x5A));
+    else
+      fs::remove(data.path() / ModuleFile);
     const ProgramRun run = RunVuxa(data.path(), "--capture frames --fps 5");
     EXPECT_EQ(run.exitCode, 1) << run.err;
     EXPECT_NE(run.err.find(std::string("Midas: ") + said + ": music/vuxa.xm: "), std::string::npos) << run.err;

@@ -64,7 +64,8 @@ TEST(ShowCapture, EveryFrameAsRecordedTheMusicAsLongAndTheSameTwice) {
   ASSERT_EQ(RunVuxa(dir.path(), "--capture second --fps 25").exitCode, 0);
   int differing = 0;
   for (int k = 0; k < Frames; ++k)
-    differing += ReadText(dir.path() / "first" / FrameName(k)) != ReadText(dir.path() / "second" / FrameName(k));
+    differing += ReadText(dir.path() / "first" / FrameName(k)) !=
+                 ReadText(dir.path() / "second" / FrameName(k));
   EXPECT_EQ(differing, 0);
   EXPECT_TRUE(ReadText(dir.path() / "first/music.wav") == ReadText(dir.path() / "second/music.wav"));
 

@@ -42,7 +42,8 @@ TEST(Video, AShortRunHoldsEveryFrameAndMusicAsLongOrFailsLeavingNothing) {
   EXPECT_EQ(run.err, "vuxa: --video a.mp4: ffmpeg is not on the PATH; install ffmpeg to write videos\n");
   WriteScript(dir.path() / "bin/ffmpeg",
               "head -c 1000000 > /dev/null\necho 'fake: No space left on device' >&2\nexit 1");
-  run = RunVuxa(dir.path(), "--video b.mkv --start 40", "PATH=" + (dir.path() / "bin").string() + ":/usr/bin:/bin");
+  const std::string path = "PATH=" + (dir.path() / "bin").string() + ":/usr/bin:/bin";
+  run = RunVuxa(dir.path(), "--video b.mkv --start 40", path);
   EXPECT_EQ(run.exitCode, 1);
   EXPECT_NE(run.err.find("vuxa: --video b.mkv: ffmpeg failed with exit status 1 (fake: No space left on device)\n"),
             std::string::npos) << run.err;
