@@ -38,12 +38,10 @@ TEST(CommandLine, BadValuesGiveOneLineAndAPointerToHelpAndMakeNothing) {
   fs::create_directories(dir.path() / "d.mkv");
   const struct {
     std::string args, firstLine;  // the first line's start
-  } cases[] = {
-      {"--bogus", "vuxa: "}, {"--fps abc", "vuxa: "}, {"--scale 17", "vuxa: "}, {"--capture", "vuxa: "},
-      {"--window extra", "vuxa: "}, {"--capture c --fps 0", "vuxa: "},
+  } cases[] = {  // each value the parser refuses is in its own tests: one of each kind here
+      {"--bogus", "vuxa: "}, {"--capture", "vuxa: "}, {"--window extra", "vuxa: "},
+      {"--capture c --fps 0", "vuxa: "},
       {"--capture c --start 52", "vuxa: invalid value '52' for --start"},
-      {"--capture c --start -3", "vuxa: invalid value '-3' for --start"},
-      {"--capture c --start soon", "vuxa: invalid value 'soon' for --start"},
       {"--video c.avi", "vuxa: invalid value 'c.avi' for --video"},
       {"--video missing/c.mp4", "vuxa: invalid value 'missing/c.mp4' for --video"},
       {"--video d.mkv", "vuxa: invalid value 'd.mkv' for --video"},
