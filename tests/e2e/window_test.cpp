@@ -34,11 +34,15 @@ done
 sleep 1
 echo "window $(geometry "$wid")" >> $out
 xdotool windowfocus --sync "$wid"
-xdotool key F12; sleep 0.5
-xdotool key alt+Return; sleep 1
+# Waits (up to 20 s, for a busy machine) for the window's size, or for
+# screenshot files: fixed sleeps were too short under load.
+size() { for i in $(seq 200); do [ "$(geometry "$wid")" = "$1" ] && return; sleep 0.1; done; }
+shots() { for i in $(seq 200); do [ $(ls vuxa-shot-*.png 2>/dev/null | wc -l) -ge $1 ] && return; sleep 0.1; done; }
+xdotool key F12; shots 2
+xdotool key alt+Return; size 1280x720
 echo "full $(geometry "$wid")" >> $out
-xdotool key F12; sleep 0.5
-xdotool key alt+Return; sleep 1
+xdotool key F12; shots 4
+xdotool key alt+Return; size 640x480
 echo "back $(geometry "$wid")" >> $out
 xdotool key Escape
 box=
