@@ -15,10 +15,8 @@ namespace {
 
 using namespace assetgen_test;
 
-unsigned U16(const Bytes& b, size_t at) { return Le(b, at, 2); }
-
 // A picture decoded as r, g, b bytes per pixel, rows from the top.
-struct Picture {
+struct Decoded {
   int w = 0, h = 0;
   Bytes rgb;
 };
@@ -26,51 +24,33 @@ struct Picture {
 // Decodes a 24-bit PCX, failing the test on any departure from the layout the
 // show's reader expects: runs that cross a plane line, empty runs, bare bytes
 // of 192 and above (impossible by construction) or bytes left over.
-Picture DecodePcx(const fs::path& path) {
+Decoded DecodePcx(const fs::path& path) {
   const Bytes b = ReadBytes(path);
-  Picture p;
+  Decoded p;
   EXPECT_GT(b.size(), 128u) << path;
   if (b.size() <= 128) return p;
-  EXPECT_EQ(b[0], 10) << path;
-  EXPECT_EQ(b[1], 5) << path;
-  EXPECT_EQ(b[2], 1) << path;
-  EXPECT_EQ(b[3], 8) << path;
-  EXPECT_EQ(U16(b, 4), 0u);
-  EXPECT_EQ(U16(b, 6), 0u);
-  p.w = static_cast<int>(U16(b, 8)) + 1;
-  p.h = static_cast<int>(U16(b, 10)) + 1;
-  EXPECT_EQ(b[65], 3) << path;
-  EXPECT_EQ(U16(b, 66), static_cast<unsigned>(p.w)) << path;
+  // Maker, version, run-length encoding, 8 bits, 3 planes; Xmin and Ymin 0.
+  for (auto [at, value] : {std::pair{0, 10}, {1, 5}, {2, 1}, {3, 8}, {65, 3}})
+    EXPECT_EQ(b[at], value) << path << ", byte " << at;
+  EXPECT_EQ(Le(b, 4, 4), 0u) << path;
+  p.w = static_cast<int>(Le(b, 8, 2)) + 1;
+  p.h = static_cast<int>(Le(b, 10, 2)) + 1;
+  EXPECT_EQ(Le(b, 66, 2), static_cast<unsigned>(p.w)) << path;
   p.rgb.assign(static_cast<size_t>(p.w) * p.h * 3, 0);
   size_t pos = 128;
   for (int y = 0; y < p.h; ++y) {
     for (int plane = 0; plane < 3; ++plane) {
-      int x = 0;
-      while (x < p.w) {
-        if (pos >= b.size()) {
-          ADD_FAILURE() << path << ": data ends in row " << y;
+      for (int x = 0; x < p.w;) {
+        const bool run = pos < b.size() && b[pos] >= 0xC0;
+        const int count = run ? b[pos] & 0x3F : 1;
+        pos += run;
+        if (pos >= b.size() || count == 0 || x + count > p.w) {
+          ADD_FAILURE() << path << ": the data ends, a run is empty or crosses the end of plane line "
+                        << plane << " in row " << y;
           return p;
         }
-        const std::uint8_t byte = b[pos++];
-        int count = 1;
-        std::uint8_t value = byte;
-        if (byte >= 0xC0) {
-          count = byte & 0x3F;
-          if (pos >= b.size()) {
-            ADD_FAILURE() << path << ": run without value";
-            return p;
-          }
-          value = b[pos++];
-          if (count == 0) {
-            ADD_FAILURE() << path << ": empty run in row " << y;
-            return p;
-          }
-        }
-        if (x + count > p.w) {
-          ADD_FAILURE() << path << ": run crosses the end of plane line " << plane << " in row " << y;
-          return p;
-        }
-        for (int i = 0; i < count; ++i) p.rgb[(static_cast<size_t>(y) * p.w + x + i) * 3 + plane] = value;
+        for (int i = 0; i < count; ++i) p.rgb[(static_cast<size_t>(y) * p.w + x + i) * 3 + plane] = b[pos];
+        ++pos;
         x += count;
       }
     }
@@ -87,15 +67,15 @@ const PictureCase kPictures[] = {{"cred1.pcx", 128, 128}, {"cred2.pcx", 128, 128
                                  {"cred4.pcx", 128, 128}, {"texture.pcx", 256, 256}, {"vuxa.pcx", 320, 200}};
 
 TEST(PicturesPcx, EveryPictureHasItsSizeDecodesExactlyAndReadsAlikeInImageMagick) {
-  const bool magick = HaveTool("convert");
+  const bool magick = HaveTools({"convert"});
   for (const PictureCase& c : kPictures) {
     SCOPED_TRACE(c.name);
     const fs::path path = DataDir() / "images" / c.name;
-    const Picture p = DecodePcx(path);
+    const Decoded p = DecodePcx(path);
     EXPECT_EQ(p.w, c.w);
     EXPECT_EQ(p.h, c.h);
     if (!magick) continue;
-    const std::string raw = RunCapture("convert '" + path.string() + "' -depth 8 rgb:- 2>/dev/null");
+    const std::string raw = Output("convert '" + path.string() + "' -depth 8 rgb:- 2>/dev/null");
     EXPECT_TRUE(raw.size() == p.rgb.size() &&
                 std::equal(p.rgb.begin(), p.rgb.end(), reinterpret_cast<const std::uint8_t*>(raw.data())));
   }
@@ -103,7 +83,7 @@ TEST(PicturesPcx, EveryPictureHasItsSizeDecodesExactlyAndReadsAlikeInImageMagick
 
 // A second run of the generator writes the same files as the build's, and no others.
 TEST(Generator, WritesTheSameBytesEveryRun) {
-  const scratch::ScratchDir out("assetgen_repeat");
+  const ScratchDir out("assetgen_repeat");
   const std::string cmd = std::string("'") + VUXA_BINARY_DIR + "/assetgen' '" + out.path().string() + "' >/dev/null";
   ASSERT_EQ(std::system(cmd.c_str()), 0);
   const char* files[] = {"images/cred1.pcx",   "images/cred2.pcx", "images/cred3.pcx", "images/cred4.pcx",

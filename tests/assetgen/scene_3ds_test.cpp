@@ -21,27 +21,16 @@ namespace {
 
 using namespace assetgen_test;
 
-// ------------------------------------------------------------ tests
-
+// The generated scene as the show's loader reads it, once for the suite.
 class SceneFile : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    bytes_ = new Bytes(ReadBytes(DataDir() / "scenes" / "ball.3ds"));
-    scene_ = new Scene;
-    problem_ = new std::string(LoadSceneBytes(*bytes_, scene_, nullptr));
+    problem_ = LoadSceneBytes(ReadBytes(DataDir() / "scenes" / "ball.3ds"), &scene_, nullptr);
   }
-  static void TearDownTestSuite() {
-    delete bytes_;
-    delete scene_;
-    delete problem_;
-  }
-  static Bytes* bytes_;
-  static Scene* scene_;
-  static std::string* problem_;
+  static void TearDownTestSuite() { scene_ = Scene{}; }
+  static inline Scene scene_;
+  static inline std::string problem_;
 };
-Bytes* SceneFile::bytes_ = nullptr;
-Scene* SceneFile::scene_ = nullptr;
-std::string* SceneFile::problem_ = nullptr;
 
 struct V3 {
   double x = 0, y = 0, z = 0;
@@ -80,10 +69,10 @@ V3 PlaneNormal(const SceneMesh& m) {
 // order gives it, points out of the shape: out of the ball from its centre,
 // out of a ring's tube from the circle through the tube's middle.
 TEST_F(SceneFile, LoadsCleanlyAndEveryFaceOfTheBallAndRingsTurnsOutwards) {
-  EXPECT_EQ(*problem_, "");
-  ASSERT_GE(scene_->meshCount, 3u);
+  EXPECT_EQ(problem_, "");
+  ASSERT_GE(scene_.meshCount, 3u);
   for (std::uint32_t i = 0; i < 3; ++i) {
-    const SceneMesh& m = scene_->meshes[i];
+    const SceneMesh& m = scene_.meshes[i];
     SCOPED_TRACE(m.name);
     ASSERT_GT(m.faceCount, 100u);
     const V3 axis = i == 0 ? V3{} : PlaneNormal(m);
@@ -104,18 +93,18 @@ TEST_F(SceneFile, LoadsCleanlyAndEveryFaceOfTheBallAndRingsTurnsOutwards) {
 }
 
 TEST_F(SceneFile, CameraKeepsTheSpinningShapesBetweenItsClipPlanes) {
-  const V3 eye = Of(scene_->cameraEye);
+  const V3 eye = Of(scene_.cameraEye);
   const double distance = Len(eye);
   EXPECT_GE(distance, 100.0);
   EXPECT_LE(distance, 300.0);
-  EXPECT_LT(Len(Of(scene_->cameraTarget)), 20.0);  // looking at the shapes
-  const double lens = 2400.0 / (scene_->cameraFieldOfView / 0.017453);
+  EXPECT_LT(Len(Of(scene_.cameraTarget)), 20.0);  // looking at the shapes
+  const double lens = 2400.0 / (scene_.cameraFieldOfView / 0.017453);
   EXPECT_GE(lens, 35.0);
   EXPECT_LE(lens, 50.0);
   // The shapes turn about the origin: near plane 10, far plane 500.
   double radius = 0;
-  for (std::uint32_t i = 0; i < scene_->meshCount; ++i)
-    for (const SceneVertex& p : scene_->meshes[i].vertices) radius = std::max(radius, Len(Of(p)));
+  for (std::uint32_t i = 0; i < scene_.meshCount; ++i)
+    for (const SceneVertex& p : scene_.meshes[i].vertices) radius = std::max(radius, Len(Of(p)));
   EXPECT_GT(distance - radius, 10.0);
   EXPECT_LT(distance + radius, 500.0);
 }
@@ -123,8 +112,8 @@ TEST_F(SceneFile, CameraKeepsTheSpinningShapesBetweenItsClipPlanes) {
 // With no ambient term, the lights must reach every side the camera sees.
 TEST_F(SceneFile, PointLightsReachPastTheSceneAndSpotConesWiden) {
   int points = 0, spots = 0;
-  for (std::uint32_t i = 0; i < scene_->lightCount; ++i) {
-    const SceneLight& l = scene_->lights[i];
+  for (std::uint32_t i = 0; i < scene_.lightCount; ++i) {
+    const SceneLight& l = scene_.lights[i];
     if (l.type == LIGHT_SPOT) {
       ++spots;
       EXPECT_GT(l.falloff, l.hotspot);
@@ -146,8 +135,8 @@ TEST_F(SceneFile, MaterialsNameBitmapsThatExist) {
   };
   for (const auto& e : fs::directory_iterator(DataDir() / "Textures")) files.insert(upper(e.path().filename().string()));
   int named = 0;
-  for (std::uint32_t i = 0; i < scene_->materialCount; ++i) {
-    const SceneMaterial& m = scene_->materials[i];
+  for (std::uint32_t i = 0; i < scene_.materialCount; ++i) {
+    const SceneMaterial& m = scene_.materials[i];
     if (m.textureName[0] == 0) continue;  // the loader's default material
     SCOPED_TRACE(m.name);
     ++named;
@@ -159,14 +148,14 @@ TEST_F(SceneFile, MaterialsNameBitmapsThatExist) {
 }
 
 TEST_F(SceneFile, AssimpReadsTheScene) {
-  if (!HaveTool("assimp")) GTEST_SKIP() << "assimp-utils is not installed";
-  const std::string info = RunCapture("assimp info '" + (DataDir() / "scenes" / "ball.3ds").string() + "' 2>&1");
+  if (!HaveTools({"assimp"})) GTEST_SKIP() << "assimp-utils is not installed";
+  const std::string info = Output("assimp info '" + (DataDir() / "scenes" / "ball.3ds").string() + "' 2>&1");
   auto number = [&](const std::string& key) {
     const size_t at = info.find(key);
     return at == std::string::npos ? -1 : std::atoi(info.c_str() + at + key.size());
   };
-  EXPECT_EQ(number("Meshes:"), static_cast<int>(scene_->meshCount)) << info;
-  EXPECT_EQ(number("Lights:"), static_cast<int>(scene_->lightCount));
+  EXPECT_EQ(number("Meshes:"), static_cast<int>(scene_.meshCount)) << info;
+  EXPECT_EQ(number("Lights:"), static_cast<int>(scene_.lightCount));
   EXPECT_EQ(number("Cameras:"), 1);
 }
 
@@ -175,7 +164,7 @@ TEST_F(SceneFile, AssimpReadsTheScene) {
 // Plain bottom-up BMPs: 8 bits with a table of at most 256 colours, or 24
 // bits; sizes a power of two; ImageMagick reads them without a warning.
 TEST(SceneBitmaps, BothDepthsAtPowerOfTwoSizesWithExactHeaders) {
-  const bool magick = HaveTool("identify");
+  const bool magick = HaveTools({"identify"});
   int eight = 0, twenty_four = 0;
   for (const auto& e : fs::directory_iterator(DataDir() / "Textures")) {
     SCOPED_TRACE(e.path().filename().string());
@@ -196,7 +185,7 @@ TEST(SceneBitmaps, BothDepthsAtPowerOfTwoSizesWithExactHeaders) {
     EXPECT_EQ(Le(b, 10, 4), offset);
     EXPECT_EQ(b.size(), offset + ((w * bits / 8 + 3) & ~3u) * h);
     if (magick) {
-      EXPECT_EQ(RunCapture("identify -regard-warnings -format '%w %h' '" + e.path().string() + "' 2>&1"),
+      EXPECT_EQ(Output("identify -regard-warnings -format '%w %h' '" + e.path().string() + "' 2>&1"),
                 std::to_string(w) + " " + std::to_string(h));
     }
   }

@@ -15,19 +15,20 @@
 #include "display/texture.h"
 #include "platform/ddraw/driver.h"
 #include "platform/win32/user.h"
-#include "support/scratch.h"
+#include "support/display_fixture.h"
+#include "support/scratch_files.h"
 
 namespace {
 
 constexpr HRESULT Marker = static_cast<HRESULT>(0x88760999u);  // a code no call makes itself
 
-class Display : public test_support::OffscreenTest {
+class Display : public OffscreenPlatform {
  protected:
-  void SetUp() override { test_support::ResetOffscreen(dir_.Path().string()); }
+  void SetUp() override { ResetOffscreen(dir_.path()); }
   void TearDown() override {
     ReleaseTexture(&t_);
     Release();
-    OffscreenTest::TearDown();
+    OffscreenPlatform::TearDown();
   }
   // ReleaseDisplay leaves the pointers: forget them, keep the window.
   void Release() {
@@ -75,7 +76,7 @@ class Display : public test_support::OffscreenTest {
     err_ = testing::internal::GetCapturedStderr();
     return loaded;
   }
-  test_support::Scratch dir_{"display"};
+  scratch::ScratchDir dir_{"display"};
   DisplayState d_{};
   TextureSurface t_{};
   std::string err_;
@@ -95,7 +96,7 @@ TEST_F(Display, DriverProfilesAndTheirFallbacks) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(&c - cases);
-    test_support::ResetOffscreen();
+    ResetOffscreen();
     c.driver(platform::Profile());
     ASSERT_EQ(Init(), 0);
     EXPECT_EQ(d_.bitDepth, c.depth);
@@ -107,7 +108,7 @@ TEST_F(Display, DriverProfilesAndTheirFallbacks) {
     EXPECT_TRUE(d_.viewport && d_.background);
     EXPECT_TRUE(ReleaseFreesEverything());
   }
-  test_support::ResetOffscreen();
+  ResetOffscreen();
   platform::Profile().rampDevice = platform::Profile().rgbDevice = false;  // no device at all
   EXPECT_NE(Init(), 0);
   EXPECT_TRUE(d_.zBuffer && !d_.device && !d_.viewport);
@@ -191,7 +192,7 @@ TEST_F(Display, EndFrameClearsAndUploadFillsRows20To219At24Bits) {
   EndFrame(&d_);
   EXPECT_EQ(Bytes(d_.backBuffer, 320 * 240 * 4), std::vector<std::uint8_t>(320 * 240 * 4, 0));
 
-  test_support::ResetOffscreen();
+  ResetOffscreen();
   platform::Profile().mode32 = false;
   ASSERT_EQ(Init(DISPLAY_SURFACES), 0);
   std::vector<DWORD> picture(320 * 200);
@@ -252,13 +253,13 @@ TEST_F(Display, TextureFormatIsTheNearestDepthAtOrAboveWithoutAlpha) {
       {8, {rgb332, rgb555}, rgb555},  // 3-3-2 is no palette
       {24, {argb, argb1555, rgb555}, rgb555}, {24, {argb, argb1555}, none},
   };
-  dir_.Write("Textures/p24.bmp", Bmp(8, 4, 24, 0x336699));
-  dir_.Write("Textures/p8.bmp", Bmp(8, 4, 8, 0, 200));
+  scratch::WriteBytes(dir_.path() / "Textures/p24.bmp", Bmp(8, 4, 24, 0x336699));
+  scratch::WriteBytes(dir_.path() / "Textures/p8.bmp", Bmp(8, 4, 8, 0, 200));
   for (const auto& c : cases) {
     SCOPED_TRACE(&c - cases);
     ReleaseTexture(&t_);
     Release();
-    test_support::ResetOffscreen(dir_.Path().string());
+    ResetOffscreen(dir_.path());
     platform::Profile().textureFormats = c.offered;
     EXPECT_EQ(Load(c.bits == 24 ? "p24.bmp" : "p8.bmp"), c.chosen.dwRGBBitCount ? 1 : 0);
     DDPIXELFORMAT got{};
@@ -273,7 +274,7 @@ TEST_F(Display, TextureFormatIsTheNearestDepthAtOrAboveWithoutAlpha) {
 }
 
 TEST_F(Display, TexturesOnHardwarePalettesAndFailures) {
-  dir_.Write("Textures/ball.bmp", Bmp(16, 8, 24, 0x204080));
+  scratch::WriteBytes(dir_.path() / "Textures/ball.bmp", Bmp(16, 8, 24, 0x204080));
   platform::Profile().halDevice = true;  // a video-memory surface loaded from a system copy
   ASSERT_EQ(Load("BALL.BMP"), 1) << err_;
   ASSERT_NE(t_.systemSurface, t_.deviceSurface);
@@ -285,7 +286,7 @@ TEST_F(Display, TexturesOnHardwarePalettesAndFailures) {
 
   platform::Profile().textureFormats = {platform::MakePixelFormat(DDPF_PALETTEINDEXED8, 8)};
   for (int entries : {16, 17}) {  // a palette of 4 bits, then of 8
-    dir_.Write("Textures/p.bmp", Bmp(4, 4, 8, 0, entries));
+    scratch::WriteBytes(dir_.path() / "Textures/p.bmp", Bmp(4, 4, 8, 0, entries));
     ASSERT_EQ(Load("p.bmp"), 1) << err_;
     ASSERT_NE(t_.palette, nullptr);
     PALETTEENTRY e[2]{};

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 
+#include <algorithm>
 #include <optional>
 #include <random>
 #include <regex>
@@ -14,7 +15,7 @@
 
 namespace {
 
-using namespace test_support;
+using namespace scratch;
 
 const std::vector<std::string> Pictures = {"images/cred1.pcx", "images/cred2.pcx", "images/cred3.pcx",
                                            "images/cred4.pcx", "images/texture.pcx", "images/vuxa.pcx"};
@@ -24,29 +25,31 @@ const std::string SceneFile = "scenes/ball.3ds", ModuleFile = "music/vuxa.xm";
 void Put(Bytes& b, std::size_t at, std::uint32_t v, int n) {
   for (int i = 0; i < n; ++i) b.at(at + i) = std::uint8_t(v >> (8 * i));
 }
-std::uint32_t Get(const Bytes& b, std::size_t at, int n) {
-  std::uint32_t v = 0;
-  for (int i = n - 1; i >= 0; --i) v = v << 8 | b.at(at + i);
-  return v;
+// Reads `file` of the copy, lets `change` have its bytes and writes them back.
+template <typename Change>
+void Edit(const fs::path& file, Change change) {
+  Bytes bytes = ReadBytes(file);
+  change(bytes);
+  WriteBytes(file, bytes);
 }
 
 // The show at 5 frames a second in the scratch copy; it must play to its end.
-ProgramRun PlayWhole(const Scratch& data, const std::string& what) {
-  const ProgramRun run = RunVuxa(data.Path(), "--capture frames --fps 5");
+ProgramRun PlayWhole(const ScratchDir& data, const std::string& what) {
+  const ProgramRun run = RunVuxa(data.path(), "--capture frames --fps 5");
   EXPECT_EQ(run.exitCode, 0) << what << ": " << run.err;
-  EXPECT_EQ(FilesStartingWith(data.Path("frames"), "frame_").size(), 261u) << what;
+  EXPECT_EQ(Listing(data.path() / "frames", "frame_").size(), 261u) << what;
   return run;
 }
-Picture FrameAt(const Scratch& data, double seconds) {
-  return ReadPng(data.Path("frames/" + FrameName(int(seconds * 5) + 1)));
+Picture FrameAt(const ScratchDir& data, double seconds) {
+  return ReadPng(data.path() / "frames" / FrameName(int(seconds * 5) + 1));
 }
 
 // Inserts `with` at the start of the scene's 3D data chunk, growing it and the file's chunk.
 void InsertIntoData(Bytes& b, const Bytes& with) {
-  for (std::size_t at = 6; at + 6 <= b.size() && Get(b, at + 2, 4) >= 6; at += Get(b, at + 2, 4))
-    if (Get(b, at, 2) == 0x3D3D) {
-      Put(b, 2, Get(b, 2, 4) + std::uint32_t(with.size()), 4);
-      Put(b, at + 2, Get(b, at + 2, 4) + std::uint32_t(with.size()), 4);
+  for (std::size_t at = 6; at + 6 <= b.size() && Le(b, at + 2, 4) >= 6; at += Le(b, at + 2, 4))
+    if (Le(b, at, 2) == 0x3D3D) {
+      Put(b, 2, Le(b, 2, 4) + std::uint32_t(with.size()), 4);
+      Put(b, at + 2, Le(b, at + 2, 4) + std::uint32_t(with.size()), 4);
       b.insert(b.begin() + long(at) + 6, with.begin(), with.end());
       return;
     }
@@ -54,29 +57,24 @@ void InsertIntoData(Bytes& b, const Bytes& with) {
 }
 
 TEST(DamagedData, PicturesBitmapsAndAModuleHeaderWarnOnceEachAndPlayOn) {
-  const Scratch data("damage_files", true);
-  fs::remove(data.Path("images/texture.pcx"));
-  fs::resize_file(data.Path("images/cred2.pcx"), 0);
-  fs::resize_file(data.Path("images/cred3.pcx"), fs::file_size(data.Path("images/cred3.pcx")) / 2);
-  Bytes bytes(fs::file_size(data.Path("images/cred4.pcx")));
+  const ScratchDir data("damage_files", true);
+  fs::remove(data.path() / "images/texture.pcx");
+  fs::resize_file(data.path() / "images/cred2.pcx", 0);
+  fs::resize_file(data.path() / "images/cred3.pcx", fs::file_size(data.path() / "images/cred3.pcx") / 2);
   std::mt19937 random(4);
-  for (auto& b : bytes) b = std::uint8_t(random());
-  data.Write("images/cred4.pcx", bytes);
-  bytes = data.Read("images/cred1.pcx");  // 65536 x 65536 over a small picture's data
-  Put(bytes, 8, 65535, 2), Put(bytes, 10, 65535, 2);
-  data.Write("images/cred1.pcx", bytes);
-  bytes = data.Read("images/vuxa.pcx");  // Xmin above Xmax
-  Put(bytes, 4, 60000, 2);
-  data.Write("images/vuxa.pcx", bytes);
-  bytes = data.Read(Planet);  // 2^31 - 1 columns by -2^31 rows
-  Put(bytes, 18, 0x7FFFFFFF, 4), Put(bytes, 22, 0x80000000u, 4);
-  data.Write(Planet, bytes);
-  bytes = data.Read(Rings);  // a readable 8000 x 2 one-bit bitmap, wider than any texture
-  Put(bytes, 18, 8000, 4), Put(bytes, 22, 2, 4), Put(bytes, 28, 1, 2), Put(bytes, 46, 0, 4);
-  data.Write(Rings, bytes);
-  bytes = data.Read(ModuleFile);  // cut to its fixed part and the header that part sizes: silent
-  bytes.resize(60 + Get(bytes, 60, 4));
-  data.Write(ModuleFile, bytes);
+  Edit(data.path() / "images/cred4.pcx", [&](Bytes& b) { std::generate(b.begin(), b.end(), random); });
+  Edit(data.path() / "images/cred1.pcx", [](Bytes& b) {  // 65536 x 65536 over a small picture's data
+    Put(b, 8, 65535, 2), Put(b, 10, 65535, 2);
+  });
+  Edit(data.path() / "images/vuxa.pcx", [](Bytes& b) { Put(b, 4, 60000, 2); });  // Xmin above Xmax
+  Edit(data.path() / Planet, [](Bytes& b) {  // 2^31 - 1 columns by -2^31 rows
+    Put(b, 18, 0x7FFFFFFF, 4), Put(b, 22, 0x80000000u, 4);
+  });
+  Edit(data.path() / Rings, [](Bytes& b) {  // a readable 8000 x 2 one-bit bitmap, wider than any texture
+    Put(b, 18, 8000, 4), Put(b, 22, 2, 4), Put(b, 28, 1, 2), Put(b, 46, 0, 4);
+  });
+  // The module cut to its fixed part and the header that part sizes: silent.
+  Edit(data.path() / ModuleFile, [](Bytes& b) { b.resize(60 + Le(b, 60, 4)); });
 
   const ProgramRun run = PlayWhole(data, "damaged files");
   for (const std::string& file : Pictures) EXPECT_EQ(run.WarningsAbout(file), 1) << file << "\n" << run.err;
@@ -112,23 +110,12 @@ TEST(DamagedData, ABadSceneOrBitmapWarnsOnceAndLeavesWhatItCannotShowBlack) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    const Scratch data("damage_scene", true);
-    if (c.scene) data.Write(SceneFile, *c.scene); else fs::remove(data.Path(SceneFile));
-    if (!c.black) {  // and the planet's bitmap as 16-bit 5-5-5: loaded without a word
-      fs::remove(data.Path(Rings));
-      const Bytes old = data.Read(Planet);  // 24 bits, bottom-up, no colour table
-      const std::uint32_t width = Get(old, 18, 4), rows = Get(old, 22, 4), offset = Get(old, 10, 4);
-      const std::uint32_t oldStride = (width * 3 + 3) & ~3u, stride = (width * 2 + 3) & ~3u;
-      Bytes bmp(old.begin(), old.begin() + 54);
-      Put(bmp, 10, 54, 4), Put(bmp, 28, 16, 2), Put(bmp, 34, stride * rows, 4), Put(bmp, 2, 54 + stride * rows, 4);
-      bmp.resize(54 + stride * rows, 0);
-      for (std::uint32_t y = 0; y < rows; ++y)
-        for (std::uint32_t x = 0; x < width; ++x) {
-          const std::size_t from = offset + y * oldStride + 3 * x;
-          Put(bmp, 54 + y * stride + 2 * x, (old[from + 2] >> 3) << 10 | (old[from + 1] >> 3) << 5 | old[from] >> 3, 2);
-        }
-      data.Write(Planet, bmp);
-    }
+    const ScratchDir data("damage_scene", true);
+    if (c.scene)
+      WriteBytes(data.path() / SceneFile, *c.scene);
+    else
+      fs::remove(data.path() / SceneFile);
+    if (!c.black) fs::remove(data.path() / Rings);
     const ProgramRun run = PlayWhole(data, c.what);
     ASSERT_EQ(run.warnings.size(), 1u) << run.err;
     EXPECT_TRUE(std::regex_search(run.warnings[0], std::regex(c.said))) << run.warnings[0];
@@ -144,16 +131,15 @@ TEST(DamagedData, HugeAndCrowdedFilesStayWithinTheMemoryBound) {
   for (char c : std::string("PLANET.BMP")) material.push_back(static_cast<std::uint8_t>(c));
   material.push_back(0);
   for (const auto& [chunk, count] : {std::pair{light, 1000}, std::pair{material, 100}}) {
-    const Scratch data("damage_huge", true);
-    fs::resize_file(data.Path(Pictures[0]), 100ull << 30);
-    Bytes planet = data.Read(Planet);
-    Put(planet, 18, 2048, 4), Put(planet, 22, 2048, 4);
-    planet.resize(Get(planet, 10, 4) + 2048 * 2048 * 3, 0x40);
-    data.Write(Planet, planet);
-    Bytes scene = data.Read(SceneFile), many;
+    const ScratchDir data("damage_huge", true);
+    fs::resize_file(data.path() / Pictures[0], 100ull << 30);
+    Edit(data.path() / Planet, [](Bytes& b) {
+      Put(b, 18, 2048, 4), Put(b, 22, 2048, 4);
+      b.resize(Le(b, 10, 4) + 2048 * 2048 * 3, 0x40);
+    });
+    Bytes many;
     for (int i = 0; i < count; ++i) many.insert(many.end(), chunk.begin(), chunk.end());
-    InsertIntoData(scene, many);
-    data.Write(SceneFile, scene);
+    Edit(data.path() / SceneFile, [&](Bytes& b) { InsertIntoData(b, many); });
     const ProgramRun run = PlayWhole(data, "huge");
     EXPECT_EQ(run.WarningsAbout(Pictures[0]), 1) << run.err;
     EXPECT_EQ(run.WarningsAbout(SceneFile), 1) << run.err;
@@ -169,12 +155,15 @@ TEST(DamagedData, HugeAndCrowdedFilesStayWithinTheMemoryBound) {
 
 TEST(DamagedData, AModuleThatIsNoneEndsTheRunWithTheSoundLibrarysMessage) {
   for (const auto& [random, said] : {std::pair{false, "Unable to open file"}, std::pair{true, "Unknown module format"}}) {
-    const Scratch data("damage_module", true);
-    if (random) data.Write(ModuleFile, Bytes(5000, 0x5A)); else fs::remove(data.Path(ModuleFile));
-    const ProgramRun run = RunVuxa(data.Path(), "--capture frames --fps 5");
+    const ScratchDir data("damage_module", true);
+    if (random)
+      WriteBytes(data.path() / ModuleFile, Bytes(5000, 0x5A));
+    else
+      fs::remove(data.path() / ModuleFile);
+    const ProgramRun run = RunVuxa(data.path(), "--capture frames --fps 5");
     EXPECT_EQ(run.exitCode, 1) << run.err;
     EXPECT_NE(run.err.find(std::string("Midas: ") + said + ": music/vuxa.xm: "), std::string::npos) << run.err;
-    EXPECT_TRUE(FilesStartingWith(data.Path("frames"), "frame_").empty());
+    EXPECT_TRUE(Listing(data.path() / "frames", "frame_").empty());
   }
 }
 

@@ -5,42 +5,26 @@
 // (make sanitize) a relapse fails here, and without them a crash still does.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <fstream>
 #include <functional>
-#include <iterator>
+#include <string>
 
 #include "platform/platform.h"
 #include "fuzz/inputs.h"
+#include "support/scratch_files.h"
 
 namespace {
 
-namespace fs = std::filesystem;
-
-std::vector<fs::path> KeptInputs(const std::string& target) {
-  const fs::path dir = fs::path(VUXA_SOURCE_DIR) / "tests/fixtures/fuzz" / target;
-  std::vector<fs::path> files;
-  std::error_code ec;
-  if (fs::is_directory(dir, ec))
-    for (const auto& entry : fs::directory_iterator(dir))
-      if (entry.is_regular_file() && entry.path().filename().string()[0] != '.')
-        files.push_back(entry.path());
-  std::sort(files.begin(), files.end());
-  return files;
-}
-
-std::vector<std::uint8_t> ReadInput(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
-}
-
+// Every kept input of `target` through `run`, in name order; dot files are not inputs.
 void Replay(const std::string& target, const std::function<void(fuzz::Bytes)>& run) {
-  const std::vector<fs::path> inputs = KeptInputs(target);
-  ASSERT_FALSE(inputs.empty()) << "no kept inputs for " << target;
-  for (const fs::path& input : inputs) {
-    SCOPED_TRACE(input.filename().string());
-    run(ReadInput(input));
+  const scratch::fs::path dir = scratch::fs::path(VUXA_SOURCE_DIR) / "tests/fixtures/fuzz" / target;
+  int replayed = 0;
+  for (const std::string& name : scratch::Listing(dir)) {
+    if (name[0] == '.' || !scratch::fs::is_regular_file(dir / name)) continue;
+    SCOPED_TRACE(name);
+    run(scratch::ReadBytes(dir / name));
+    ++replayed;
   }
+  EXPECT_GT(replayed, 0) << "no kept inputs for " << target;
   platform::ResetPlatform();
 }
 

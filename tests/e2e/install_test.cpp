@@ -12,7 +12,7 @@
 
 namespace {
 
-using namespace test_support;
+using namespace scratch;
 
 std::set<std::string> OptionsIn(const std::string& text) {
   std::set<std::string> found;
@@ -23,8 +23,8 @@ std::set<std::string> OptionsIn(const std::string& text) {
 }
 
 TEST(Install, EverythingUnderThePrefixAndThePlayFindsItsData) {
-  const Scratch dir("install");
-  const fs::path prefix = dir.Path("some prefix");
+  const ScratchDir dir("install");
+  const fs::path prefix = (dir.path() / "some prefix");
   int code = -1;
   const std::string log = Output("cmake --install '" VUXA_BINARY_DIR "' --prefix '" + prefix.string() + "' 2>&1", &code);
   ASSERT_EQ(code, 0) << log;
@@ -42,16 +42,16 @@ TEST(Install, EverythingUnderThePrefixAndThePlayFindsItsData) {
 
   // From an empty directory with no build tree in reach: the 3D scene at 30 s
   // is there, so the installed data was read.
-  fs::create_directories(dir.Path("elsewhere"));
-  ASSERT_EQ(std::system(("cd '" + dir.Path("elsewhere").string() + "' && SDL_AUDIODRIVER=dummy '" +
+  fs::create_directories(dir.path() / "elsewhere");
+  ASSERT_EQ(std::system(("cd '" + (dir.path() / "elsewhere").string() + "' && SDL_AUDIODRIVER=dummy '" +
                          (prefix / "bin/vuxa").string() + "' --capture c --start 30 --fps 2 > /dev/null 2>&1")
                             .c_str()),
             0);
-  EXPECT_GT(ReadPng(dir.Path("elsewhere/c/frame_00001.png")).Lit(20, 220), 1000);
+  EXPECT_GT(ReadPng(dir.path() / "elsewhere/c/frame_00001.png").Lit(20, 220), 1000);
 
   // The man page documents what --help lists, and the other way round ("\-" is "-").
   const std::string man = std::regex_replace(ReadText(prefix / "share/man/man6/vuxa.6"), std::regex(R"(\\-)"), "-");
-  const std::string help = RunVuxa(dir.Path(), "--help").out;
+  const std::string help = RunVuxa(dir.path(), "--help").out;
   EXPECT_EQ(OptionsIn(man), OptionsIn(help));
   EXPECT_GE(OptionsIn(help).size(), 14u);
 }

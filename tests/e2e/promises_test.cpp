@@ -16,7 +16,7 @@
 
 namespace {
 
-using namespace test_support;
+using namespace scratch;
 
 // Starts vuxa in `dir` (output into stdout.txt and stderr.txt); its PID.
 pid_t StartVuxa(const fs::path& dir, const std::string& args, const std::string& env = "") {
@@ -43,23 +43,17 @@ bool WaitFor(const fs::path& file) {
   return fs::exists(file);
 }
 
-// Every file of a capture folder is a complete frame or a valid music.wav,
-// and there is nothing else; the number of frames.
-int CheckCapture(const fs::path& out, bool withMusic) {
+// Every file of a capture folder is a complete frame or, with `musicFps`, a
+// music.wav as long as the frames at that rate, and there is nothing else;
+// the number of frames.
+int CheckCapture(const fs::path& out, int musicFps = 0) {
   int frames = 0;
-  bool music = false;
-  for (const std::string& name : FilesStartingWith(out, "")) {
-    if (name == "music.wav") {
-      const std::string wav = ReadText(out / name);
-      music = wav.size() >= 44 && wav.rfind("RIFF", 0) == 0;
-      EXPECT_TRUE(music && Le32(wav, 40) == wav.size() - 44 && Le32(wav, 4) == wav.size() - 8) << out;
-    } else {
-      EXPECT_EQ(name.rfind("frame_", 0), 0u) << "stray file " << name;
-      EXPECT_TRUE(ReadPng(out / name).ok) << "truncated " << name;
-      ++frames;
-    }
+  for (const std::string& name : Listing(out, "frame_")) {
+    EXPECT_TRUE(ReadPng(out / name).ok) << "truncated " << name;
+    ++frames;
   }
-  EXPECT_EQ(music, withMusic) << out;
+  EXPECT_EQ(Listing(out).size(), frames + std::size_t(musicFps ? 1 : 0)) << "stray files in " << out;
+  if (musicFps) ExpectMusic(out / "music.wav", frames, musicFps);
   return frames;
 }
 
@@ -71,12 +65,12 @@ std::string LastLine(const std::string& text) {
 }
 
 TEST(Promises, ClosedStreamsAndAReusedCaptureFolder) {
-  const Scratch scratch("reuse");
-  const fs::path& dir = scratch.Path();
+  const ScratchDir tmp("reuse");
+  const fs::path& dir = tmp.path();
   // Closed stdout and stderr: nothing printed lands in music.wav.
   auto run = RunVuxa(dir, "--capture out --fps 5 --start 50", "", ">&- 2>&-");
   EXPECT_EQ(run.exitCode, 0);
-  const int first = CheckCapture(dir / "out", true);
+  const int first = CheckCapture(dir / "out", 5);
   EXPECT_EQ(first, 11);  // the start-up frame and two seconds
   EXPECT_EQ(ReadText(dir / "out" / "music.wav").find("framerate"), std::string::npos);
 
@@ -85,17 +79,17 @@ TEST(Promises, ClosedStreamsAndAReusedCaptureFolder) {
   EXPECT_EQ(run.exitCode, 2);
   EXPECT_NE(run.err.find("--overwrite"), std::string::npos) << run.err;
   EXPECT_EQ(LastLine(run.err), "Try 'vuxa --help'.");
-  EXPECT_EQ(CheckCapture(dir / "out", true), first);
+  EXPECT_EQ(CheckCapture(dir / "out", 5), first);
 
   // With --overwrite only the new run's frames are there.
   run = RunVuxa(dir, "--capture out --fps 2 --start 50 --overwrite");
   EXPECT_EQ(run.exitCode, 0) << run.err;
-  EXPECT_EQ(CheckCapture(dir / "out", true), 5);
+  EXPECT_EQ(CheckCapture(dir / "out", 2), 5);
 }
 
 TEST(Promises, AFullDiskStopsTheRunAtOnceAndLeavesOnlyCompleteFrames) {
-  const Scratch scratch("full");
-  const fs::path& dir = scratch.Path();
+  const ScratchDir tmp("full");
+  const fs::path& dir = tmp.path();
   // First a folder the user may not write to (as root: without the
   // capability that writes anywhere, so the folder's permissions hold; the
   // user stays root, so the program is reachable wherever the tree lies).
@@ -111,7 +105,7 @@ TEST(Promises, AFullDiskStopsTheRunAtOnceAndLeavesOnlyCompleteFrames) {
     EXPECT_NE(run.err.find("vuxa: cannot write ro/frame_00000.png: Permission denied\n"),
               std::string::npos)
         << run.err;
-    EXPECT_TRUE(FilesStartingWith(dir / "ro", "").empty());
+    EXPECT_TRUE(Listing(dir / "ro").empty());
   }
   fs::create_directories(dir / "disk");
   if (::mount("tmpfs", (dir / "disk").c_str(), "tmpfs", 0, "size=400k") != 0)
@@ -122,7 +116,7 @@ TEST(Promises, AFullDiskStopsTheRunAtOnceAndLeavesOnlyCompleteFrames) {
   EXPECT_EQ(run.exitCode, 1);
   EXPECT_NE(run.err.find("vuxa: cannot write disk/out/"), std::string::npos) << run.err;
   EXPECT_NE(run.err.find(": No space left on device\n"), std::string::npos) << run.err;
-  const int frames = CheckCapture(dir / "disk" / "out", false);
+  const int frames = CheckCapture(dir / "disk" / "out");
   EXPECT_GT(frames, 0);
   EXPECT_LT(frames, 1301 / 2);  // far from the whole show
   EXPECT_LT(seconds.count(), 20.0);
@@ -130,8 +124,8 @@ TEST(Promises, AFullDiskStopsTheRunAtOnceAndLeavesOnlyCompleteFrames) {
 }
 
 TEST(Promises, SignalsEndTheRunCleanly) {
-  const Scratch scratch("signals");
-  const fs::path& dir = scratch.Path();
+  const ScratchDir tmp("signals");
+  const fs::path& dir = tmp.path();
   // SIGTERM during a capture: the frames written are complete, no music.wav.
   pid_t pid = StartVuxa(dir, "--capture out --fps 25");
   ASSERT_TRUE(WaitFor(dir / "out" / "frame_00010.png"));
@@ -139,14 +133,12 @@ TEST(Promises, SignalsEndTheRunCleanly) {
   EXPECT_EQ(WaitExit(pid), 143);
   std::string err = ReadText(dir / "stderr.txt");
   EXPECT_EQ(LastLine(err).rfind("vuxa: interrupted by SIGTERM", 0), 0u) << err;
-  EXPECT_GT(CheckCapture(dir / "out", false), 10);
+  EXPECT_GT(CheckCapture(dir / "out"), 10);
   fs::remove_all(dir / "out");
 
   // SIGINT during a video whose ffmpeg reads nothing (the pipe is full): the
   // run still ends at once, ffmpeg ended and reaped, the user's files kept.
-  fs::create_directories(dir / "bin");
-  std::ofstream(dir / "bin" / "ffmpeg") << "#!/bin/sh\necho $$ > ffmpeg.pid\nexec sleep 60\n";
-  fs::permissions(dir / "bin" / "ffmpeg", fs::perms::owner_all);
+  WriteScript(dir / "bin" / "ffmpeg", "echo $$ > ffmpeg.pid\nexec sleep 60");
   for (const char* name : {"keep.mp4", "keep.mp4.part", "keep.mp4.part.log"})
     std::ofstream(dir / name) << "mine";
   pid = StartVuxa(dir, "--video keep.mp4 --fps 25",
@@ -161,7 +153,7 @@ TEST(Promises, SignalsEndTheRunCleanly) {
   EXPECT_EQ(LastLine(err).rfind("vuxa: interrupted by SIGINT", 0), 0u) << err;
   const pid_t ffmpeg = std::atoi(ReadText(dir / "ffmpeg.pid").c_str());
   EXPECT_TRUE(ffmpeg > 0 && ::kill(ffmpeg, 0) != 0) << "ffmpeg still running";
-  EXPECT_EQ(FilesStartingWith(dir, ""),
+  EXPECT_EQ(Listing(dir),
             (std::vector<std::string>{"bin", "ffmpeg.pid", "keep.mp4", "keep.mp4.part",
                                       "keep.mp4.part.log", "stderr.txt", "stdout.txt"}));
   EXPECT_EQ(ReadText(dir / "keep.mp4"), "mine");
@@ -169,8 +161,8 @@ TEST(Promises, SignalsEndTheRunCleanly) {
 
 TEST(Promises, VideoNamesThatFfmpegWouldMisreadWork) {
   if (!HaveTools({"ffmpeg", "ffprobe"})) GTEST_SKIP() << "ffmpeg is not installed";
-  const Scratch scratch("names");
-  const fs::path& dir = scratch.Path();
+  const ScratchDir tmp("names");
+  const fs::path& dir = tmp.path();
   const std::string longName = std::string(240, 'v') + ".mp4";
   for (const std::string& name : {std::string("-y.mp4"), std::string("clip:1.mkv"), longName}) {
     const auto run = RunVuxa(dir, "--video '" + name + "' --fps 5 --start 51");
@@ -179,7 +171,7 @@ TEST(Promises, VideoNamesThatFfmpegWouldMisreadWork) {
     Output("cd '" + dir.string() + "' && ffprobe -v error 'file:" + name + "' 2>&1", &probe);
     EXPECT_EQ(probe, 0) << name;
   }
-  EXPECT_EQ(FilesStartingWith(dir, "").size(), 5u);  // the three videos, stdout and stderr
+  EXPECT_EQ(Listing(dir).size(), 5u);  // the three videos, stdout and stderr
 }
 
 }  // namespace

@@ -12,7 +12,7 @@
 
 namespace {
 
-using namespace test_support;
+using namespace scratch;
 
 constexpr int Frames = 1301;  // the start-up frame and 52 s at 25 frames a second
 
@@ -23,20 +23,6 @@ std::uint64_t Digest(const fs::path& file) {
   std::uint64_t h = 0xcbf29ce484222325ull;
   for (std::uint8_t byte : frame.rgb) h = (h ^ byte) * 0x100000001b3ull;
   return h;
-}
-
-// Checks music.wav: PCM, 2 channels, 48 kHz, 16 bits, `frames` frames long.
-void ExpectMusic(const fs::path& file, int frames) {
-  const std::string wav = ReadText(file);
-  ASSERT_GE(wav.size(), 44u);
-  EXPECT_EQ(wav.substr(0, 4) + wav.substr(8, 8), "RIFFWAVEfmt ");
-  EXPECT_EQ(Le32(wav, 4), wav.size() - 8);
-  EXPECT_EQ(Le32(wav, 20), 1u | 2u << 16);  // PCM, channels
-  EXPECT_EQ(Le32(wav, 24), 48000u);
-  EXPECT_EQ(Le32(wav, 32) >> 16, 16u);
-  EXPECT_EQ(wav.substr(36, 4), "data");
-  EXPECT_EQ(Le32(wav, 40), frames * 48000u / 25 * 4);
-  EXPECT_EQ(wav.size(), 44 + Le32(wav, 40));
 }
 
 // The digests in tests/fixtures/frames_25fps.txt ("index digest" lines).
@@ -59,15 +45,15 @@ std::vector<std::uint64_t> Recorded(const std::vector<std::uint64_t>& digests = 
 // One test, so that the long captures run once; the runs from --start in
 // another, beside it.
 TEST(ShowCapture, EveryFrameAsRecordedTheMusicAsLongAndTheSameTwice) {
-  const Scratch dir("capture");
-  const ProgramRun first = RunVuxa(dir.Path(), "--capture first --fps 25");
+  const ScratchDir dir("capture");
+  const ProgramRun first = RunVuxa(dir.path(), "--capture first --fps 25");
   ASSERT_EQ(first.exitCode, 0) << first.err;
   EXPECT_EQ(first.out, "Average framerate: 25 fps\n");
   EXPECT_TRUE(first.warnings.empty()) << first.err;
-  EXPECT_EQ(FilesStartingWith(dir.Path("first"), "frame_").size(), std::size_t(Frames));
-  ExpectMusic(dir.Path("first/music.wav"), Frames);
+  EXPECT_EQ(Listing(dir.path() / "first", "frame_").size(), std::size_t(Frames));
+  ExpectMusic(dir.path() / "first/music.wav", Frames, 25);
   std::vector<std::uint64_t> digests;
-  for (int k = 0; k < Frames; ++k) digests.push_back(Digest(dir.Path("first/" + FrameName(k))));
+  for (int k = 0; k < Frames; ++k) digests.push_back(Digest(dir.path() / "first" / FrameName(k)));
   const std::vector<std::uint64_t> recorded = Recorded(digests);
   ASSERT_EQ(recorded.size(), std::size_t(Frames)) << "the record is incomplete";
   int changed = 0;
@@ -75,40 +61,41 @@ TEST(ShowCapture, EveryFrameAsRecordedTheMusicAsLongAndTheSameTwice) {
     if (digests[k] != recorded[k] && ++changed <= 10) ADD_FAILURE() << "frame " << k << " differs from the record";
   EXPECT_EQ(changed, 0) << "frames differing from the record";
 
-  ASSERT_EQ(RunVuxa(dir.Path(), "--capture second --fps 25").exitCode, 0);
+  ASSERT_EQ(RunVuxa(dir.path(), "--capture second --fps 25").exitCode, 0);
   int differing = 0;
   for (int k = 0; k < Frames; ++k)
-    differing += ReadText(dir.Path("first/" + FrameName(k))) != ReadText(dir.Path("second/" + FrameName(k)));
+    differing += ReadText(dir.path() / "first" / FrameName(k)) !=
+                 ReadText(dir.path() / "second" / FrameName(k));
   EXPECT_EQ(differing, 0);
-  EXPECT_TRUE(ReadText(dir.Path("first/music.wav")) == ReadText(dir.Path("second/music.wav")));
+  EXPECT_TRUE(ReadText(dir.path() / "first/music.wav") == ReadText(dir.path() / "second/music.wav"));
 
   // From 12 s the credit's glowing text takes values from a generator whose
   // state differs when the titles were skipped: only those pixels differ, and
   // frames without it are the same.
-  ASSERT_EQ(RunVuxa(dir.Path(), "--capture at12 --fps 25 --start 12").exitCode, 0);
-  const Picture tunnel = ReadPng(dir.Path("at12/" + FrameName(1)));
-  const Picture whole = ReadPng(dir.Path("first/" + FrameName(301)));
+  ASSERT_EQ(RunVuxa(dir.path(), "--capture at12 --fps 25 --start 12").exitCode, 0);
+  const Picture tunnel = ReadPng(dir.path() / "at12" / FrameName(1));
+  const Picture whole = ReadPng(dir.path() / "first" / FrameName(301));
   int differ = 0;
   for (std::size_t i = 0; i < tunnel.rgb.size(); ++i) differ += tunnel.rgb[i] != whole.rgb.at(i);
   EXPECT_GT(differ, 0);
   EXPECT_LT(differ, 320 * 240 * 3 / 20);
-  EXPECT_EQ(Digest(dir.Path("at12/" + FrameName(75))), recorded[375]);
+  EXPECT_EQ(Digest(dir.path() / "at12" / FrameName(75)), recorded[375]);
 }
 
 // From 24 s: 700 frames after the black one, music as long, and the frames
 // of the whole run but for the closing caption, whose glow takes values from
 // a generator in another state when earlier scenes were skipped.
 TEST(ShowCapture, FromTwentyFourSecondsTheFramesOfTheWholeRun) {
-  const Scratch dir("capture_at24");
+  const ScratchDir dir("capture_at24");
   const std::vector<std::uint64_t> recorded = Recorded();
   ASSERT_EQ(recorded.size(), std::size_t(Frames));
-  const ProgramRun at24 = RunVuxa(dir.Path(), "--capture at24 --fps 25 --start 24");
+  const ProgramRun at24 = RunVuxa(dir.path(), "--capture at24 --fps 25 --start 24");
   ASSERT_EQ(at24.exitCode, 0) << at24.err;
-  EXPECT_EQ(FilesStartingWith(dir.Path("at24"), "frame_").size(), 701u);
-  ExpectMusic(dir.Path("at24/music.wav"), 701);
-  EXPECT_EQ(ReadPng(dir.Path("at24/" + FrameName(0))).Lit(), 0);
+  EXPECT_EQ(Listing(dir.path() / "at24", "frame_").size(), 701u);
+  ExpectMusic(dir.path() / "at24/music.wav", 701, 25);
+  EXPECT_EQ(ReadPng(dir.path() / "at24" / FrameName(0)).Lit(), 0);
   for (int k : {1, 2, 50, 150, 299, 300, 601, 700})  // the 3D scene and the pause
-    EXPECT_EQ(Digest(dir.Path("at24/" + FrameName(k))), recorded[k + 600]) << k;
+    EXPECT_EQ(Digest(dir.path() / "at24" / FrameName(k)), recorded[k + 600]) << k;
 }
 
 }  // namespace

@@ -16,7 +16,7 @@
 
 namespace {
 
-using namespace test_support;
+using namespace scratch;
 
 // Runs inside xvfb-run: drives the window with xdotool and writes what it saw
 // to session.txt as "name value" lines.
@@ -34,11 +34,15 @@ done
 sleep 1
 echo "window $(geometry "$wid")" >> $out
 xdotool windowfocus --sync "$wid"
-xdotool key F12; sleep 0.5
-xdotool key alt+Return; sleep 1
+# Waits (up to 20 s, for a busy machine) for the window's size, or for
+# screenshot files: fixed sleeps were too short under load.
+size() { for i in $(seq 200); do [ "$(geometry "$wid")" = "$1" ] && return; sleep 0.1; done; }
+shots() { for i in $(seq 200); do [ $(ls vuxa-shot-*.png 2>/dev/null | wc -l) -ge $1 ] && return; sleep 0.1; done; }
+xdotool key F12; shots 2
+xdotool key alt+Return; size 1280x720
 echo "full $(geometry "$wid")" >> $out
-xdotool key F12; sleep 0.5
-xdotool key alt+Return; sleep 1
+xdotool key F12; shots 4
+xdotool key alt+Return; size 640x480
 echo "back $(geometry "$wid")" >> $out
 xdotool key Escape
 box=
@@ -66,8 +70,8 @@ std::map<std::string, std::string> ReadSession(const fs::path& file) {
 TEST(Window, ScaleFullScreenScreenshotsAndEnd) {
   if (!HaveTools({"xvfb-run", "xdotool", "xwininfo"}))
     GTEST_SKIP() << "xvfb-run, xdotool or xwininfo is missing";
-  const Scratch scratch("window");
-  const fs::path& dir = scratch.Path();
+  const ScratchDir tmp("window");
+  const fs::path& dir = tmp.path();
   std::ofstream(dir / "session.sh") << kSession;
   // In sanitizer builds the windowed program's leak check is off: the X11 and
   // D-Bus client libraries under SDL keep allocations to the end of the
@@ -89,7 +93,7 @@ TEST(Window, ScaleFullScreenScreenshotsAndEnd) {
 
   // Two screenshots, one in the window (640x480) and one full screen (the
   // frame at scale 3 between the bars); stderr named each.
-  const auto shots = FilesStartingWith(dir, "vuxa-shot-");
+  const auto shots = Listing(dir, "vuxa-shot-");
   ASSERT_EQ(shots.size(), 4u) << ReadText(dir / "run.err");
   const std::string err = ReadText(dir / "run.err");
   int checked = 0;

@@ -17,7 +17,7 @@
 #include "effects/glow.h"
 #include "effects/scenes.h"
 #include "platform/ddraw/driver.h"
-#include "support/scratch.h"
+#include "support/display_fixture.h"
 
 namespace {
 
@@ -49,10 +49,10 @@ TEST(CreditWindows, StrictBoundsCaptionsFadeLevelsAndScroll) {
 }
 
 // The display as the show sets it up, its four fonts and the generator at 1.
-class Scenes : public test_support::OffscreenTest {
+class Scenes : public OffscreenPlatform {
  protected:
   void SetUp() override {
-    OffscreenTest::SetUp();
+    ResetOffscreen();
     ASSERT_EQ(InitDisplay(nullptr, SW_SHOWDEFAULT, &Display, DISPLAY_WINDOW), 0);
     ASSERT_EQ(InitDisplay(nullptr, SW_SHOWDEFAULT, &Display, DISPLAY_SURFACES), 0);
     const int escapements[4] = {50, -50, 30, -10};
@@ -68,7 +68,7 @@ class Scenes : public test_support::OffscreenTest {
       *font = nullptr;
     }
     ReleaseDisplay(&Display);
-    OffscreenTest::TearDown();
+    OffscreenPlatform::TearDown();
   }
 
   // The generator's state n values on from 1.

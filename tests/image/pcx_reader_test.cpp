@@ -8,7 +8,8 @@
 #include <vector>
 
 #include "image/pcx.h"
-#include "support/scratch.h"
+#include "support/display_fixture.h"
+#include "support/scratch_files.h"
 
 namespace {
 
@@ -78,11 +79,11 @@ TEST(PcxReader, DecodesWhatItCanAndWarnsOnceAboutTheRest) {
        "not a PCX file (its first byte is 80, not 10)"},
       {"lines too short", Pcx(0, 0, 1, 1, 1, TwoByTwo), 2, 2, none, "lines of 1 bytes cannot hold the width of 2"},
   };
-  test_support::ResetOffscreen();
-  const test_support::Scratch dir("pcx");
+  const scratch::ScratchDir dir("pcx");
+  ResetOffscreen(dir.path());
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    dir.Write("pic.pcx", c.file);
+    scratch::WriteBytes(dir.path() / "pic.pcx", c.file);
     std::vector<std::uint32_t> dest(c.pixels.size() + 16, S);  // a guard after the picture
     testing::internal::CaptureStderr();
     LoadPcx("pic.pcx", dest.data(), c.width, c.height);

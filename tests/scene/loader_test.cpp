@@ -8,7 +8,8 @@
 
 #include "scene/loader.h"
 #include "scene/scene_chunks.h"
-#include "support/scratch.h"
+#include "support/display_fixture.h"
+#include "support/scratch_files.h"
 
 namespace {
 
@@ -187,8 +188,8 @@ TEST(SceneLoader, CutAndLyingFilesKeepTheSceneConsistent) {
 }
 
 TEST(SceneLoader, LoadSceneWarnsOnceAboutAFileItCannotUseWhole) {
-  test_support::ResetOffscreen();
-  const test_support::Scratch dir("scene");
+  const scratch::ScratchDir dir("scene");
+  ResetOffscreen(dir.path());
   const std::string prefix = "vuxa: warning: " + host::ResolvePath("scenes\\ball.3ds") + ": ";
   Bytes cut = FullFile().Bytes();
   cut.resize(cut.size() - 20);  // inside the camera's fields
@@ -206,8 +207,8 @@ TEST(SceneLoader, LoadSceneWarnsOnceAboutAFileItCannotUseWhole) {
       {cut, 0, "0x4700"},
   };
   for (const auto& c : cases) {
-    std::filesystem::remove(dir.Path("scenes/ball.3ds"));
-    if (!c.file.empty()) dir.Write("scenes/ball.3ds", c.file);
+    std::filesystem::remove(dir.path() / "scenes/ball.3ds");
+    if (!c.file.empty()) scratch::WriteBytes(dir.path() / "scenes/ball.3ds", c.file);
     Scene scene;
     scene.meshCount = 42;
     testing::internal::CaptureStderr();

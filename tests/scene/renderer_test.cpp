@@ -1,13 +1,11 @@
-// Matrices, normals, the renderer through a recording device (call order, material sort,
-// lighting at its edges, packed colours) and the spin scene on scenes smaller than the show's.
+// Matrices, normals, and the renderer through a recording device (call order, material
+// sort, lighting at its edges, packed colours).
 #include <gtest/gtest.h>
 
 #include <array>
 #include <cmath>
 #include <memory>
 
-#include "display/display.h"
-#include "effects/scenes.h"
 #include "scene/lighting.h"
 #include "scene/loader.h"
 #include "scene/scene.h"
@@ -177,23 +175,6 @@ TEST(SceneRenderer, VertexColoursAtTheLightsEdges) {
     EXPECT_EQ(device.Vertices()[2].specular, 0xFF7F0033u) << c.what;
   }
   EXPECT_NEAR(SpotLightIntensity(Spot({0, 0, 0}, {0, 0, 1}, 0, 2 * cone), {6, 0, 8}, {0, 0, -1}), 0.5f, 1e-6);
-}
-
-TEST(SpinScene, PlacesOnlyTheMeshesThereAreAndNothingWithoutAScene) {
-  RecordingDevice device;
-  IDirect3DDevice2* const saved = Display.device;
-  Display.device = &device;
-  TheScene = CameraScene();
-  AddMesh(TheScene, 0, {At(1, 2, 3), At(0, 0, 0), At(0, 0, 0)}).placement = ZeroMatrix();
-  DrawSpinScene(1.0f);
-  EXPECT_EQ(TheScene.meshes.size(), 1u);
-  EXPECT_NEAR(TheScene.meshes[0].placement._11, std::cos(0.5), 1e-6);
-  EXPECT_EQ(device.Vertices().size(), 3u);
-  TheScene = Scene{};
-  device.calls.clear();
-  DrawSpinScene(1.0f);
-  EXPECT_TRUE(device.calls.empty());
-  Display.device = saved;
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include <initializer_list>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "show/options.h"
@@ -51,36 +52,33 @@ TEST(ParseOptions, DefaultsAndEveryOption) {
 }
 
 TEST(ParseOptions, BadValuesNameTheOptionAndTheValueOnOneLine) {
-  const struct {
-    std::initializer_list<const char*> args;
-    const char* mentions[2];
-  } cases[] = {
-      {{"--scale", "0"}, {"--scale", "'0'"}},         {{"--scale", "17"}, {"--scale", "'17'"}},
-      {{"--scale=2.5"}, {"--scale", "'2.5'"}},        {{"--fps", "0"}, {"--fps", "'0'"}},
-      {{"--fps", "1001"}, {"--fps", "'1001'"}},       {{"--fps", "25x"}, {"--fps", "'25x'"}},
-      {{"--fps", "-5"}, {"--fps", "'-5'"}},           {{"--fps", ""}, {"--fps", "''"}},
-      {{"--display", "-1"}, {"--display", "'-1'"}},   {{"--display", "64"}, {"--display", "'64'"}},
-      {{"--display", "first"}, {"--display", "'first'"}}, {{"--filter", "cubic"}, {"--filter", "'cubic'"}},
-      {{"--filter", "Linear"}, {"--filter", "'Linear'"}}, {{"--filter="}, {"--filter", "''"}},
-      {{"--start", "52"}, {"--start", "'52'"}},       {{"--start", "-1"}, {"--start", "'-1'"}},
-      {{"--start", "nan"}, {"--start", "'nan'"}},     {{"--start", "inf"}, {"--start", "'inf'"}},
-      {{"--start", "1e1"}, {"--start", "'1e1'"}},     {{"--start", "24,5"}, {"--start", "'24,5'"}},
-      {{"--start", "24s"}, {"--start", "'24s'"}},     {{"--start", ""}, {"--start", "''"}},
-      {{"--video", "show.avi"}, {"--video", "'show.avi'"}}, {{"--video", "show"}, {"--video", "'show'"}},
-      {{"--video", ".mp4"}, {"--video", "'.mp4'"}},   {{"--video", ""}, {"--video", "''"}},
-      {{"--video"}, {"--video", "needs a value"}},    {{"--start"}, {"--start", "needs a value"}},
-      {{"--fps"}, {"--fps", "needs a value"}},        {{"--capture"}, {"--capture", "needs a value"}},
-      {{"--mute=yes"}, {"--mute", "takes no value"}}, {{"--no-vsync=1"}, {"--no-vsync", "takes no value"}},
-      {{"--fullscreen=yes"}, {"--fullscreen", "takes no value"}},
-      {{"--benchmark=yes"}, {"unknown option", "'--benchmark=yes'"}},
-      {{"--fullscreenish"}, {"unknown option", "'--fullscreenish'"}}, {{"show"}, {"unknown option", "'show'"}},
-  };
-  for (const auto& c : cases) {
-    const ParsedOptions p = Parse(c.args);
-    ASSERT_EQ(p.action, Action::Error) << *c.args.begin() << " " << c.mentions[1];
-    for (const char* word : c.mentions) EXPECT_NE(p.error.find(word), std::string::npos) << p.error;
+  const auto expectError = [](std::initializer_list<const char*> args, const std::string& option,
+                              const std::string& said) {
+    const ParsedOptions p = Parse(args);
+    ASSERT_EQ(p.action, Action::Error) << *args.begin() << " " << said;
+    EXPECT_NE(p.error.find(option), std::string::npos) << p.error;
+    EXPECT_NE(p.error.find(said), std::string::npos) << p.error;
     EXPECT_EQ(p.error.find('\n'), std::string::npos) << p.error;
-  }
+  };
+  // Values out of range or not of the option's kind, given apart or joined: named in quotes.
+  const std::pair<const char*, std::vector<const char*>> badValues[] = {
+      {"--scale", {"0", "17"}},
+      {"--fps", {"0", "1001", "25x", "-5", ""}},
+      {"--display", {"-1", "64", "first"}},
+      {"--filter", {"cubic", "Linear"}},
+      {"--start", {"52", "-1", "nan", "inf", "1e1", "24,5", "24s", ""}},
+      {"--video", {"show.avi", "show", ".mp4", ""}},
+  };
+  for (const auto& [option, values] : badValues)
+    for (const char* value : values) expectError({option, value}, option, "'" + std::string(value) + "'");
+  expectError({"--scale=2.5"}, "--scale", "'2.5'");
+  expectError({"--filter="}, "--filter", "''");
+  for (const char* option : {"--video", "--start", "--fps", "--capture"})
+    expectError({option}, option, "needs a value");
+  for (const std::string joined : {"--mute=yes", "--no-vsync=1", "--fullscreen=yes"})
+    expectError({joined.c_str()}, joined.substr(0, joined.find('=')), "takes no value");
+  for (const std::string arg : {"--benchmark=yes", "--fullscreenish", "show"})
+    expectError({arg.c_str()}, "unknown option", "'" + arg + "'");
 }
 
 TEST(ParseOptions, HelpListsEveryOptionWithAnExampleAndVersionItsNumber) {

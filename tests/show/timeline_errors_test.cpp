@@ -43,6 +43,7 @@ TEST(DisplayErrors, ExactTextsForTheTablesCodesAndOneFallback) {
   EXPECT_EQ(text(0x8876017C), "DirectDraw does not have enough display memory to perform the operation.");
   EXPECT_EQ(text(0x8007000E), "DirectDraw does not have enough memory to perform the operation.");
   EXPECT_EQ(text(DDERR_INVALIDMODE), "DirectDraw does not support the requested mode.");
+  EXPECT_EQ(text(DDERR_NODIRECTDRAWHW), "DirectDraw support is not possible with the current display driver.");
   EXPECT_EQ(text(0x80004001), "The operation is not supported.");
   EXPECT_EQ(text(0x887602BB), "Surfaces created by one direct draw device cannot be used directly by another direct draw device.");
   EXPECT_EQ(text(0), "The request completed successfully.");

@@ -4,9 +4,20 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "platform/platform.h"
 #include "platform/ddraw/ddraw.h"
 #include "platform/host/host.h"
+
+// A clean platform, offscreen, reading its data from `dataDir`.
+inline void ResetOffscreen(const std::string& dataDir = "") {
+  platform::ResetPlatform();
+  host::Options options;
+  options.offscreen = true;
+  host::SetOptions(options);
+  host::SetDataDir(dataDir);
+}
 
 inline LRESULT QuietWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   return DefWindowProcA(window, message, wParam, lParam);
@@ -14,12 +25,7 @@ inline LRESULT QuietWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM 
 
 class OffscreenPlatform : public ::testing::Test {
  protected:
-  void SetUp() override {
-    host::Options options;
-    options.offscreen = true;
-    host::SetOptions(options);
-    platform::ResetPlatform();
-  }
+  void SetUp() override { ResetOffscreen(); }
 
   void TearDown() override {
     CloseDisplay();

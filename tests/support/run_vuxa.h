@@ -1,25 +1,21 @@
 // run_vuxa.h: the built program run as a user runs it, for the end-to-end
 // tests: in a working directory, with its exit code, stdout, stderr and
-// warning lines; its PNG frames and the files it left read back.
+// warning lines.
 #pragma once
 
-#include <png.h>
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 
 #include <algorithm>
-#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
-#include <initializer_list>
 #include <sstream>
 #include <string>
 #include <vector>
 
-#include "support/scratch.h"
 #include "support/scratch_files.h"
 
-namespace test_support {
+namespace scratch {
 
 struct ProgramRun {
   int exitCode = -1;  // -1: not a normal exit
@@ -36,9 +32,10 @@ struct ProgramRun {
 // Runs `vuxa args` in `dir`; `environment` goes to env(1) first ("-u DISPLAY",
 // "PATH=..."), `streams` are the shell's redirections.
 inline ProgramRun RunVuxa(const fs::path& dir, const std::string& args, const std::string& environment = "",
-                   const std::string& streams = "> stdout.txt 2> stderr.txt") {
+                          const std::string& streams = "> stdout.txt 2> stderr.txt") {
   const std::string command = "cd '" + dir.string() + "' && env " + environment +
-                              " SDL_AUDIODRIVER=dummy /usr/bin/timeout 300 '" VUXA_BINARY_DIR "/vuxa' " + args + " " + streams;
+                              " SDL_AUDIODRIVER=dummy /usr/bin/timeout 300 '" VUXA_BINARY_DIR "/vuxa' " +
+                              args + " " + streams;
   const int status = std::system(command.c_str());
   ProgramRun run;
   if (status != -1 && WIFEXITED(status)) run.exitCode = WEXITSTATUS(status);
@@ -50,32 +47,20 @@ inline ProgramRun RunVuxa(const fs::path& dir, const std::string& args, const st
   return run;
 }
 
-// What a shell command prints on stdout; its exit code in `exitCode`.
-inline std::string Output(const std::string& command, int* exitCode = nullptr) {
-  std::string text;
-  std::FILE* pipe = ::popen(command.c_str(), "r");
-  if (pipe == nullptr) return text;
-  char buffer[4096];
-  for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) text.append(buffer, got);
-  const int status = ::pclose(pipe);
-  if (exitCode != nullptr) *exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return text;
-}
-
-inline bool HaveTools(std::initializer_list<const char*> tools) {
-  return std::all_of(tools.begin(), tools.end(), [](const char* tool) {
-    return std::system(("command -v " + std::string(tool) + " > /dev/null 2>&1").c_str()) == 0;
-  });
-}
-
-// Names in a directory that start with `prefix`, sorted.
-inline std::vector<std::string> FilesStartingWith(const fs::path& dir, const std::string& prefix) {
-  std::vector<std::string> names;
-  std::error_code ec;
-  for (const auto& entry : fs::directory_iterator(dir, ec))
-    if (entry.path().filename().string().rfind(prefix, 0) == 0) names.push_back(entry.path().filename());
-  std::sort(names.begin(), names.end());
-  return names;
+// Checks music.wav: PCM, 2 channels, 48 kHz, 16 bits, as long as `frames` at `fps`.
+inline void ExpectMusic(const fs::path& file, int frames, int fps) {
+  const std::string wav = ReadText(file);
+  const Bytes bytes(wav.begin(), wav.end());
+  const auto le = [&](std::size_t at) { return Le(bytes, at, 4); };
+  ASSERT_GE(wav.size(), 44u) << file;
+  EXPECT_EQ(wav.substr(0, 4) + wav.substr(8, 8), "RIFFWAVEfmt ");
+  EXPECT_EQ(le(4), wav.size() - 8);
+  EXPECT_EQ(le(20), 1u | 2u << 16);  // PCM, channels
+  EXPECT_EQ(le(24), 48000u);
+  EXPECT_EQ(le(32) >> 16, 16u);
+  EXPECT_EQ(wav.substr(36, 4), "data");
+  EXPECT_EQ(le(40), unsigned(frames) * 48000u / unsigned(fps) * 4);
+  EXPECT_EQ(wav.size(), 44 + le(40));
 }
 
 inline std::string FrameName(int k) {
@@ -84,14 +69,4 @@ inline std::string FrameName(int k) {
   return name;
 }
 
-// PNG frames read back: the shared reader of scratch_files.h.
-using scratch::Picture;
-using scratch::ReadPng;
-
-inline std::uint32_t Le32(const std::string& bytes, std::size_t at) {
-  std::uint32_t value = 0;
-  for (int i = 3; i >= 0; --i) value = value << 8 | static_cast<std::uint8_t>(bytes.at(at + i));
-  return value;
-}
-
-}  // namespace test_support
+}  // namespace scratch

@@ -1,17 +1,21 @@
 // scratch_files.h: files for tests: a scratch directory removed afterwards,
-// an environment variable set for a scope, whole-file reads and writes, a
-// PNG reader, directory listings and small executable scripts.
+// an environment variable set for a scope, whole-file reads and writes,
+// little-endian fields, a PNG reader, directory listings, small executable
+// scripts and shell commands' output.
 #pragma once
 
 #include <png.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <initializer_list>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -21,12 +25,14 @@ namespace scratch {
 namespace fs = std::filesystem;
 using Bytes = std::vector<std::uint8_t>;
 
-// A fresh, empty directory named after `name` and the process, removed with the object.
+// A fresh directory named after `name` and the process, optionally a copy of
+// the build's data, removed with the object.
 class ScratchDir {
  public:
-  explicit ScratchDir(const std::string& name)
+  explicit ScratchDir(const std::string& name, bool copyData = false)
       : path_(fs::temp_directory_path() / ("vuxa_" + name + "_" + std::to_string(::getpid()))) {
     fs::remove_all(path_);
+    if (copyData) fs::copy(VUXA_DATA_DIR, path_, fs::copy_options::recursive);
     fs::create_directories(path_);
   }
   ~ScratchDir() {
@@ -65,8 +71,8 @@ inline Bytes ReadBytes(const fs::path& path) {
 }
 
 inline std::string ReadText(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
+  const Bytes bytes = ReadBytes(path);
+  return std::string(bytes.begin(), bytes.end());
 }
 
 // Writes the bytes, making the parent directories.
@@ -83,12 +89,39 @@ inline void WriteScript(const fs::path& path, const std::string& body) {
   ::chmod(path.c_str(), 0755);
 }
 
-// Names of the files in a directory, sorted.
-inline std::vector<std::string> Listing(const fs::path& dir) {
+// The `n` bytes at `at`, least significant first.
+inline std::uint32_t Le(const Bytes& bytes, std::size_t at, int n) {
+  std::uint32_t value = 0;
+  for (int i = n - 1; i >= 0; --i) value = value << 8 | bytes.at(at + i);
+  return value;
+}
+
+// Names in a directory that start with `prefix`, sorted; none for no directory.
+inline std::vector<std::string> Listing(const fs::path& dir, const std::string& prefix = "") {
   std::vector<std::string> names;
-  for (const auto& entry : fs::directory_iterator(dir)) names.push_back(entry.path().filename());
+  std::error_code ec;
+  for (const auto& entry : fs::directory_iterator(dir, ec))
+    if (entry.path().filename().string().rfind(prefix, 0) == 0) names.push_back(entry.path().filename());
   std::sort(names.begin(), names.end());
   return names;
+}
+
+// What a shell command prints on stdout; its exit code in `exitCode`.
+inline std::string Output(const std::string& command, int* exitCode = nullptr) {
+  std::string text;
+  std::FILE* pipe = ::popen(command.c_str(), "r");
+  if (pipe == nullptr) return text;
+  char buffer[4096];
+  for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) text.append(buffer, got);
+  const int status = ::pclose(pipe);
+  if (exitCode != nullptr) *exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return text;
+}
+
+inline bool HaveTools(std::initializer_list<const char*> tools) {
+  return std::all_of(tools.begin(), tools.end(), [](const char* tool) {
+    return std::system(("command -v " + std::string(tool) + " > /dev/null 2>&1").c_str()) == 0;
+  });
 }
 
 struct Picture {

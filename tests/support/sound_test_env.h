@@ -7,30 +7,23 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "platform/platform.h"
 #include "platform/host/host.h"
 #include "platform/midas/midas.h"
+#include "support/display_fixture.h"
+#include "support/scratch_files.h"
 #include "support/sound_test_xm.h"
 
 namespace sound_test {
 
 namespace fs = std::filesystem;
 
-inline void WriteFile(const fs::path& path, const std::vector<std::uint8_t>& bytes) {
-  fs::create_directories(path.parent_path());
-  std::ofstream out(path, std::ios::binary);
-  out.write(reinterpret_cast<const char*>(bytes.data()),
-            static_cast<std::streamsize>(bytes.size()));
-}
-
-inline std::vector<std::uint8_t> ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+// The shared file helpers under the names the sound tests use.
+inline constexpr auto& WriteFile = scratch::WriteBytes;
+inline constexpr auto& ReadFile = scratch::ReadBytes;
 
 class SoundTest : public ::testing::Test {
  protected:
@@ -40,11 +33,7 @@ class SoundTest : public ::testing::Test {
           ("vuxa_sound_" + std::string(info->name()) + "_" + std::to_string(getpid()));
     fs::remove_all(dir);
     WriteFile(dir / "music" / "tiny.xm", TinyXm());
-    platform::ResetPlatform();
-    host::Options options;
-    options.offscreen = true;
-    host::SetOptions(options);
-    host::SetDataDir(dir.string());
+    ResetOffscreen(dir.string());
   }
   void TearDown() override {
     platform::ResetPlatform();

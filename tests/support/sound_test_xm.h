@@ -29,14 +29,9 @@ inline std::vector<std::uint8_t> TinyXm() {
   x.Text("vuxa tests", 20);
   x.U16(0x0104);
   x.U32(276);  // header size, from this field on
-  x.U16(1);    // song length
-  x.U16(0);    // restart position
-  x.U16(2);    // channels
-  x.U16(1);    // patterns
-  x.U16(1);    // instruments
-  x.U16(1);    // linear frequencies
-  x.U16(6);    // speed
-  x.U16(125);  // tempo
+  // Song length, restart position, channels, patterns, instruments, linear
+  // frequencies, speed, tempo.
+  for (unsigned field : {1, 0, 2, 1, 1, 1, 6, 125}) x.U16(field);
   x.Zeros(256);  // order table: pattern 0
 
   // Pattern 0: 16 rows, packed; C-4 on row 0 and G-4 on row 8 in channel 0.
