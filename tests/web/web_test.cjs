@@ -75,8 +75,9 @@ async function hookRun(browser, base, query, timeoutMs) {
   await page.waitForFunction(() => document.title === 'done', { timeout: timeoutMs, polling: 200 });
   const seconds = (Date.now() - t0) / 1000;
   const digests = await page.evaluate(() => window.vuxaFrameDigests);
+  const boxed = await page.evaluate(() => window.vuxaReport !== undefined);
   await page.close();
-  return { digests, seconds };
+  return { digests, seconds, boxed };
 }
 
 function compare(name, web, native) {
@@ -166,6 +167,7 @@ async function main() {
 
     const whole = await hookRun(browser, base, 'fps=10', 300000);
     compare('whole show at 10 fps', whole.digests, nativeDigests(10, 0));
+    check(!whole.boxed, 'no report box after a test-hook run (it plays like a capture)');
     for (const start of [12, 24.5, 47]) {
       const frames = 40;
       const run = await hookRun(browser, base, `fps=10&frames=${frames}&start=${start}`, 120000);
