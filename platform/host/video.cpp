@@ -238,6 +238,10 @@ bool Start(Video& v) {
                      ::fcntl(music[1], F_SETFL, O_NONBLOCK) == 0;
   v.pipe = frames[1];
   v.musicPipe = music[1];
+  // A pipe that holds several frames lets the show run ahead of the encoder
+  // instead of waking it for every 64 KB; where the system refuses, the
+  // default size only costs speed.
+  if (piped) ::fcntl(frames[1], F_SETPIPE_SZ, 1 << 20);
   if (piped)
     v.encoder = Spawn(v,
                       VideoArguments(GetOptions().fps, "pipe:0",
