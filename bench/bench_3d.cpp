@@ -73,7 +73,7 @@ BENCHMARK(SceneFrameLlvmpipe)->Unit(US)->MeasureProcessCPUTime();
 
 const bool registered = [] {
   AddComparison({"3D frame: clear, RenderScene, rasterizer", "SceneFrame", "SceneFrameLlvmpipe",
-                 "same triangles in llvmpipe", 0.5});
+                 "same triangles in llvmpipe", 0.25});
   AddComparison({"of which placement and lighting", "SceneLightingOnly", "SceneFrameLlvmpipe",
                  "same triangles in llvmpipe", 0});
   return true;
