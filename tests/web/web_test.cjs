@@ -4,8 +4,9 @@
 //      SHA-256 of every frame; the desktop program's --capture of the same
 //      run gives PNGs; every digest must match, frame for frame.
 //   2. A viewer's run: a key press starts the show, the canvas shows the
-//      title scene, the AudioContext runs and the music is not silent,
-//      Escape ends the show with the frame-rate report in the page.
+//      title scene, the AudioContext runs and the music is not silent, the
+//      resampler interpolates exactly, and Escape ends the show with the
+//      frame-rate report in the page.
 //   3. Speed: the whole show at 60 fps through the hook, against the desktop
 //      program's --benchmark CPU time, and the first frame's delay after the
 //      key press. Both are reported, not checked: wall times on a busy
@@ -89,6 +90,30 @@ function compare(name, web, native) {
         (first >= 0 ? `, first difference at frame ${first}` : ', all identical'));
 }
 
+// In the page: the audio resampler over 20 blocks of a known signal (right
+// channel negated), against linear interpolation between its samples, for
+// contexts slower than, as fast as and faster than the music. A NaN stays NaN.
+function resamplingErrors() {
+  const signal = k => Math.round(8000 * Math.sin(0.05 * k));
+  return [48000 / 44100, 1, 48000 / 88200].map(ratio => {
+    const resampler = Module.vuxaResampler(ratio), n = 256;
+    let read = 0, written = 0, worst = 0;
+    for (let block = 0; block < 20; ++block) {
+      const frames = resampler.frames(n);
+      const src = new Int16Array(2 * frames).map((_, i) => (i & 1 ? -1 : 1) * signal(read + (i >> 1)));
+      const left = new Float32Array(n), right = new Float32Array(n);
+      resampler.fill(src, frames, left, right);
+      for (let i = 0; i < n; ++i, ++written) {
+        const p = written * ratio, k = Math.floor(p);
+        const want = (signal(k) + (signal(k + 1) - signal(k)) * (p - k)) / 32768;
+        worst = Math.max(worst, Math.abs(left[i] - want), Math.abs(right[i] + want));
+      }
+      read += frames;
+    }
+    return worst;
+  });
+}
+
 async function viewerRun(browser, base) {
   const page = await browser.newPage();
   await page.setViewport({ width: 1024, height: 768 });
@@ -124,6 +149,8 @@ async function viewerRun(browser, base) {
     await new Promise(r => setTimeout(r, 100));
   }
   check(level >= 0.01, `music level ${level.toFixed(4)} (RMS)`);
+  const errors = await page.evaluate(resamplingErrors);
+  check(errors.every(e => e < 1e-6), `resampling is linear interpolation (worst errors ${errors})`);
   await page.screenshot({ path: path.join(web, 'web-test-title.png') });
   await page.keyboard.press('Escape');
   await page.waitForFunction(() => window.vuxaReport !== undefined, { timeout: 10000 });

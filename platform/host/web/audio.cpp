@@ -1,6 +1,6 @@
 // audio.cpp: the audio device on Web Audio: a script processor node pulls
 // 48 kHz samples from the host's audio source and plays them at the rate the
-// browser's AudioContext runs (44.1 or 48 kHz), resampled linearly.
+// browser's AudioContext runs (44.1 kHz, 48 kHz or more), resampled linearly.
 //
 // The page makes the AudioContext at the viewer's click (browsers allow
 // sound only after a gesture). The node runs on the page's own thread,
@@ -19,30 +19,44 @@
 EM_JS(int, vuxa_js_open_audio, (int sourceRate), {
   const ctx = Module.vuxaAudioContext();
   if (!ctx) return 0;
+  // Linear interpolation from the music's rate to the context's, a block at a
+  // time. pos is where the next output sample falls, in frames of the coming
+  // block. That sample may fall before the block's first frame: at -1, or at
+  // -2 when the context runs faster than the music, so a block's last two
+  // frames are kept for the next.
+  Module.vuxaResampler = ratio => {
+    let pos = 0, kept = [0, 0, 0, 0];  // frames -2 and -1, left and right
+    const at = (src, j, c) => j >= 0 ? src[2 * j + c] : kept[2 * (j + 2) + c];
+    return {
+      frames: n => Math.floor(pos + (n - 1) * ratio) + 2,
+      fill: (src, frames, outL, outR) => {
+        const n = outL.length;
+        for (let i = 0; i < n; ++i) {
+          const p = pos + i * ratio, k = Math.floor(p), f = p - k;
+          const aL = at(src, k, 0), aR = at(src, k, 1);
+          const bL = at(src, k + 1, 0), bR = at(src, k + 1, 1);
+          outL[i] = (aL + (bL - aL) * f) / 32768;
+          outR[i] = (aR + (bR - aR) * f) / 32768;
+        }
+        kept = Array.from(src.subarray(2 * frames - 4, 2 * frames));
+        pos += n * ratio - frames;
+      },
+    };
+  };
   const block = 2048;
   const ratio = sourceRate / ctx.sampleRate;
-  const capacity = Math.ceil(block * ratio) + 4;
+  const capacity = Math.ceil(block * ratio) + 4;  // more than a block ever asks for
   const buffer = _malloc(capacity * 4);
   const node = ctx.createScriptProcessor(block, 0, 2);
   const analyser = ctx.createAnalyser();
   analyser.fftSize = 2048;
-  let pos = 0, carryL = 0, carryR = 0;  // pos: where the next output sample falls, in source samples
+  const resampler = Module.vuxaResampler(ratio);
   node.onaudioprocess = e => {
     const outL = e.outputBuffer.getChannelData(0), outR = e.outputBuffer.getChannelData(1);
-    const n = outL.length;
     if (!Module.vuxaAudio || !Module.vuxaAudio.playing) { outL.fill(0); outR.fill(0); return; }
-    const frames = Math.min(capacity, Math.floor(pos + (n - 1) * ratio) + 2);
+    const frames = Math.min(capacity, resampler.frames(outL.length));
     _vuxa_audio_pull(buffer, frames);
-    const src = HEAP16.subarray(buffer >> 1, (buffer >> 1) + frames * 2);
-    for (let i = 0; i < n; ++i) {
-      const p = pos + i * ratio, k = Math.floor(p), f = p - k;
-      const aL = k < 0 ? carryL : src[2 * k], aR = k < 0 ? carryR : src[2 * k + 1];
-      const bL = src[2 * k + 2], bR = src[2 * k + 3];
-      outL[i] = (aL + (bL - aL) * f) / 32768;
-      outR[i] = (aR + (bR - aR) * f) / 32768;
-    }
-    carryL = src[2 * frames - 2]; carryR = src[2 * frames - 1];
-    pos += n * ratio - frames;
+    resampler.fill(HEAP16.subarray(buffer >> 1, (buffer >> 1) + frames * 2), frames, outL, outR);
   };
   node.connect(analyser);
   analyser.connect(ctx.destination);
