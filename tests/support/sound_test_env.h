@@ -37,7 +37,7 @@ class SoundTest : public ::testing::Test {
     MIDASsetOption(11, 10);
     ASSERT_EQ(MIDASinit(), TRUE) << MIDASgetErrorMessage(MIDASgetLastError());
   }
-  ScratchDir scratch_{"sound_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name())};
+  ScratchDir scratch_{ForThisTest("sound_")};
   fs::path dir = scratch_.path();
 };
 
