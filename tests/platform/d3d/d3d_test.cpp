@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "../surface_util.h"
+#include "support/surface_util.h"
 #include "platform/d3d/d3d.h"
 #include "support/display_fixture.h"
 #include "platform/ddraw/driver.h"

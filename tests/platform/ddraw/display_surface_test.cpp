@@ -10,7 +10,7 @@
 #include "platform/host/host.h"
 #include "platform/win32/gdi.h"
 #include "support/display_fixture.h"
-#include "../surface_util.h"
+#include "support/surface_util.h"
 
 namespace {
 

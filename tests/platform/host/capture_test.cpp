@@ -22,7 +22,7 @@
 #include "platform/host/host.h"
 #include "support/display_fixture.h"
 #include "support/scratch_files.h"
-#include "../surface_util.h"
+#include "support/surface_util.h"
 #include "platform/host/pictures.h"
 #include "platform/host/png_queue.h"
 #include "platform/platform.h"

@@ -14,7 +14,7 @@
 
 #include "platform/host/host.h"
 #include "platform/host/video.h"
-#include "../surface_util.h"
+#include "support/surface_util.h"
 #include "support/display_fixture.h"
 #include "support/scratch_files.h"
 #include "platform/host/pictures.h"

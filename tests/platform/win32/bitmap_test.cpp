@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "../surface_util.h"
+#include "support/surface_util.h"
 #include "platform/ddraw/driver.h"
 #include "platform/host/host.h"
 #include "platform/win32/win32.h"
