@@ -26,12 +26,8 @@ namespace {
 class Direct3DTest : public OffscreenPlatform {
  protected:
   void TearDown() override {
-    for (IUnknown** p : {reinterpret_cast<IUnknown**>(&material), reinterpret_cast<IUnknown**>(&viewport),
-                         reinterpret_cast<IUnknown**>(&device), reinterpret_cast<IUnknown**>(&zbuffer),
-                         reinterpret_cast<IUnknown**>(&d3d)}) {
-      if (*p) (*p)->Release();
-      *p = nullptr;
-    }
+    for (IUnknown* object : std::initializer_list<IUnknown*>{material, viewport, device, zbuffer, d3d})
+      if (object) object->Release();
     OffscreenPlatform::TearDown();
   }
 
