@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <array>
-#include <functional>
 #include <string>
 #include <vector>
 
