@@ -35,7 +35,8 @@ class Video : public OffscreenPlatform {
   // Flips `count` frames, frame i filled with a colour of its own.
   void FlipFrames(int count) {
     for (int i = 0; i < count; ++i) {
-      ASSERT_EQ(surfacetest::Fill(back, static_cast<DWORD>((i * 20) << 16 | (200 - i * 10) << 8 | 60)), DD_OK);
+      const auto colour = static_cast<DWORD>((i * 20) << 16 | (200 - i * 10) << 8 | 60);
+      ASSERT_EQ(surfacetest::Fill(back, colour), DD_OK);
       ASSERT_EQ(primary->Flip(nullptr, DDFLIP_WAIT), DD_OK);
     }
   }
