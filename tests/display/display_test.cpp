@@ -15,6 +15,7 @@
 #include "display/texture.h"
 #include "platform/ddraw/driver.h"
 #include "platform/win32/user.h"
+#include "support/bmp_file.h"
 #include "support/display_fixture.h"
 #include "support/scratch_files.h"
 
@@ -217,18 +218,11 @@ TEST_F(Display, EndFrameClearsAndUploadFillsRows20To219At24Bits) {
 // A bottom-up BMP: 24 bits of `colour`, or 8 bits with `entries` table
 // entries (entry i: red i, green 2i, blue 255 - i).
 std::vector<std::uint8_t> Bmp(int width, int height, int bits, std::uint32_t colour, int entries = 0) {
-  const int row = ((width * bits / 8) + 3) & ~3, table = entries * 4;
-  std::vector<std::uint8_t> b(54 + table + row * height, 0);
-  auto put = [&](int at, std::uint32_t v, int n) {
-    for (int i = 0; i < n; ++i) b[at + i] = static_cast<std::uint8_t>(v >> 8 * i);
-  };
-  b[0] = 'B', b[1] = 'M';
-  put(2, b.size(), 4), put(10, 54 + table, 4), put(14, 40, 4), put(18, width, 4), put(22, height, 4);
-  put(26, 1, 2), put(28, bits, 2), put(46, entries, 4);
-  for (int i = 0; i < entries; ++i) put(54 + 4 * i, (255 - i) | (2 * i) << 8 | i << 16, 4);
-  for (int y = 0; y < height; ++y)
-    for (int x = 0; x < width; ++x) put(54 + table + y * row + x * bits / 8, bits == 8 ? x % entries : colour, bits / 8);
-  return b;
+  bmpfile::BmpLayout layout{
+      .width = width, .height = height, .bits = bits, .colorsUsed = static_cast<std::uint32_t>(entries)};
+  for (int i = 0; i < entries; ++i) layout.colors.push_back({BYTE(255 - i), BYTE(2 * i), BYTE(i), 0});
+  layout.pixel = [=](int x, int) { return bits == 8 ? std::uint32_t(x % entries) : colour; };
+  return bmpfile::MakeBmp(layout);
 }
 
 TEST_F(Display, TextureFormatIsTheNearestDepthAtOrAboveWithoutAlpha) {
