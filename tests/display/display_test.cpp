@@ -18,6 +18,7 @@
 #include "support/bmp_file.h"
 #include "support/display_fixture.h"
 #include "support/scratch_files.h"
+#include "support/surface_util.h"
 
 namespace {
 
@@ -56,17 +57,6 @@ class Display : public OffscreenPlatform {
     desc.dwSize = 108;
     EXPECT_EQ(surface->GetSurfaceDesc(&desc), 0);
     return desc.ddsCaps.dwCaps;
-  }
-  // A surface's first `size` bytes, after filling them with `fill` unless negative.
-  static std::vector<std::uint8_t> Bytes(IDirectDrawSurface* s, std::size_t size, int fill = -1) {
-    DDSURFACEDESC desc{};
-    desc.dwSize = 108;
-    EXPECT_EQ(s->Lock(nullptr, &desc, DDLOCK_WAIT, nullptr), 0);
-    auto* bytes = static_cast<std::uint8_t*>(desc.lpSurface);
-    if (fill >= 0) std::memset(bytes, fill, size);
-    std::vector<std::uint8_t> copy(bytes, bytes + size);
-    s->Unlock(desc.lpSurface);
-    return copy;
   }
   int Load(const std::string& name) {
     if (!d_.device) {
@@ -176,12 +166,12 @@ TEST_F(Display, UploadFillsRows20To219At24Bits) {
   ASSERT_EQ(Init(DISPLAY_SURFACES), 0);
   std::vector<DWORD> picture(320 * 200);
   for (std::size_t i = 0; i < picture.size(); ++i) picture[i] = 0xA5000000u | DWORD(i * 2654435761u & 0xFFFFFF);
-  Bytes(d_.backBuffer, 320 * 240 * 3, 0x5A);
+  surfacetest::Fill(d_.backBuffer, 0x5A5A5A);
   UploadFrame(&d_, picture.data());
   std::vector<std::uint8_t> expected(320 * 240 * 3, 0x5A);
   for (std::size_t i = 0; i < picture.size(); ++i) std::memcpy(&expected[320 * 20 * 3 + 3 * i], &picture[i], 3);
-  EXPECT_TRUE(Bytes(d_.backBuffer, expected.size()) == expected);  // blue, green, red
-  Bytes(d_.backBuffer, expected.size(), 0x5A);  // other depths and a failed lock: nothing, no lock left open
+  EXPECT_TRUE(surfacetest::Bytes(d_.backBuffer) == expected);  // blue, green, red
+  surfacetest::Fill(d_.backBuffer, 0x5A5A5A);  // other depths and a failed lock: nothing, no lock left open
   for (DWORD depth : {0u, 16u}) {
     d_.bitDepth = depth;
     UploadFrame(&d_, picture.data());
@@ -190,7 +180,7 @@ TEST_F(Display, UploadFillsRows20To219At24Bits) {
   host::ForcedFailures()["Lock"] = DDERR_SURFACEBUSY;
   UploadFrame(&d_, picture.data());
   host::ForcedFailures().clear();
-  EXPECT_EQ(Bytes(d_.backBuffer, expected.size()), std::vector<std::uint8_t>(expected.size(), 0x5A));
+  EXPECT_EQ(surfacetest::Bytes(d_.backBuffer), std::vector<std::uint8_t>(expected.size(), 0x5A));
 }
 
 // A bottom-up BMP: 24 bits of `colour`, or 8 bits with `entries` table
@@ -252,7 +242,7 @@ TEST_F(Display, TexturesOnHardwarePalettesAndFailures) {
   ASSERT_NE(t_.systemSurface, t_.deviceSurface);
   EXPECT_EQ(Caps(t_.deviceSurface), DWORD(DDSCAPS_TEXTURE | DDSCAPS_VIDEOMEMORY | DDSCAPS_ALLOCONLOAD));
   EXPECT_EQ(Caps(t_.systemSurface), DWORD(DDSCAPS_TEXTURE | DDSCAPS_SYSTEMMEMORY));
-  EXPECT_EQ(Bytes(t_.deviceSurface, 3), (std::vector<std::uint8_t>{0x80, 0x40, 0x20}));
+  EXPECT_EQ(surfacetest::Read(surfacetest::Bytes(t_.deviceSurface), 0, 3), 0x204080u);
   EXPECT_NE(t_.handle, 0u);
   EXPECT_EQ(err_, "");
 
