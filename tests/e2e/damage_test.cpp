@@ -98,7 +98,8 @@ TEST(DamagedData, AMissingOrCutSceneWarnsOnceAndLeavesThe3DPartBlack) {
     const char* said;
   } cases[] = {
       {"scene missing", std::nullopt, R"(scenes/ball\.3ds: no such scene file$)"},
-      {"scene cut short", Bytes(built.begin(), built.begin() + 3000), R"(scenes/ball\.3ds: .*chunk.*offset \d+)"},
+      {"scene cut short", Bytes(built.begin(), built.begin() + 3000),
+       R"(scenes/ball\.3ds: .*chunk.*offset \d+)"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
