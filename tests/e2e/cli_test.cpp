@@ -15,10 +15,7 @@ using namespace scratch;
 
 TEST(CommandLine, HelpAndVersionOnStdoutOrAMessageWhenItIsFull) {
   const ScratchDir dir("cli_help");
-  const ProgramRun help = RunVuxa(dir.path(), "--help");
-  EXPECT_EQ(help.exitCode, 0);
-  EXPECT_EQ(help.out.rfind("usage: vuxa [options]\n", 0), 0u) << help.out;
-  EXPECT_EQ(help.err, "");
+  // A plain --help run is the install test's, beside the man page it is checked against.
   const ProgramRun version = RunVuxa(dir.path(), "--version");
   EXPECT_EQ(version.exitCode, 0);
   EXPECT_TRUE(std::regex_match(version.out, std::regex("vuxa [0-9]+\\.[0-9]+\\.[0-9]+\nSDL [0-9.]+\n"
