@@ -25,12 +25,7 @@ out=session.txt
 geometry() { xwininfo -id "$1" | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}'; }
 "$VUXA" --window --scale 2 --start 24 > run.out 2> run.err &
 pid=$!
-wid=
-for i in $(seq 100); do
-  wid=$(xdotool search --onlyvisible --class '^vuxa$' 2>/dev/null | head -1)
-  [ -n "$wid" ] && break
-  sleep 0.1
-done
+wid=$(xdotool search --sync --onlyvisible --class '^vuxa$' 2>/dev/null | head -1)
 sleep 1
 echo "window $(geometry "$wid")" >> $out
 xdotool windowfocus --sync "$wid"
