@@ -51,9 +51,11 @@ TEST(Install, EverythingUnderThePrefixAndThePlayFindsItsData) {
 
   // The man page documents what --help lists, and the other way round ("\-" is "-").
   const std::string man = std::regex_replace(ReadText(prefix / "share/man/man6/vuxa.6"), std::regex(R"(\\-)"), "-");
-  const std::string help = RunVuxa(dir.path(), "--help").out;
-  EXPECT_EQ(OptionsIn(man), OptionsIn(help));
-  EXPECT_GE(OptionsIn(help).size(), 14u);
+  const ProgramRun help = RunVuxa(dir.path(), "--help");
+  EXPECT_EQ(help.exitCode, 0);
+  EXPECT_EQ(help.err, "");
+  EXPECT_EQ(OptionsIn(man), OptionsIn(help.out));
+  EXPECT_GE(OptionsIn(help.out).size(), 14u);
 }
 
 }  // namespace

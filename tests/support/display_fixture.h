@@ -43,10 +43,11 @@ class OffscreenPlatform : public ::testing::Test {
                            nullptr, nullptr, nullptr);
   }
 
-  // DirectDraw object, exclusive full screen, the mode, and the flip chain.
-  void OpenDisplay(DWORD bits) {
+  // DirectDraw object, exclusive full screen on `window` (else a new one),
+  // the mode, and the flip chain.
+  void OpenDisplay(DWORD bits, HWND window = nullptr) {
     ASSERT_EQ(DirectDrawCreate(nullptr, &ddraw, nullptr), DD_OK);
-    ASSERT_EQ(ddraw->SetCooperativeLevel(MakeWindow(), 0x13), DD_OK);
+    ASSERT_EQ(ddraw->SetCooperativeLevel(window ? window : MakeWindow(), 0x13), DD_OK);
     ASSERT_EQ(ddraw->SetDisplayMode(320, 240, bits), DD_OK);
     DDSURFACEDESC desc{};
     desc.dwSize = 108;

@@ -4,6 +4,7 @@
 // scripts and shell commands' output.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <png.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -47,6 +48,11 @@ class ScratchDir {
  private:
   fs::path path_;
 };
+
+// `prefix` and the running test's name: a scratch directory of its own.
+inline std::string ForThisTest(const std::string& prefix) {
+  return prefix + ::testing::UnitTest::GetInstance()->current_test_info()->name();
+}
 
 // Sets an environment variable for one scope.
 class ScopedEnv {

@@ -4,11 +4,8 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <filesystem>
 #include <string>
-#include <vector>
 
 #include "platform/platform.h"
 #include "platform/host/host.h"
@@ -19,27 +16,18 @@
 
 namespace sound_test {
 
-namespace fs = std::filesystem;
-
-// The shared file helpers under the names the sound tests use.
-inline constexpr auto& WriteFile = scratch::WriteBytes;
-inline constexpr auto& ReadFile = scratch::ReadBytes;
+using namespace scratch;
 
 class SoundTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    dir = fs::temp_directory_path() /
-          ("vuxa_sound_" + std::string(info->name()) + "_" + std::to_string(getpid()));
-    fs::remove_all(dir);
-    WriteFile(dir / "music" / "tiny.xm", TinyXm());
+    WriteBytes(dir / "music" / "tiny.xm", TinyXm());
     ResetOffscreen(dir.string());
   }
   void TearDown() override {
     platform::ResetPlatform();
     host::SetOptions({});
     host::SetDataDir("");
-    fs::remove_all(dir);
   }
   // Startup, options and init as the show does them.
   void StartLibrary() {
@@ -49,7 +37,8 @@ class SoundTest : public ::testing::Test {
     MIDASsetOption(11, 10);
     ASSERT_EQ(MIDASinit(), TRUE) << MIDASgetErrorMessage(MIDASgetLastError());
   }
-  fs::path dir;
+  ScratchDir scratch_{ForThisTest("sound_")};
+  fs::path dir = scratch_.path();
 };
 
 }  // namespace sound_test

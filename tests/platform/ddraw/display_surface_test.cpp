@@ -1,8 +1,7 @@
 // DirectDraw surfaces where the show's runs do not go: what holds a surface
-// busy, refused rectangles, z-buffers and textures, palettes, and releases in
-// either order. Modes per driver profile and forced failures are checked
-// through the display's set-up (tests/display), the happy paths by every
-// captured frame.
+// busy, refused rectangles, z-buffers and textures, palettes. Modes per driver
+// profile and forced failures are checked through the display's set-up
+// (tests/display), the happy paths by every captured frame.
 #include <cstring>
 
 #include "platform/d3d/d3d.h"
@@ -11,7 +10,7 @@
 #include "platform/host/host.h"
 #include "platform/win32/gdi.h"
 #include "support/display_fixture.h"
-#include "../surface_util.h"
+#include "support/surface_util.h"
 
 namespace {
 
@@ -173,31 +172,6 @@ TEST_F(Surfaces, PalettesAttachToIndexedSurfacesOnlyAndLetTheOldOneGo) {
   ASSERT_EQ(indexed->SetPalette(nullptr), DD_OK);
   EXPECT_EQ(large->Release(), 0u);
   indexed->Release();
-}
-
-TEST_F(Surfaces, InterfacesAndReleasesInEitherOrder) {
-  OpenDisplay(32);
-  void* out = &out;
-  ASSERT_EQ(back->QueryInterface(IID_IDirectDrawSurface2, &out), DD_OK);
-  auto* surface2 = static_cast<IDirectDrawSurface2*>(out);
-  EXPECT_EQ(static_cast<IDirectDrawSurface*>(surface2), back);
-  void* owner = nullptr;
-  ASSERT_EQ(surface2->GetDDInterface(&owner), DD_OK);
-  EXPECT_EQ(owner, static_cast<void*>(ddraw));
-  static_cast<IDirectDraw*>(owner)->Release();
-  surface2->Release();
-  out = &out;
-  EXPECT_EQ(back->QueryInterface(IID_IDirect3DTexture2, &out), E_NOINTERFACE);  // not a texture
-  EXPECT_EQ(out, nullptr);
-
-  // The show releases the back buffer before the primary; the other order is safe too.
-  back->Release();
-  back = nullptr;
-  DDSCAPS caps{DDSCAPS_BACKBUFFER};
-  ASSERT_EQ(primary->GetAttachedSurface(&caps, &back), DD_OK);
-  primary->Release();
-  primary = nullptr;
-  ASSERT_EQ(Fill(back, 1), DD_OK);
 }
 
 }  // namespace

@@ -22,7 +22,7 @@
 #include "platform/host/host.h"
 #include "support/display_fixture.h"
 #include "support/scratch_files.h"
-#include "../surface_util.h"
+#include "support/surface_util.h"
 #include "platform/host/pictures.h"
 #include "platform/host/png_queue.h"
 #include "platform/platform.h"
@@ -210,9 +210,6 @@ TEST(PngQueue, TheFirstFailedWriteIsReportedOnceAndLeavesNothingBehind) {
   }
 }
 
-using sound_test::fs::path;
-using sound_test::ReadFile;
-
 // The samples of a 16-bit WAV with a 44-byte header.
 std::vector<std::int16_t> WavSamples(const std::vector<std::uint8_t>& wav) {
   std::vector<std::int16_t> samples;
@@ -221,18 +218,14 @@ std::vector<std::int16_t> WavSamples(const std::vector<std::uint8_t>& wav) {
   return samples;
 }
 
-int FilesIn(const path& dir) {
-  return static_cast<int>(std::distance(sound_test::fs::directory_iterator(dir), {}));
-}
-
 class SoundCapture : public sound_test::SoundTest {
  protected:
   void SetUp() override {
     SoundTest::SetUp();
     Capture(dir / "out");
   }
-  void Capture(const path& out) {
-    sound_test::fs::create_directories(dir / "out");
+  void Capture(const fs::path& out) {
+    fs::create_directories(dir / "out");
     host::Options options;
     options.captureDir = out.string();
     host::SetOptions(options);
@@ -243,7 +236,7 @@ class SoundCapture : public sound_test::SoundTest {
 
 TEST_F(SoundCapture, ExactlyTheRequestedFramesSilentBeforePlayReplacingTheOldFileWhenComplete) {
   const std::vector<std::uint8_t> stale(100, 1);
-  sound_test::WriteFile(dir / "out" / "music.wav", stale);
+  WriteBytes(dir / "out" / "music.wav", stale);
   host::CaptureMusicFrame(480);
   ASSERT_NE(Play(), 0u);
   const std::uint32_t periods[] = {800, 801, 1234, 1};
@@ -253,12 +246,12 @@ TEST_F(SoundCapture, ExactlyTheRequestedFramesSilentBeforePlayReplacingTheOldFil
     frames += n;
   }
   // The old file stays until the new one is complete, which is written beside it.
-  EXPECT_TRUE(ReadFile(dir / "out" / "music.wav") == stale);
-  EXPECT_EQ(FilesIn(dir / "out"), 2);
+  EXPECT_TRUE(ReadBytes(dir / "out" / "music.wav") == stale);
+  EXPECT_EQ(Listing(dir / "out").size(), 2u);
   EXPECT_TRUE(host::FinishMusic());
   EXPECT_TRUE(host::FinishMusic());  // finishing twice keeps the first result
-  EXPECT_EQ(FilesIn(dir / "out"), 1);
-  const std::vector<std::int16_t> samples = WavSamples(ReadFile(dir / "out" / "music.wav"));
+  EXPECT_EQ(Listing(dir / "out").size(), 1u);
+  const std::vector<std::int16_t> samples = WavSamples(ReadBytes(dir / "out" / "music.wav"));
   ASSERT_EQ(samples.size(), frames * 2);
   for (std::size_t i = 0; i < 480 * 2; ++i) ASSERT_EQ(samples[i], 0) << i;
   int loud = 0;
@@ -270,26 +263,26 @@ TEST_F(SoundCapture, ARunCutShortDiscardedOrUnwritableLeavesNoFileAndOneWithoutF
   ASSERT_NE(Play(), 0u);
   host::CaptureMusicFrame(800);
   platform::ResetPlatform();  // cut short before finishing
-  EXPECT_EQ(FilesIn(dir / "out"), 0);
+  EXPECT_EQ(Listing(dir / "out").size(), 0u);
 
   Capture(dir / "out");
   ASSERT_NE(Play(), 0u);
   host::CaptureMusicFrame(800);
   host::DiscardMusic();  // a run that failed elsewhere
   EXPECT_FALSE(host::FinishMusic());
-  EXPECT_EQ(FilesIn(dir / "out"), 0);
+  EXPECT_EQ(Listing(dir / "out").size(), 0u);
   platform::ResetPlatform();
 
   Capture(dir / "out" / "missing" / "deeper");
   ASSERT_NE(Play(), 0u);
   host::CaptureMusicFrame(800);
   EXPECT_FALSE(host::FinishMusic());
-  EXPECT_EQ(FilesIn(dir / "out"), 0);
+  EXPECT_EQ(Listing(dir / "out").size(), 0u);
   platform::ResetPlatform();
 
   Capture(dir / "out");
   EXPECT_TRUE(host::FinishMusic());
-  EXPECT_EQ(ReadFile(dir / "out" / "music.wav").size(), 44u);
+  EXPECT_EQ(ReadBytes(dir / "out" / "music.wav").size(), 44u);
 }
 
 }  // namespace

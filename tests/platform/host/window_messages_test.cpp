@@ -166,15 +166,8 @@ class SdlEvents : public OffscreenPlatform {
 
 TEST_F(SdlEvents, KeysAndCloseReachTheWindowAndAltEnterStaysInside) {
   HWND window = MakeWindow(RecordingProc);
-  ASSERT_EQ(DirectDrawCreate(nullptr, &ddraw, nullptr), DD_OK);
+  OpenDisplay(32, window);
   ASSERT_TRUE(host::DisplayAvailable());
-  ASSERT_EQ(ddraw->SetCooperativeLevel(window, 0x13), DD_OK);
-  ASSERT_EQ(ddraw->SetDisplayMode(320, 240, 32), DD_OK);
-  DDSURFACEDESC desc{};
-  desc.dwFlags = DDSD_CAPS | DDSD_BACKBUFFERCOUNT;
-  desc.dwBackBufferCount = 1;
-  desc.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP | DDSCAPS_COMPLEX;
-  ASSERT_EQ(ddraw->CreateSurface(&desc, &primary, nullptr), DD_OK);
   EXPECT_FALSE(host::machine::WindowShown());  // made at the first frame
   ASSERT_EQ(primary->Flip(nullptr, DDFLIP_WAIT), DD_OK);
   ASSERT_TRUE(host::machine::WindowShown());

@@ -82,11 +82,11 @@ TEST_F(SoundTest, LoadingReportsMissingUnreadableAndForeignFiles) {
   std::mt19937 random(1999);
   std::vector<std::uint8_t> noise(8192);
   for (auto& b : noise) b = static_cast<std::uint8_t>(random());
-  sound_test::WriteFile(dir / "music" / "noise.xm", noise);
-  sound_test::WriteFile(dir / "music" / "empty.xm", {});
+  scratch::WriteBytes(dir / "music" / "noise.xm", noise);
+  scratch::WriteBytes(dir / "music" / "empty.xm", {});
   auto truncated = sound_test::TinyXm();
   truncated.resize(40);
-  sound_test::WriteFile(dir / "music" / "short.xm", truncated);
+  scratch::WriteBytes(dir / "music" / "short.xm", truncated);
   for (const char* name : {"music\\noise.xm", "music\\empty.xm", "music\\short.xm"}) {
     EXPECT_EQ(MIDASloadModule(name), 0u) << name;
     EXPECT_EQ(MIDASgetLastError(), MIDAS_ERR_BAD_MODULE) << name;
@@ -197,7 +197,7 @@ class StartPoint : public SoundTest {
     options.captureDir = (dir / ("cap" + std::to_string(runs++))).string();
     options.startSeconds = start;
     host::SetOptions(options);
-    sound_test::fs::create_directories(options.captureDir);
+    scratch::fs::create_directories(options.captureDir);
     StartLibrary();
     play = MIDASplayModule(MIDASloadModule("music\\tiny.xm"), 1);
     if (play == 0) return {};
@@ -205,7 +205,7 @@ class StartPoint : public SoundTest {
     host::CaptureMusicFrame(keep);
     MIDASgetPlayStatus(play, &status);
     if (!host::FinishMusic()) return {};
-    const auto wav = sound_test::ReadFile(sound_test::fs::path(options.captureDir) / "music.wav");
+    const auto wav = scratch::ReadBytes(scratch::fs::path(options.captureDir) / "music.wav");
     std::vector<std::int16_t> samples;
     for (std::size_t i = 44 + std::size_t{skip} * 4; i + 1 < wav.size(); i += 2)
       samples.push_back(static_cast<std::int16_t>(wav[i] | wav[i + 1] << 8));

@@ -57,20 +57,8 @@ struct Canvas {
         p[2] = static_cast<std::uint8_t>(rgb >> 16);
       }
   }
-  raster::Target Target(bool withDepth = true) {
-    raster::Target t;
-    t.pixels = Pixel(0, 0);
-    t.width = width;
-    t.height = height;
-    t.pitch = pitch;
-    t.bytesPerPixel = bpp;
-    if (withDepth) {
-      t.depth = DepthAt(0, 0);
-      t.depthWidth = width;
-      t.depthHeight = height;
-      t.depthPitch = depthPitch;
-    }
-    return t;
+  raster::Target Target() {
+    return raster::Target{Pixel(0, 0), width, height, pitch, bpp, DepthAt(0, 0), width, height, depthPitch};
   }
   // True when every byte outside the width x height area still holds the guard.
   bool GuardsIntact() {

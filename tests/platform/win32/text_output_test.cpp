@@ -1,8 +1,7 @@
 // Text drawing: clipping with guard bytes, byte order of the colour and
 // blending at both depths, the string cache, the code page, TextOutA on
-// surface contexts, and the small GDI calls around it. Rotation, placement
-// and font heights of the show's titles are held by the captured frames'
-// digests.
+// surface contexts. Rotation, placement and font heights of the show's titles
+// are held by the captured frames' digests.
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -184,49 +183,6 @@ TEST(TextOut, DrawsTheFirstCharactersOnASurfaceContextInTheSelectedFontAndColour
   EXPECT_EQ(TextOutA(memory, 0, 0, "x", -1), FALSE);
   EXPECT_EQ(TextOutA(memory, 0, 0, nullptr, 3), FALSE);
   DeleteDC(memory);
-}
-
-// The small GDI calls: selection by object kind, memory contexts.
-TEST(GdiSelect, KeepsOneObjectPerKindAndReturnsThePreviousOfThatKind) {
-  HDC dc = CreateCompatibleDC(nullptr);
-  ASSERT_NE(dc, nullptr);
-  HFONT first = MakeFont(-21, 0), second = MakeFont(-21, 0);
-  HGDIOBJ__ bitmap(HGDIOBJ__::Kind::Bitmap);
-
-  EXPECT_EQ(SelectObject(dc, first), nullptr);
-  EXPECT_EQ(SelectObject(dc, &bitmap), nullptr);  // a bitmap does not displace the font
-  EXPECT_EQ(SelectObject(dc, second), first);
-  EXPECT_EQ(dc->font, second);
-  EXPECT_EQ(dc->bitmap, &bitmap);
-  EXPECT_EQ(SelectObject(dc, &bitmap), &bitmap);
-
-  EXPECT_EQ(SelectObject(nullptr, first), nullptr);
-  EXPECT_EQ(SelectObject(dc, nullptr), nullptr);
-  EXPECT_EQ(dc->font, second);
-
-  EXPECT_EQ(DeleteDC(dc), TRUE);
-  EXPECT_EQ(DeleteObject(first), TRUE);
-  EXPECT_EQ(DeleteObject(second), TRUE);
-  EXPECT_EQ(DeleteObject(nullptr), FALSE);
-}
-
-TEST(GdiMemoryContext, DeletesOnlyMemoryContextsItMadeAndOnlyOnce) {
-  HDC a = CreateCompatibleDC(nullptr);
-  HDC b = CreateCompatibleDC(a);
-  EXPECT_NE(a, b);
-  EXPECT_EQ(a->surface, nullptr);
-  EXPECT_EQ(DeleteDC(a), TRUE);
-  EXPECT_EQ(DeleteDC(a), FALSE);
-  EXPECT_EQ(DeleteDC(nullptr), FALSE);
-
-  DDSURFACEDESC desc{};
-  auto* surface = new platform::Surface(nullptr, desc, 8, 8, platform::RgbFormat(32));
-  HDC surfaceDc = nullptr;
-  ASSERT_EQ(surface->GetDC(&surfaceDc), DD_OK);
-  EXPECT_EQ(DeleteDC(surfaceDc), FALSE);  // belongs to its surface
-  EXPECT_EQ(surface->ReleaseDC(surfaceDc), DD_OK);
-  surface->Release();
-  EXPECT_EQ(DeleteDC(b), TRUE);
 }
 
 }  // namespace
