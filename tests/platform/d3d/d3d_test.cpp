@@ -1,8 +1,8 @@
-// The Direct3D device: forced failures of the per-frame calls, triangles on a
-// 24-bit screen without a z-buffer, texture handles and Load with its palette
-// (the hardware path's upload). The show's own drawing (its transforms,
-// viewport rows, clears, depth order, culling) is held by the captured
-// frames' digests.
+// The Direct3D device: the states the show leaves at their start values,
+// forced failures of the per-frame calls, triangles on a 24-bit screen
+// without a z-buffer, texture handles and Load with its palette (the hardware
+// path's upload). The show's own drawing (its transforms, viewport rows,
+// clears, depth order, culling) is held by the captured frames' digests.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -118,6 +118,23 @@ class Direct3DTest : public OffscreenPlatform {
 };
 
 using Devices = Direct3DTest;
+
+// The states the show leaves as the device starts them; their effect on the
+// frames is held by the captured digests, their values (each its own) here.
+TEST_F(Devices, StatesTheShowLeavesStartAsOnADirectX5RgbDevice) {
+  OpenDevice();
+  const std::pair<D3DRENDERSTATETYPE, DWORD> defaults[] = {
+      {D3DRENDERSTATE_TEXTUREHANDLE, 0},
+      {D3DRENDERSTATE_TEXTUREMAG, D3DFILTER_NEAREST},
+      {D3DRENDERSTATE_TEXTUREMAPBLEND, D3DTBLEND_MODULATE},
+      {D3DRENDERSTATE_SPECULARENABLE, 1},
+  };
+  for (const auto& [state, value] : defaults) {
+    DWORD v = 0xDEAD;
+    EXPECT_EQ(device->GetRenderState(state, &v), D3D_OK);
+    EXPECT_EQ(v, value) << "state " << state;
+  }
+}
 
 // The set-up calls are covered by the display's step-by-step failures; these
 // are the calls of every frame.
