@@ -92,9 +92,6 @@ class BitmapLoad : public BitmapTest {
     EXPECT_EQ(bm.bmWidth, width);
     EXPECT_EQ(bm.bmHeight, height);
     EXPECT_EQ(bm.bmBitsPixel, bits);
-    EXPECT_EQ(bm.bmPlanes, 1);
-    EXPECT_EQ(bm.bmWidthBytes, (width * bits + 31) / 32 * 4);
-    EXPECT_NE(bm.bmBits, nullptr);
     IDirectDrawSurface* surface = MakeSurface(width, height, kRgb888);
     EXPECT_TRUE(Blit(bitmap, surface));
     const std::vector<std::uint8_t> bytes = Bytes(surface);
