@@ -29,10 +29,6 @@ class Direct3DTest : public OffscreenPlatform {
     OffscreenPlatform::TearDown();
   }
 
-  static D3DVIEWPORT2 ShowViewport() {
-    return D3DVIEWPORT2{44, 0, 20, 320, 200, -1.0f, 0.75f, 2.0f, 1.5f, 0.0f, 1.0f};
-  }
-
   void OpenDirect3D(DWORD bits = 32, bool withZBuffer = true) {
     OpenDisplay(bits);
     ASSERT_EQ(ddraw->QueryInterface(IID_IDirect3D2, reinterpret_cast<void**>(&d3d)), DD_OK);
@@ -55,7 +51,7 @@ class Direct3DTest : public OffscreenPlatform {
     ASSERT_EQ(d3d->CreateDevice(IID_IDirect3DRGBDevice, back, &device), D3D_OK);
     ASSERT_EQ(d3d->CreateViewport(&viewport, nullptr), D3D_OK);
     ASSERT_EQ(device->AddViewport(viewport), D3D_OK);
-    D3DVIEWPORT2 vp = ShowViewport();
+    D3DVIEWPORT2 vp{44, 0, 20, 320, 200, -1.0f, 0.75f, 2.0f, 1.5f, 0.0f, 1.0f};
     ASSERT_EQ(viewport->SetViewport2(&vp), D3D_OK);
     ASSERT_EQ(device->SetCurrentViewport(viewport), D3D_OK);
     ASSERT_EQ(d3d->CreateMaterial(&material, nullptr), D3D_OK);
@@ -84,7 +80,6 @@ class Direct3DTest : public OffscreenPlatform {
   IDirectDrawSurface* MakeTexture(DWORD width, DWORD height, const DDPIXELFORMAT& format) {
     return surfacetest::MakeTexture(ddraw, width, height, format);
   }
-
   // 0x00RRGGBB of a back-buffer pixel (32 or 24 bits).
   std::uint32_t Pixel(int x, int y, int bytes = 4) {
     return surfacetest::Read(surfacetest::Bytes(back), (y * 320 + x) * bytes, 3);
