@@ -80,19 +80,14 @@ TEST(MulDiv, RoundsHalvesAwayFromZeroWithA64BitProductAndFailsAsMinusOne) {
   for (const auto& c : cases) EXPECT_EQ(MulDiv(c[0], c[1], c[2]), c[3]) << c[0] << "*" << c[1] << "/" << c[2];
 }
 
-class ShowTime : public OffscreenPlatform {
- protected:
-  void UseClock(DWORD* now) {
-    host::SetTickSource([now] { return *now; });
-  }
-};
+using ShowTime = OffscreenPlatform;
 
 TEST_F(ShowTime, PlayingTheModuleMarksTheStart) {
   ScratchDir dir("showstart");
   WriteBytes(dir.path() / "music" / "tiny.xm", sound_test::TinyXm());
   host::SetDataDir(dir.path().string());
   DWORD now = 100;
-  UseClock(&now);
+  host::SetTickSource([&now] { return now; });
   MIDASstartup();
   ASSERT_EQ(MIDASinit(), TRUE);
   // A play that fails marks nothing.
