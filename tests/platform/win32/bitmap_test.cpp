@@ -45,18 +45,15 @@ class BitmapTest : public OffscreenPlatform {
     return MakeTexture(ddraw, static_cast<DWORD>(width), static_cast<DWORD>(height), format, fill);
   }
 
-  // BitBlt of the whole bitmap (or the given rectangle) into the surface, as the texture loader does.
-  static constexpr int kWhole = -1000000;  // the bitmap's own width or height
-  static BOOL Blit(HBITMAP bitmap, IDirectDrawSurface* surface, int x = 0, int y = 0, int w = kWhole,
-                   int h = kWhole, int sx = 0, int sy = 0, DWORD rop = SRCCOPY) {
+  // BitBlt of the whole bitmap into the surface, as the texture loader does.
+  static BOOL Blit(HBITMAP bitmap, IDirectDrawSurface* surface) {
     BITMAP bm{};
     GetObjectA(bitmap, sizeof(bm), &bm);
     HDC memory = CreateCompatibleDC(nullptr);
     SelectObject(memory, bitmap);
     HDC target = nullptr;
     EXPECT_EQ(surface->GetDC(&target), DD_OK);
-    BOOL ok = BitBlt(target, x, y, w == kWhole ? bm.bmWidth : w, h == kWhole ? bm.bmHeight : h, memory, sx,
-                     sy, rop);
+    BOOL ok = BitBlt(target, 0, 0, bm.bmWidth, bm.bmHeight, memory, 0, 0, SRCCOPY);
     surface->ReleaseDC(target);
     DeleteDC(memory);
     return ok;
