@@ -103,40 +103,25 @@ TEST(FramePlace, IntegerScaleWhereItFitsCentredWithBars) {
   expect(0, 0, {0, 0, 0, 0});
 }
 
-TEST(ScaleRgb, NearestTakesThePixelUnderEachCentreAndBadSizesGiveNothing) {
-  // Three source pixels onto four: centres at 0.375, 1.125, 1.875, 2.625.
-  const std::vector<std::uint8_t> row = {10, 0, 0, 20, 0, 0, 30, 0, 0};
-  const std::vector<std::uint8_t> out = host::ScaleRgb(row, 3, 1, 4, 1, false);
-  ASSERT_EQ(out.size(), 12u);
-  EXPECT_EQ(out[0], 10);
-  EXPECT_EQ(out[3], 20);
-  EXPECT_EQ(out[6], 20);
-  EXPECT_EQ(out[9], 30);
-  // Empty sizes and short input give nothing.
-  const std::vector<std::uint8_t>& frame = kFrame;
-  EXPECT_TRUE(host::ScaleRgb(frame, 320, 240, 0, 720, false).empty());
-  EXPECT_TRUE(host::ScaleRgb(frame, 320, 240, 960, -1, true).empty());
-  EXPECT_TRUE(host::ScaleRgb({frame.data(), 100}, 320, 240, 640, 480, false).empty());
-}
-
-TEST(ScaleRgb, LinearBlendsNeighboursAndClampsAtTheEdges) {
-  const std::vector<std::uint8_t> row = {0, 0, 0, 200, 100, 40};
-  const std::vector<std::uint8_t> out = host::ScaleRgb(row, 2, 1, 4, 1, true);
-  ASSERT_EQ(out.size(), 12u);
-  // Centres at -0.25 (clamped to 0), 0.25, 0.75 and 1.25 (clamped to 1).
-  EXPECT_EQ(out[0], 0);
-  EXPECT_EQ(out[3], 50);
-  EXPECT_EQ(out[4], 25);
-  EXPECT_EQ(out[5], 10);
-  EXPECT_EQ(out[6], 150);
-  EXPECT_EQ(out[9], 200);
-  EXPECT_EQ(out[11], 40);
-  // Three onto six: the centre of pixel 3 lies a quarter past source pixel 1.
-  const std::vector<std::uint8_t> ramp = {0, 0, 0, 100, 0, 0, 200, 0, 0};
-  EXPECT_EQ(host::ScaleRgb(ramp, 3, 1, 6, 1, true)[9], 125);
+TEST(ScaleRgb, NearestTakesThePixelUnderEachCentreLinearBlendsAndClampsBadSizesGiveNothing) {
+  using Rgb = std::vector<std::uint8_t>;
+  // Three onto four, nearest: centres at 0.375, 1.125, 1.875, 2.625.
+  const Rgb three = {10, 0, 0, 20, 0, 0, 30, 0, 0};
+  EXPECT_EQ(host::ScaleRgb(three, 3, 1, 4, 1, false), (Rgb{10, 0, 0, 20, 0, 0, 20, 0, 0, 30, 0, 0}));
+  // Two onto four, linear: centres at -0.25 (clamped to 0), 0.25, 0.75 and 1.25 (clamped to 1).
+  const Rgb two = {0, 0, 0, 200, 100, 40};
+  EXPECT_EQ(host::ScaleRgb(two, 2, 1, 4, 1, true), (Rgb{0, 0, 0, 50, 25, 10, 150, 75, 30, 200, 100, 40}));
+  // Three onto six: a quarter before and after each source pixel's centre.
+  const Rgb ramp = {0, 0, 0, 100, 0, 0, 200, 0, 0};
+  EXPECT_EQ(host::ScaleRgb(ramp, 3, 1, 6, 1, true),
+            (Rgb{0, 0, 0, 25, 0, 0, 75, 0, 0, 125, 0, 0, 175, 0, 0, 200, 0, 0}));
   // A flat picture stays flat at any size.
-  const std::vector<std::uint8_t> flat(320 * 240 * 3, 77);
+  const Rgb flat(320 * 240 * 3, 77);
   for (std::uint8_t v : host::ScaleRgb(flat, 320, 240, 1000, 750, true)) ASSERT_EQ(v, 77);
+  // Empty sizes and short input give nothing.
+  EXPECT_TRUE(host::ScaleRgb(kFrame, 320, 240, 0, 720, false).empty());
+  EXPECT_TRUE(host::ScaleRgb(kFrame, 320, 240, 960, -1, true).empty());
+  EXPECT_TRUE(host::ScaleRgb({kFrame.data(), 100}, 320, 240, 640, 480, false).empty());
 }
 
 TEST(ScreenshotName, ShowTimeInMillisecondsAndTheSize) {

@@ -1,6 +1,8 @@
-// Windows and the message queue: sent and posted messages reach the window
-// procedure as the show's pump expects, and SDL events become window messages
-// (SDL's headless video driver, asked for by name, stands in for a screen).
+// Windows and the message queue: a close request destroys the window and
+// posts the quit message, and SDL events become window messages (SDL's
+// headless video driver, asked for by name, stands in for a screen). User
+// data, posted keys and Escape through the show's own window procedure and
+// pump are tests/display's (FlagsSelectTheStepsAndTheWindowTakesEscapeAndClose).
 #include <SDL.h>
 
 #include <cstdlib>
@@ -15,18 +17,16 @@
 namespace {
 
 struct Delivery {
-  HWND window;
   UINT message;
   WPARAM wParam;
   LPARAM lParam;
-  LONG_PTR userData;
 };
 
 std::vector<Delivery> deliveries;
 
 // Records every message; destroys on close and quits on destroy, as the show does.
 LRESULT RecordingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  deliveries.push_back({window, message, wParam, lParam, GetWindowLongA(window, GWL_USERDATA)});
+  deliveries.push_back({message, wParam, lParam});
   if (message == WM_DESTROY) {
     PostQuitMessage(0);
     return 0;
@@ -54,45 +54,6 @@ class MessageQueue : public OffscreenPlatform {
   }
 };
 
-// WM_CREATE is sent before CreateWindowExA returns, before any user data;
-// posted keys then reach the procedure in order, with the user data.
-TEST_F(MessageQueue, CreateSendsWMCreateThenPostedKeysArriveInOrderWithUserData) {
-  int state = 0;
-  HWND window = MakeWindow(RecordingProc);
-  ASSERT_NE(window, nullptr);
-  ASSERT_EQ(deliveries.size(), 1u);
-  EXPECT_EQ(deliveries[0].message, WM_CREATE);
-  EXPECT_EQ(deliveries[0].window, window);
-  EXPECT_EQ(deliveries[0].userData, 0);
-
-  SetWindowLongA(window, GWL_USERDATA, reinterpret_cast<LONG_PTR>(&state));
-  EXPECT_EQ(GetWindowLongA(window, GWL_USERDATA), reinterpret_cast<LONG_PTR>(&state));
-  EXPECT_EQ(GetWindowLongA(window, GWL_USERDATA + 1), 0);
-  EXPECT_EQ(GetWindowLongA(nullptr, GWL_USERDATA), 0);
-  ShowWindow(window, SW_SHOWDEFAULT);
-  UpdateWindow(window);
-  EXPECT_EQ(Pump(), 0);  // nothing was posted by creating and showing
-
-  deliveries.clear();
-  platform::PostKeyDown('A');
-  platform::PostKeyDown(VK_ESCAPE);
-  platform::PostKeyDown(VK_ESCAPE);  // auto-repeat
-  MSG msg;
-  ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
-  EXPECT_EQ(msg.message, WM_KEYDOWN);
-  EXPECT_EQ(msg.hwnd, window);
-  EXPECT_EQ(TranslateMessage(&msg), TRUE);
-  DispatchMessageA(&msg);
-  EXPECT_EQ(Pump(), 2);
-  ASSERT_EQ(deliveries.size(), 3u);
-  const WPARAM keys[] = {'A', VK_ESCAPE, VK_ESCAPE};
-  for (int i = 0; i < 3; ++i) {
-    EXPECT_EQ(deliveries[i].message, WM_KEYDOWN);
-    EXPECT_EQ(deliveries[i].wParam, keys[i]);
-    EXPECT_EQ(deliveries[i].userData, reinterpret_cast<LONG_PTR>(&state));
-  }
-}
-
 TEST_F(MessageQueue, CloseRequestDestroysTheWindowAndPostsQuit) {
   HWND window = MakeWindow(RecordingProc);
   deliveries.clear();
@@ -112,26 +73,6 @@ TEST_F(MessageQueue, CloseRequestDestroysTheWindowAndPostsQuit) {
   platform::PostKeyDown(VK_ESCAPE);
   EXPECT_EQ(Pump(), 1);
   EXPECT_EQ(deliveries.size(), 2u);
-}
-
-TEST_F(MessageQueue, PeekFiltersLeaveOthersQueuedAndQuitHasNoWindow) {
-  HWND window = MakeWindow(RecordingProc);
-  MSG msg;
-  ASSERT_FALSE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
-  platform::PostKeyDown('B');
-  PostQuitMessage(3);
-  // Looking without PM_REMOVE leaves the message; a range filter skips to a match.
-  ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, 0));
-  EXPECT_EQ(msg.message, WM_KEYDOWN);
-  ASSERT_TRUE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
-  EXPECT_EQ(msg.message, WM_QUIT);  // queued like any other, for no window
-  EXPECT_EQ(msg.hwnd, nullptr);
-  EXPECT_EQ(msg.wParam, 3u);
-  EXPECT_EQ(TranslateMessage(&msg), FALSE);
-  EXPECT_EQ(DispatchMessageA(&msg), 0);
-  ASSERT_TRUE(PeekMessageA(&msg, window, 0, 0, PM_REMOVE));
-  EXPECT_EQ(msg.wParam, WPARAM{'B'});
-  EXPECT_FALSE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
 }
 
 void PushKey(Uint32 type, SDL_Keycode key, Uint16 mod = KMOD_NONE, Uint8 repeat = 0) {

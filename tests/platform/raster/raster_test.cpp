@@ -1,9 +1,9 @@
 // The rasterizer: which pixels it touches (fill rule, culling, clipping, and
 // nothing outside its buffers whatever the vertices hold); what it writes in
 // the states the show's frames do not use, or at their edges (depth test and
-// write switched off, specular saturating, every blend, the filters); texel
-// decoding of every offered format, palette lookups, and the rectangle fills
-// of the viewport clear. Gouraud colour, perspective-correct wrapped texturing
+// write switched off, specular saturating, the filters); texel decoding of
+// every offered format, palette lookups, and the rectangle fills of the
+// viewport clear. Gouraud colour, perspective-correct wrapped texturing
 // and modulation are what every frame of the 3D scene is made of, and the
 // captured frames' digests hold them.
 #include <gtest/gtest.h>
@@ -229,26 +229,6 @@ TEST(RasterShading, SpecularIsAddedWithSaturation) {
   c.states.specular = false;
   tri();
   EXPECT_EQ(canvas.Rgb(1, 1), 0xC86400u);
-}
-
-// Both-source-alpha blending (the show's) is checked value by value in
-// FastRaster.SourceAlphaBlendIsTheRoundedBlendAtBothDepths.
-TEST(RasterShading, BlendingBySourceAlpha) {
-  Canvas canvas(8, 8);
-  raster::DrawContext c = ScreenContext(canvas);
-  c.states.alphaBlend = true;
-  auto tri = [&](std::uint32_t color) {
-    raster::DrawTriangle(c, V(0, 0, color), V(8, 0, color), V(0, 8, color));
-  };
-  canvas.Fill(0x0000C8);
-  c.states.srcBlend = raster::kSrcAlpha;
-  c.states.destBlend = raster::kInvSrcAlpha;
-  tri(0x80FFFFFFu);  // alpha 128 over (0, 0, 200)
-  EXPECT_EQ(canvas.Rgb(1, 1), (128u << 16) | (128u << 8) | 228u);
-  canvas.Fill(0x0000C8);
-  c.states.alphaBlend = false;
-  tri(0x00102030u);  // blending off: alpha ignored
-  EXPECT_EQ(canvas.Rgb(1, 1), 0x102030u);
 }
 
 // A 2x2 texture of black and white, magnified or minified; the rows of the

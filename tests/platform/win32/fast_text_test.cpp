@@ -1,7 +1,8 @@
 // The text blend's vector form against the plain one on every SIMD target:
 // every colour, destination and coverage value, and rows of every length
 // (whole vectors and leftovers) and alignment with runs of zero coverage, at
-// 32 bits; 24 bits takes the plain form.
+// 32 bits; 24 bits takes the plain form. The plain form's rounding and byte
+// order, at both depths.
 #include <gtest/gtest.h>
 
 #include <random>
@@ -44,6 +45,11 @@ TEST(FastText, EveryColourDestinationAndCoverage) {
   BlendCoverageRowPlain(px.data(), 4, &a, 1, 0x00FF0080u);  // red 255, green 0, blue 128
   EXPECT_EQ(px, (std::vector<std::uint8_t>{static_cast<std::uint8_t>(200 - 72 * 100 / 255),
                                            10 - 10 * 100 / 255, 128 + 127 * 100 / 255, 7}));
+  // At 24 bits the same, pixel after pixel three bytes apart.
+  std::vector<std::uint8_t> two = {200, 10, 128, 200, 10, 128};
+  const std::uint8_t both[2] = {a, a};
+  BlendCoverageRowPlain(two.data(), 3, both, 2, 0x00FF0080u);
+  EXPECT_EQ(two, (std::vector<std::uint8_t>{px[0], px[1], px[2], px[0], px[1], px[2]}));
 }
 
 TEST(FastText, RowsOfEveryLengthAndOffset) {
