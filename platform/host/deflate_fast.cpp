@@ -93,8 +93,9 @@ struct LengthCode {
 
 // The length symbol, its extra bits and their value for each match length.
 constexpr std::array<LengthCode, kMaxMatch + 1> MakeLengthCodes() {
-  constexpr std::uint16_t kBase[29] = {3,  4,  5,  6,  7,  8,  9,  10,  11,  13,  15,  17,  19,  23, 27,
-                                       31, 35, 43, 51, 59, 67, 83, 99, 115, 131, 163, 195, 227, 258};
+  constexpr std::uint16_t kBase[29] = {3,  4,  5,  6,   7,   8,   9,   10,  11, 13,
+                                       15, 17, 19, 23,  27,  31,  35,  43,  51, 59,
+                                       67, 83, 99, 115, 131, 163, 195, 227, 258};
   constexpr std::uint8_t kExtra[29] = {0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2,
                                        2, 3, 3, 3, 3, 4, 4, 4, 4, 5, 5, 5, 5, 0};
   std::array<LengthCode, kMaxMatch + 1> codes{};
@@ -226,7 +227,8 @@ void BuildLengths(const std::array<std::uint64_t, N>& counts, int maxBits,
   // Lifting leaves oversubscribes the code: take a leaf from the bottom and
   // hang it beside the deepest leaf above, until the Kraft sum is exact.
   std::uint64_t kraft = 0;
-  for (int len = 1; len <= maxBits; ++len) kraft += std::uint64_t{perLength[len]} << (maxBits - len);
+  for (int len = 1; len <= maxBits; ++len)
+    kraft += std::uint64_t{perLength[len]} << (maxBits - len);
   for (; kraft > (std::uint64_t{1} << maxBits); --kraft) {
     --perLength[maxBits];
     for (int len = maxBits - 1; len > 0; --len) {
@@ -241,7 +243,8 @@ void BuildLengths(const std::array<std::uint64_t, N>& counts, int maxBits,
   lengths.fill(0);
   int next = 0;
   for (int len = maxBits; len > 0; --len)
-    for (std::uint32_t k = 0; k < perLength[len]; ++k) lengths[sorted[next++]] = static_cast<std::uint8_t>(len);
+    for (std::uint32_t k = 0; k < perLength[len]; ++k)
+      lengths[sorted[next++]] = static_cast<std::uint8_t>(len);
 }
 
 // A code as written: its bits reversed (deflate sends codes first bit first),
@@ -342,7 +345,8 @@ void MakeCodes(const Parse& parse, BlockCodes& codes) {
   AssignCodes(codes.litLenLengths, codes.litLen);
   AssignCodes(codes.distLengths, codes.dist);
   codes.litLenSent = kLitLenCount;
-  while (codes.litLenSent > 257 && codes.litLenLengths[codes.litLenSent - 1] == 0) --codes.litLenSent;
+  while (codes.litLenSent > 257 && codes.litLenLengths[codes.litLenSent - 1] == 0)
+    --codes.litLenSent;
   codes.distSent = kDistCount;
   while (codes.distSent > 1 && codes.distLengths[codes.distSent - 1] == 0) --codes.distSent;
   std::array<std::uint8_t, kLitLenCount + kDistCount> all;
@@ -438,11 +442,10 @@ std::uint8_t* WriteStored(const std::uint8_t* bytes, std::size_t size, std::uint
     size -= count;
     const auto length = static_cast<std::uint16_t>(count);
     const auto complement = static_cast<std::uint16_t>(~length);
-    const std::uint8_t header[5] = {static_cast<std::uint8_t>(size == 0),  // the last block?
-                                    static_cast<std::uint8_t>(length),
-                                    static_cast<std::uint8_t>(length >> 8),
-                                    static_cast<std::uint8_t>(complement),
-                                    static_cast<std::uint8_t>(complement >> 8)};
+    const std::uint8_t header[5] = {
+        static_cast<std::uint8_t>(size == 0),  // the last block?
+        static_cast<std::uint8_t>(length), static_cast<std::uint8_t>(length >> 8),
+        static_cast<std::uint8_t>(complement), static_cast<std::uint8_t>(complement >> 8)};
     std::memcpy(out, header, 5);
     if (count > 0) std::memcpy(out + 5, bytes, count);
     out += 5 + count;
