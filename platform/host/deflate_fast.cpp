@@ -247,9 +247,10 @@ void BuildLengths(const std::array<std::uint64_t, N>& counts, int maxBits,
       lengths[sorted[next++]] = static_cast<std::uint8_t>(len);
 }
 
-// A code as written: its bits reversed (deflate sends codes first bit first),
-// the length in the top half.
-using Code = std::uint32_t;
+// A code as written: its bits reversed (deflate sends codes first bit first).
+struct Code {
+  std::uint16_t bits, length;
+};
 
 template <std::size_t N>
 void AssignCodes(const std::array<std::uint8_t, N>& lengths, std::array<Code, N>& codes) {
@@ -264,7 +265,7 @@ void AssignCodes(const std::array<std::uint8_t, N>& lengths, std::array<Code, N>
     const int len = lengths[s];
     std::uint32_t code = len != 0 ? next[len]++ : 0, reversed = 0;
     for (int bit = 0; bit < len; ++bit, code >>= 1) reversed = (reversed << 1) | (code & 1);
-    codes[s] = reversed | static_cast<std::uint32_t>(len) << 16;
+    codes[s] = {static_cast<std::uint16_t>(reversed), static_cast<std::uint16_t>(len)};
   }
 }
 
@@ -277,7 +278,7 @@ class BitWriter {
     bits_ |= value << count_;
     count_ += count;
   }
-  void Put(Code code) { Put(code & 0xFFFF, code >> 16); }
+  void Put(Code code) { Put(code.bits, code.length); }
   void Flush() {
     Store64(out_, bits_);
     out_ += count_ / 8;
