@@ -2,14 +2,14 @@
 // a capture and for screenshots.
 //
 // A capture writes thousands of frames, so speed comes first. Every row of a
-// picture gets the same filter, chosen by the entropy of the bytes of a
-// sample of rows both ways: Sub (a byte less the one a pixel before) for
-// shading and pictures, none for noise, whose raw values span fewer values
-// than their differences. The rows go into one zlib stream from
+// picture gets the same filter, chosen by the entropy of a sample of rows
+// filtered both ways: Sub (each byte less the one a pixel before) suits
+// shading and pictures, no filter suits noise, whose bytes take fewer values
+// than their differences do. The rows go into one zlib stream from
 // deflate_fast.cpp, which looks for repeats only a pixel to the left and a
-// row above (a third of libdeflate's fastest level's time on the show's
-// frames, for a file a sixth larger), written as a single IDAT chunk. The
-// bytes depend only on the pixels, whichever thread encodes them. The
+// row above (on the show's frames, under half the time of libdeflate's
+// fastest level, for files a sixth larger), written as a single IDAT chunk.
+// The bytes depend only on the pixels, whichever thread encodes them. The
 // picture is written under a temporary name and renamed into place when
 // complete, so no truncated PNG ever stands under its final name.
 #include <libdeflate.h>
