@@ -115,11 +115,8 @@ class StartPoint : public SoundTest {
     if (skip > 0) host::CaptureMusicFrame(skip);
     host::CaptureMusicFrame(keep);
     if (!host::FinishMusic()) return {};
-    const auto wav = scratch::ReadBytes(scratch::fs::path(options.captureDir) / "music.wav");
-    std::vector<std::int16_t> samples;
-    for (std::size_t i = 44 + std::size_t{skip} * 4; i + 1 < wav.size(); i += 2)
-      samples.push_back(static_cast<std::int16_t>(wav[i] | wav[i + 1] << 8));
-    return samples;
+    return sound_test::WavSamples(
+        scratch::ReadBytes(scratch::fs::path(options.captureDir) / "music.wav"), skip);
   }
   int runs = 0;
   MIDASmodulePlayHandle play = 0;
