@@ -10,16 +10,16 @@
 #include <sstream>
 #include <string>
 
-#include "assetgen/assetgen_support.h"
+#include "support/scratch_files.h"
 
 namespace {
 
 constexpr int kRate = 48000;
 
-using namespace assetgen_test;
+using namespace scratch;
 
 const Bytes& ModuleBytes() {
-  static const Bytes bytes = ReadBytes(DataDir() / "music" / "vuxa.xm");
+  static const Bytes bytes = ReadBytes(fs::path(VUXA_DATA_DIR) / "music" / "vuxa.xm");
   return bytes;
 }
 
