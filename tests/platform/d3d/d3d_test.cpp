@@ -15,6 +15,7 @@
 #include "support/display_fixture.h"
 #include "platform/ddraw/driver.h"
 #include "platform/host/host.h"
+#include "support/scratch_files.h"
 
 namespace {
 
@@ -65,7 +66,7 @@ class Direct3DTest : public OffscreenPlatform {
 
   // 0x00RRGGBB of a back-buffer pixel (32 or 24 bits).
   std::uint32_t Pixel(int x, int y, int bytes = 4) {
-    return surfacetest::Read(surfacetest::Bytes(back), (y * 320 + x) * bytes, 3);
+    return scratch::Le(surfacetest::Bytes(back), (y * 320 + x) * bytes, 3);
   }
 
   // A pre-lit vertex at screen pixel (sx, sy) under identity view and

@@ -89,7 +89,8 @@ class BitmapLoad : public BitmapTest {
     EXPECT_TRUE(Blit(bitmap, surface));
     const std::vector<std::uint8_t> bytes = Bytes(surface);
     std::vector<std::uint32_t> pixels;
-    for (std::size_t at = 0; at < bytes.size(); at += 4) pixels.push_back(Read(bytes, at) & 0xFFFFFF);
+    for (std::size_t at = 0; at < bytes.size(); at += 4)
+      pixels.push_back(scratch::Le(bytes, at, 4) & 0xFFFFFF);
     surface->Release();
     DeleteObject(bitmap);
     return pixels;
@@ -265,7 +266,7 @@ TEST_F(BitmapBlit, RgbSurfacesReceiveColoursByTheirMasks) {
     std::vector<std::uint8_t> bytes = Bytes(surface);
     const int size = static_cast<int>(c.format.dwRGBBitCount / 8);
     for (int x = 0; x < 3; ++x)
-      EXPECT_EQ(Read(bytes, x * size, size), c.expected[x])
+      EXPECT_EQ(scratch::Le(bytes, x * size, size), c.expected[x])
           << c.format.dwRGBBitCount << "-bit masks " << std::hex << c.format.dwRBitMask << " pixel " << x;
     surface->Release();
   }
