@@ -1,13 +1,11 @@
-// Capture mode: every flip becomes frame_NNNNN.png (320x240 RGB) with the
-// front buffer's pixels, complete once the run is shut down, and a write
-// failure is reported once and remembered. The frames are written by worker
-// threads: every file holds its own frame's encoding (the encoder is checked
-// against libpng in png_writer_test.cpp) whether one thread, several or none
-// wrote it; the first failed write stops the queue and leaves no file, final
-// or temporary. The music goes into music.wav: exact length, silence
-// before play, the old file kept until the new one is complete, and no file
-// from a run cut short or failed. The header's fields, the show's own music
-// and repeatability are checked end to end (tests/e2e, ShowCapture).
+// Capture mode: each flip becomes frame_NNNNN.png (320x240 RGB) of the front
+// buffer, complete at shutdown; a write failure is reported once. Worker
+// threads write each frame's encoding (png_writer_test.cpp checks it) under
+// its own name, alike for any number of them; the first failed write stops
+// the queue and leaves no file, final or temporary. music.wav: exact length,
+// silence before play, the old file kept until the new one is complete, none
+// from a run cut short or failed. Its header, the show's own music and
+// repeatability are ShowCapture's (tests/e2e).
 #include <gtest/gtest.h>
 
 #include <algorithm>

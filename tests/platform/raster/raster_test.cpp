@@ -1,11 +1,9 @@
-// The rasterizer: which pixels it touches (fill rule, culling, clipping, and
-// nothing outside its buffers whatever the vertices hold); what it writes in
-// the states the show's frames do not use, or at their edges (depth test and
-// write switched off, specular saturating, the filters); texel decoding of
-// every offered format, palette lookups, and the rectangle fills of the
-// viewport clear. Gouraud colour, perspective-correct wrapped texturing
-// and modulation are what every frame of the 3D scene is made of, and the
-// captured frames' digests hold them.
+// The rasterizer: which pixels it touches (fill rule, culling, clipping,
+// nothing outside its buffers whatever the vertices hold), the states the
+// show's frames leave unused or at their edges (depth, specular, filters),
+// texel formats, palettes and the viewport clear's fills. Gouraud colour and
+// wrapped, modulated perspective texturing make every 3D frame: the captured
+// frames' digests hold them.
 #include <gtest/gtest.h>
 
 #include <algorithm>
