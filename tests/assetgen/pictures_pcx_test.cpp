@@ -1,7 +1,6 @@
-// The generated pictures: read by the show's reader at the sizes the show
-// asks for without a warning and as ImageMagick reads them; and every
-// generated file the same on every run of the generator. How the pictures
-// look in the show is checked on captured frames (tests/e2e).
+// The generated pictures, read without a warning by the show's reader at the
+// sizes it asks for and as ImageMagick reads them; every generated file the
+// same on every run. How they look in the show is tests/e2e's.
 #include <gtest/gtest.h>
 
 #include <cstdint>

@@ -1,7 +1,6 @@
 // The generated 3D scene and its bitmaps: read by the show's readers without a
-// complaint, every face turns outwards, and ImageMagick reads the bitmaps
-// alike. That the show finds every bitmap a material names, and shows the
-// shapes whole, is in the capture test's frames and its empty warning list.
+// complaint, every face turning outwards, the bitmaps alike in ImageMagick.
+// The show finding every bitmap and showing the shapes whole are ShowCapture's.
 #include <gtest/gtest.h>
 
 #include <cmath>

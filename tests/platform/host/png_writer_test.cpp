@@ -1,10 +1,8 @@
 // The PNG encoder: pictures that take each of its paths (long runs, repeated
-// rows, noise stored as it is, skewed byte counts that need the code lengths
-// limited, either row filter, sizes of every shape and the farthest row above)
-// decode with libpng to exactly their pixels, their zlib stream inflates with
-// libdeflate (Adler-32 checked) to rows of the right length, the same
-// picture gives the same bytes twice, and pictures with repeats come out
-// small.
+// rows, noise stored, skewed byte counts that need code lengths limited,
+// either row filter, sizes of every shape, the farthest row above) decode with
+// libpng to exactly their pixels, inflate with libdeflate (Adler-32 checked) to
+// rows of the right length, encode alike twice, and come out small if repeated.
 #include <gtest/gtest.h>
 #include <libdeflate.h>
 
