@@ -1,7 +1,6 @@
-// The generated module as libopenmpt plays it: a clean load of one song that
-// outlasts the show, no clipping, a level the show can play at and an ending
-// that fades to silence; and its sample loops, read from the file, join
-// without a click.
+// The generated module as libopenmpt plays it: one song outlasting the show,
+// unclipped, at a level the show can play, fading to silence at the end; and
+// its sample loops, read from the file, join without a click.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,16 +9,16 @@
 #include <sstream>
 #include <string>
 
-#include "assetgen/assetgen_support.h"
+#include "support/scratch_files.h"
 
 namespace {
 
 constexpr int kRate = 48000;
 
-using namespace assetgen_test;
+using namespace scratch;
 
 const Bytes& ModuleBytes() {
-  static const Bytes bytes = ReadBytes(DataDir() / "music" / "vuxa.xm");
+  static const Bytes bytes = ReadBytes(fs::path(VUXA_DATA_DIR) / "music" / "vuxa.xm");
   return bytes;
 }
 

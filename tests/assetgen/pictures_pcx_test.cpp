@@ -1,20 +1,19 @@
-// The generated pictures: read by the show's reader at the sizes the show
-// asks for without a warning and as ImageMagick reads them; and every
-// generated file the same on every run of the generator. How the pictures
-// look in the show is checked on captured frames (tests/e2e).
+// The generated pictures, read without a warning by the show's reader at the
+// sizes it asks for and as ImageMagick reads them; every generated file the
+// same on every run. How they look in the show is tests/e2e's.
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
-#include "assetgen/assetgen_support.h"
 #include "image/pcx.h"
 #include "support/display_fixture.h"
+#include "support/scratch_files.h"
 
 namespace {
 
-using namespace assetgen_test;
+using namespace scratch;
 
 TEST(PicturesPcx, TheShowsReaderTakesEachAtItsSizeQuietlyAndImageMagickReadsTheSame) {
   const struct {
@@ -23,7 +22,7 @@ TEST(PicturesPcx, TheShowsReaderTakesEachAtItsSizeQuietlyAndImageMagickReadsTheS
   } pictures[] = {{"cred1.pcx", 128, 128}, {"cred2.pcx", 128, 128}, {"cred3.pcx", 128, 128},
                   {"cred4.pcx", 128, 128}, {"texture.pcx", 256, 256}, {"vuxa.pcx", 320, 200}};
   const bool magick = HaveTools({"convert"});
-  ResetOffscreen(DataDir().string());
+  ResetOffscreen(VUXA_DATA_DIR);
   for (const auto& c : pictures) {
     SCOPED_TRACE(c.name);
     std::vector<std::uint32_t> pixels(static_cast<std::size_t>(c.w) * c.h, 0xDEADBEEF);
@@ -31,7 +30,7 @@ TEST(PicturesPcx, TheShowsReaderTakesEachAtItsSizeQuietlyAndImageMagickReadsTheS
     LoadPcx(("images\\" + std::string(c.name)).c_str(), pixels.data(), c.w, c.h);
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");  // size, kind and data as asked
     if (!magick) continue;
-    const fs::path path = DataDir() / "images" / c.name;
+    const fs::path path = fs::path(VUXA_DATA_DIR) / "images" / c.name;
     const std::string raw = Output("convert '" + path.string() + "' -depth 8 rgb:- 2>/dev/null");
     ASSERT_EQ(raw.size(), 3 * pixels.size());
     int differing = 0;
@@ -54,7 +53,7 @@ TEST(Generator, WritesTheSameBytesEveryRun) {
                          "Textures/RINGS.BMP", "music/vuxa.xm",     "icons/vuxa.png"};
   for (const char* f : files) {
     SCOPED_TRACE(f);
-    const Bytes first = ReadBytes(DataDir() / f);
+    const Bytes first = ReadBytes(fs::path(VUXA_DATA_DIR) / f);
     EXPECT_FALSE(first.empty());
     EXPECT_TRUE(first == ReadBytes(out.path() / f));
   }

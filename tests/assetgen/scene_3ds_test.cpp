@@ -1,7 +1,6 @@
 // The generated 3D scene and its bitmaps: read by the show's readers without a
-// complaint, every face turns outwards, and ImageMagick reads the bitmaps
-// alike. That the show finds every bitmap a material names, and shows the
-// shapes whole, is in the capture test's frames and its empty warning list.
+// complaint, every face turning outwards, the bitmaps alike in ImageMagick.
+// The show finding every bitmap and showing the shapes whole are ShowCapture's.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -10,19 +9,19 @@
 #include <string>
 #include <vector>
 
-#include "assetgen/assetgen_support.h"
 #include "scene/loader.h"
 #include "support/display_fixture.h"
+#include "support/scratch_files.h"
 
 namespace {
 
-using namespace assetgen_test;
+using namespace scratch;
 
 // The generated scene as the show's loader reads it, once for the suite.
 class SceneFile : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    problem_ = LoadSceneBytes(ReadBytes(DataDir() / "scenes" / "ball.3ds"), &scene_, nullptr);
+    problem_ = LoadSceneBytes(ReadBytes(fs::path(VUXA_DATA_DIR) / "scenes" / "ball.3ds"), &scene_, nullptr);
   }
   static void TearDownTestSuite() { scene_ = Scene{}; }
   static inline Scene scene_;
@@ -92,9 +91,9 @@ TEST_F(SceneFile, LoadsCleanlyAndEveryFaceOfTheBallAndRingsTurnsOutwards) {
 // size; there are bitmaps of 8 bits and of 24; ImageMagick reads them alike.
 TEST(SceneBitmaps, ReadQuietlyAtPowerOfTwoSizesInBothDepths) {
   const bool magick = HaveTools({"identify"});
-  ResetOffscreen(DataDir().string());
+  ResetOffscreen(VUXA_DATA_DIR);
   std::set<int> depths;
-  for (const auto& e : fs::directory_iterator(DataDir() / "Textures")) {
+  for (const auto& e : fs::directory_iterator(fs::path(VUXA_DATA_DIR) / "Textures")) {
     const std::string name = e.path().filename().string();
     SCOPED_TRACE(name);
     testing::internal::CaptureStderr();

@@ -200,7 +200,7 @@ TEST_F(Display, TexturesOnHardwarePalettesAndFailures) {
   ASSERT_NE(t_.systemSurface, t_.deviceSurface);
   EXPECT_EQ(Caps(t_.deviceSurface), DWORD(DDSCAPS_TEXTURE | DDSCAPS_VIDEOMEMORY | DDSCAPS_ALLOCONLOAD));
   EXPECT_EQ(Caps(t_.systemSurface), DWORD(DDSCAPS_TEXTURE | DDSCAPS_SYSTEMMEMORY));
-  EXPECT_EQ(surfacetest::Read(surfacetest::Bytes(t_.deviceSurface), 0, 3), 0x204080u);
+  EXPECT_EQ(scratch::Le(surfacetest::Bytes(t_.deviceSurface), 0, 3), 0x204080u);
   EXPECT_NE(t_.handle, 0u);
   EXPECT_EQ(err_, "");
 

@@ -1,8 +1,7 @@
 // The show on copies of its data with files missing, empty, cut short, of
-// random bytes or of absurd sizes: each bad picture, bitmap or scene costs one
-// warning line, the show plays to its end within its memory bound and what
-// could not be read stays black; a module that is none ends the run with the
-// sound library's message (exit 1).
+// random bytes or of absurd sizes: one warning line for each bad picture,
+// bitmap or scene, the whole show within its memory bound, black where data
+// was unreadable; a module that is none ends the run with Midas's message.
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 

@@ -1,8 +1,7 @@
-// Replays the kept inputs (tests/fixtures/fuzz/<target>/) through the same
-// steps as the fuzz targets (fuzz/inputs.h): the small seeds that
-// `assetgen --fuzz-seeds` writes, whole and cut short, and any input that
-// fuzzing found to crash, hang or trip a sanitizer. Built with the sanitizers
-// (make sanitize) a relapse fails here, and without them a crash still does.
+// Replays the kept inputs (tests/fixtures/fuzz/<target>/) through the fuzz
+// targets' steps (fuzz/inputs.h): `assetgen --fuzz-seeds`' seeds, whole and
+// cut short, and every input fuzzing found to crash, hang or trip a
+// sanitizer. A relapse fails here under the sanitizers, a crash without them.
 #include <gtest/gtest.h>
 
 #include <functional>

@@ -1,9 +1,9 @@
-// End-to-end tests of what the program promises when things go wrong, each
-// checked on what is left on disk: outputs are all or nothing (no truncated
-// frame, no music.wav or video of a failed run, no temporary file, nothing of
-// the user's touched), a full disk stops the run at once with one line,
-// SIGINT and SIGTERM end it cleanly (ffmpeg reaped), closed standard streams
-// never land in a written file, and a reused capture folder is refused.
+// What the program promises when things go wrong, checked on what is left on
+// disk: outputs are all or nothing (no truncated frame, no music.wav or video
+// of a failed run, no temporary file, the user's files untouched), a full disk
+// stops the run at once with one line, SIGINT and SIGTERM end it cleanly
+// (ffmpeg reaped), closed standard streams never land in a written file, and
+// a reused capture folder is refused.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/mount.h>

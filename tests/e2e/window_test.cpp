@@ -1,9 +1,8 @@
-// The show in a window on a virtual 1280x720 screen (xvfb-run; skipped where
-// xvfb-run, xdotool or xwininfo are missing): the window opens at the asked
-// scale, Alt+Enter switches to full screen and back, F12 saves screenshots that
-// hold the frame shown (the same picture a capture run makes at the time in
-// their name, and its exact upscale), Escape and the report box end the run,
-// and a display that does not exist is refused.
+// The show in a window on a virtual 1280x720 screen (skipped without
+// xvfb-run, xdotool or xwininfo): the window opens at the asked scale,
+// Alt+Enter switches to full screen and back, F12 saves the frame shown (as a
+// capture run from the time in its name makes it) and its exact upscale,
+// Escape and the report box end the run, and a missing display is refused.
 #include <gtest/gtest.h>
 
 #include <cstring>

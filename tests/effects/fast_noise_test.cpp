@@ -1,7 +1,6 @@
-// The vector noise fills against the plain loop on every SIMD target: the
-// same pixels and the same generator state afterwards, from many generator
-// states and over runs of consecutive frames, with every generator value 0 to
-// 32767 met on the way; the dispatch runs the best target, or the one pinned.
+// The vector noise fills against the plain loop on every SIMD target: the same
+// pixels and generator state after runs of frames from many states, meeting
+// every value 0 to 32767; the dispatch runs the best target, or the one pinned.
 #include <gtest/gtest.h>
 
 #include <algorithm>

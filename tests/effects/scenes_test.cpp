@@ -1,7 +1,6 @@
-// The 2D scenes where the show's own run cannot look: the credit windows'
-// strict bounds and fade levels between frames, a text longer than its
-// buffer, and each scene without a device context (no text, the frame still
-// shown). Their pixels in the show are the capture test's.
+// The 2D scenes where the show's run cannot look (its pixels are the capture
+// test's): the credit windows' strict bounds and fade levels, a text longer
+// than its buffer, each scene without a device context (the frame still shown).
 #include <gtest/gtest.h>
 
 #include <algorithm>

@@ -1,7 +1,6 @@
-// The command-line parser: defaults, every option reaching the host's
-// options, repetitions, bad values named with their option on one line, and
-// the help text listing every option with an example. The version line is the
-// command-line test's (tests/e2e).
+// The command-line parser: defaults, every option reaching the host's options,
+// repetitions, bad values named with their option on one line, and the help
+// listing every option with an example (--version's line is tests/e2e's).
 #include <gtest/gtest.h>
 
 #include <initializer_list>

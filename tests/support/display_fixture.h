@@ -19,10 +19,6 @@ inline void ResetOffscreen(const std::string& dataDir = "") {
   host::SetDataDir(dataDir);
 }
 
-inline LRESULT QuietWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  return DefWindowProcA(window, message, wParam, lParam);
-}
-
 class OffscreenPlatform : public ::testing::Test {
  protected:
   void SetUp() override { ResetOffscreen(); }
@@ -34,7 +30,7 @@ class OffscreenPlatform : public ::testing::Test {
     host::SetDataDir("");
   }
 
-  HWND MakeWindow(WNDPROC procedure = QuietWindowProc) {
+  HWND MakeWindow(WNDPROC procedure = DefWindowProcA) {
     WNDCLASSA windowClass{};
     windowClass.lpfnWndProc = procedure;
     windowClass.lpszClassName = "display test";

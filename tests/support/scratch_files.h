@@ -147,9 +147,8 @@ struct Picture {
 };
 
 // Any PNG as 8-bit RGB (libpng's simplified reader), or ok == false.
-inline Picture ReadPng(const fs::path& path) {
+inline Picture DecodePng(const Bytes& bytes) {
   Picture picture;
-  const Bytes bytes = ReadBytes(path);
   if (bytes.size() < 33) return picture;
   picture.bitDepth = bytes[24];
   picture.colorType = bytes[25];
@@ -164,5 +163,7 @@ inline Picture ReadPng(const fs::path& path) {
   png_image_free(&image);
   return picture;
 }
+
+inline Picture ReadPng(const fs::path& path) { return DecodePng(ReadBytes(path)); }
 
 }  // namespace scratch

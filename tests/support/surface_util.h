@@ -63,11 +63,4 @@ inline void WriteRows(IDirectDrawSurface* s, const void* bytes, std::size_t rowB
   s->Unlock(d.lpSurface);
 }
 
-// Little-endian value of `size` bytes at `at`.
-inline std::uint32_t Read(const std::vector<std::uint8_t>& bytes, std::size_t at, int size = 4) {
-  std::uint32_t v = 0;
-  std::memcpy(&v, bytes.data() + at, static_cast<std::size_t>(size));
-  return v;
-}
-
 }  // namespace surfacetest

@@ -15,12 +15,14 @@
 #include "support/display_fixture.h"
 #include "platform/ddraw/driver.h"
 #include "platform/host/host.h"
+#include "support/scratch_files.h"
 
 namespace {
 
 // An offscreen display with the 3D device set up as the show does it
-// (z-buffer, device, viewport on rows 20 to 219, black background), and
-// helpers to read pixels and submit pre-lit triangles in screen terms.
+// (z-buffer, device, viewport on rows 20 to 219, black background) and
+// cleared as every frame is (all black, depth far), and helpers to read
+// pixels and submit pre-lit triangles in screen terms.
 class Direct3DTest : public OffscreenPlatform {
  protected:
   void TearDown() override {
@@ -29,7 +31,7 @@ class Direct3DTest : public OffscreenPlatform {
     OffscreenPlatform::TearDown();
   }
 
-  void OpenDirect3D(DWORD bits = 32, bool withZBuffer = true) {
+  void OpenDevice(DWORD bits = 32, bool withZBuffer = true) {
     OpenDisplay(bits);
     ASSERT_EQ(ddraw->QueryInterface(IID_IDirect3D2, reinterpret_cast<void**>(&d3d)), DD_OK);
     if (withZBuffer) {
@@ -43,11 +45,6 @@ class Direct3DTest : public OffscreenPlatform {
       ASSERT_EQ(ddraw->CreateSurface(&z, &zbuffer, nullptr), DD_OK);
       ASSERT_EQ(back->AddAttachedSurface(zbuffer), DD_OK);
     }
-  }
-
-  // The device, its viewport and the black background material; cleared.
-  void OpenDevice(DWORD bits = 32, bool withZBuffer = true) {
-    OpenDirect3D(bits, withZBuffer);
     ASSERT_EQ(d3d->CreateDevice(IID_IDirect3DRGBDevice, back, &device), D3D_OK);
     ASSERT_EQ(d3d->CreateViewport(&viewport, nullptr), D3D_OK);
     ASSERT_EQ(device->AddViewport(viewport), D3D_OK);
@@ -55,34 +52,21 @@ class Direct3DTest : public OffscreenPlatform {
     ASSERT_EQ(viewport->SetViewport2(&vp), D3D_OK);
     ASSERT_EQ(device->SetCurrentViewport(viewport), D3D_OK);
     ASSERT_EQ(d3d->CreateMaterial(&material, nullptr), D3D_OK);
-    SetBackground(0, 0, 0);
-    ClearScreen();
-  }
-
-  // The show's per-frame clear: the whole screen black, the depth far.
-  void ClearScreen() {
-    D3DRECT all{0, 0, 320, 240};
-    ASSERT_EQ(viewport->Clear(1, &all, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER), D3D_OK);
-  }
-
-  void SetBackground(float r, float g, float b) {
-    D3DMATERIAL m{};
-    m.dwSize = 80;
-    m.diffuse = {r, g, b, 0};
-    m.dwRampSize = 1;
-    ASSERT_EQ(material->SetMaterial(&m), D3D_OK);
+    D3DMATERIAL black{};
+    black.dwSize = 80;
+    black.dwRampSize = 1;
+    ASSERT_EQ(material->SetMaterial(&black), D3D_OK);
     D3DMATERIALHANDLE handle = 0;
     ASSERT_EQ(material->GetHandle(device, &handle), D3D_OK);
     ASSERT_NE(handle, 0u);
     ASSERT_EQ(viewport->SetBackground(handle), D3D_OK);
+    D3DRECT all{0, 0, 320, 240};
+    ASSERT_EQ(viewport->Clear(1, &all, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER), D3D_OK);
   }
 
-  IDirectDrawSurface* MakeTexture(DWORD width, DWORD height, const DDPIXELFORMAT& format) {
-    return surfacetest::MakeTexture(ddraw, width, height, format);
-  }
   // 0x00RRGGBB of a back-buffer pixel (32 or 24 bits).
   std::uint32_t Pixel(int x, int y, int bytes = 4) {
-    return surfacetest::Read(surfacetest::Bytes(back), (y * 320 + x) * bytes, 3);
+    return scratch::Le(surfacetest::Bytes(back), (y * 320 + x) * bytes, 3);
   }
 
   // A pre-lit vertex at screen pixel (sx, sy) under identity view and
@@ -189,7 +173,7 @@ D3DTEXTUREHANDLE HandleOf(IDirectDrawSurface* surface, IDirect3DDevice2* device)
 // 2x2 texels: red, green / blue, white, drawn over a 100x100 square.
 TEST_F(Textures, HandlesSelectTexturesAndHandleZeroDrawsUntextured) {
   OpenDevice();
-  IDirectDrawSurface* tex = MakeTexture(2, 2, kRgb888);
+  IDirectDrawSurface* tex = surfacetest::MakeTexture(ddraw, 2, 2, kRgb888);
   const std::uint32_t texels[4] = {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF};
   surfacetest::WriteRows(tex, texels, 8, 2);
   D3DTEXTUREHANDLE handle = HandleOf(tex, device);
@@ -211,8 +195,8 @@ TEST_F(Textures, HandlesSelectTexturesAndHandleZeroDrawsUntextured) {
 
 TEST_F(Textures, LoadCopiesPixelsAndPaletteOfAMatchingSurface) {
   OpenDevice();
-  IDirectDrawSurface* from = MakeTexture(4, 2, kIndexed8);
-  IDirectDrawSurface* to = MakeTexture(4, 2, kIndexed8);
+  IDirectDrawSurface* from = surfacetest::MakeTexture(ddraw, 4, 2, kIndexed8);
+  IDirectDrawSurface* to = surfacetest::MakeTexture(ddraw, 4, 2, kIndexed8);
   const std::uint8_t indices[8] = {1, 2, 3, 4, 5, 6, 7, 8};
   surfacetest::WriteRows(from, indices, 4, 2);
   std::array<PALETTEENTRY, 256> entries{};

@@ -1,9 +1,8 @@
 // Time: the fixed-step tick counter, the music each frame period owns in a
 // capture, MulDiv, and the start of the show time that names screenshots
-// (the names against the frames a run from that time shows, and --start's
-// offset, are run end to end in tests/e2e, Window); then the program search
-// on the PATH and the checks made before a run. The scripted tick source is a
-// test hook, run by the show-time test here and by tests/show (ShowRun).
+// (names against frames, and --start's offset, are tests/e2e's Window); the
+// program search on the PATH and the checks before a run. The scripted tick
+// source is a test hook, used here and by tests/show (ShowRun).
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -15,7 +14,7 @@
 #include "platform/host/host.h"
 #include "platform/midas/midas.h"
 #include "support/scratch_files.h"
-#include "support/sound_test_xm.h"
+#include "support/sound_test_env.h"
 
 namespace {
 

@@ -1,10 +1,9 @@
-// --video through stand-in ffmpeg scripts (frames reach ffmpeg through the
-// pipe, a run whose ffmpeg writes nothing fails without touching the user's
-// files, the progress line) and screenshots: where the 320x240 frame goes in
-// outputs of every shape, how it is scaled for the large screenshot, how the
-// files are named with the show time, and a folder that is not there. A real
-// ffmpeg run, a missing ffmpeg, one that stops midway, and both files of a
-// screenshot in a running show are run end to end (tests/e2e, Video and Window).
+// --video through stand-in ffmpeg scripts (frames reach it through the pipe;
+// one that writes nothing fails the run, the user's files kept; the progress
+// line) and screenshots: the frame's place in outputs of every shape, its
+// scaling, names from the show time, a missing folder. A real ffmpeg, a
+// missing one, one stopping midway and screenshots in a running show are
+// tests/e2e's (Video, Window).
 #include <gtest/gtest.h>
 
 #include <cmath>

@@ -1,8 +1,7 @@
 // Windows and the message queue: a close request destroys the window and
 // posts the quit message, and SDL events become window messages (SDL's
-// headless video driver, asked for by name, stands in for a screen). User
-// data, posted keys and Escape through the show's own window procedure and
-// pump are tests/display's (FlagsSelectTheStepsAndTheWindowTakesEscapeAndClose).
+// headless video driver, asked for by name, stands in for a screen). Escape
+// and close requests through the show's own pump are ShowRun's (tests/show).
 #include <SDL.h>
 
 #include <cstdlib>

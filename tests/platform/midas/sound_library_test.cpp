@@ -1,9 +1,8 @@
 // The sound library: the error texts, files it cannot load (missing and
-// foreign modules are run end to end in tests/e2e, DamagedData; each call's
-// forced failure through the show in tests/show, SoundFailure), muted
-// playback, a missing audio device, and --start: the music begins at the
-// asked point of the song, to the sample, whether that point falls on a row
-// or between two (libopenmpt itself seeks to the start of the next row).
+// foreign modules end to end are tests/e2e's DamagedData, each call's forced
+// failure tests/show's SoundFailure), muted playback, a missing audio device,
+// and --start: the music begins at the asked point to the sample, on a row or
+// between two (libopenmpt itself seeks to the start of the next row).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -115,11 +114,8 @@ class StartPoint : public SoundTest {
     if (skip > 0) host::CaptureMusicFrame(skip);
     host::CaptureMusicFrame(keep);
     if (!host::FinishMusic()) return {};
-    const auto wav = scratch::ReadBytes(scratch::fs::path(options.captureDir) / "music.wav");
-    std::vector<std::int16_t> samples;
-    for (std::size_t i = 44 + std::size_t{skip} * 4; i + 1 < wav.size(); i += 2)
-      samples.push_back(static_cast<std::int16_t>(wav[i] | wav[i + 1] << 8));
-    return samples;
+    return sound_test::WavSamples(
+        scratch::ReadBytes(scratch::fs::path(options.captureDir) / "music.wav"), skip);
   }
   int runs = 0;
   MIDASmodulePlayHandle play = 0;

@@ -1,9 +1,7 @@
-// The rasterizer's faster paths against the plain ones: the vector scan of a
-// triangle's rows against the plain scan on every SIMD target; triangles drawn through
-// a Batch (prepared pipeline state, vertices transformed once and looked up
-// again) give the same colour and depth bytes as triangles drawn one by one,
-// and source-alpha blending at 32 bits (three channels at once) gives the
-// rounded blend that the 24-bit path gives channel by channel.
+// The rasterizer's faster paths against the plain ones: the vector row scan
+// and spans on every SIMD target, triangles drawn through a Batch (prepared
+// state, vertices transformed once and looked up again), and the source-alpha
+// blend of three channels at once at 32 bits against 24 bits' rounded one.
 #include <gtest/gtest.h>
 
 #include <algorithm>

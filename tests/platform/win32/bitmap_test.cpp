@@ -41,10 +41,6 @@ class BitmapTest : public OffscreenPlatform {
         LoadImageA(nullptr, name, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION | LR_LOADFROMFILE));
   }
 
-  IDirectDrawSurface* MakeSurface(int width, int height, const DDPIXELFORMAT& format, std::uint8_t fill = 0) {
-    return MakeTexture(ddraw, static_cast<DWORD>(width), static_cast<DWORD>(height), format, fill);
-  }
-
   // BitBlt of the whole bitmap into the surface, as the texture loader does.
   static BOOL Blit(HBITMAP bitmap, IDirectDrawSurface* surface) {
     BITMAP bm{};
@@ -89,11 +85,12 @@ class BitmapLoad : public BitmapTest {
     EXPECT_EQ(bm.bmWidth, width);
     EXPECT_EQ(bm.bmHeight, height);
     EXPECT_EQ(bm.bmBitsPixel, bits);
-    IDirectDrawSurface* surface = MakeSurface(width, height, kRgb888);
+    IDirectDrawSurface* surface = MakeTexture(ddraw, width, height, kRgb888);
     EXPECT_TRUE(Blit(bitmap, surface));
     const std::vector<std::uint8_t> bytes = Bytes(surface);
     std::vector<std::uint32_t> pixels;
-    for (std::size_t at = 0; at < bytes.size(); at += 4) pixels.push_back(Read(bytes, at) & 0xFFFFFF);
+    for (std::size_t at = 0; at < bytes.size(); at += 4)
+      pixels.push_back(scratch::Le(bytes, at, 4) & 0xFFFFFF);
     surface->Release();
     DeleteObject(bitmap);
     return pixels;
@@ -226,21 +223,21 @@ TEST_F(BitmapLoad, BrokenFilesFailWithOneWarningLine) {
       {"zero height", MakeBmp({.height = 0})},
       {"core header", MakeBmp({.infoSize = 12})},
   };
+  // `name` as the show spells it, `file` as it lies on disk.
+  const auto expectOneWarning = [&](const char* name, const std::string& file, const char* what) {
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(Load(name), nullptr) << what;
+    const std::string err = ::testing::internal::GetCapturedStderr();
+    const std::string prefix = "vuxa: warning: " + PathOf(file) + ": ";
+    EXPECT_EQ(err.rfind(prefix, 0), 0u) << what << ": " << err;
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << what << ": " << err;
+    EXPECT_GT(err.size(), prefix.size() + 1) << what;
+  };
   for (const Case& c : cases) {
     WriteFile("bad.bmp", c.bytes);
-    ::testing::internal::CaptureStderr();
-    EXPECT_EQ(Load("bad.bmp"), nullptr) << c.what;
-    std::string err = ::testing::internal::GetCapturedStderr();
-    std::string prefix = "vuxa: warning: " + PathOf("bad.bmp") + ": ";
-    EXPECT_EQ(err.rfind(prefix, 0), 0u) << c.what << ": " << err;
-    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << c.what << ": " << err;
-    EXPECT_GT(err.size(), prefix.size() + 1) << c.what;
+    expectOneWarning("bad.bmp", "bad.bmp", c.what);
   }
-  ::testing::internal::CaptureStderr();
-  EXPECT_EQ(Load("Textures\\missing.bmp"), nullptr);
-  std::string err = ::testing::internal::GetCapturedStderr();
-  EXPECT_EQ(err.rfind("vuxa: warning: " + PathOf("Textures/missing.bmp") + ": ", 0), 0u) << err;
-  EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1);
+  expectOneWarning("Textures\\missing.bmp", "Textures/missing.bmp", "missing");
 }
 
 using BitmapBlit = BitmapTest;
@@ -264,12 +261,12 @@ TEST_F(BitmapBlit, RgbSurfacesReceiveColoursByTheirMasks) {
       {platform::MakePixelFormat(DDPF_RGB, 8, 0xE0, 0x1C, 0x03), {0xE0, 0x88, 0xFF}},
   };
   for (const Case& c : cases) {
-    IDirectDrawSurface* surface = MakeSurface(3, 1, c.format);
+    IDirectDrawSurface* surface = MakeTexture(ddraw, 3, 1, c.format);
     ASSERT_TRUE(Blit(bitmap, surface));
     std::vector<std::uint8_t> bytes = Bytes(surface);
     const int size = static_cast<int>(c.format.dwRGBBitCount / 8);
     for (int x = 0; x < 3; ++x)
-      EXPECT_EQ(Read(bytes, x * size, size), c.expected[x])
+      EXPECT_EQ(scratch::Le(bytes, x * size, size), c.expected[x])
           << c.format.dwRGBBitCount << "-bit masks " << std::hex << c.format.dwRBitMask << " pixel " << x;
     surface->Release();
   }
@@ -284,14 +281,13 @@ TEST_F(BitmapBlit, PaletteSurfacesGetTheBitmapsIndices) {
   WriteFile("i8.bmp", MakeBmp(eight));
   HBITMAP bitmap = Load("i8.bmp");
   ASSERT_NE(bitmap, nullptr);
-  IDirectDrawSurface* surface = MakeSurface(5, 2, indexed, 0xEE);
+  IDirectDrawSurface* surface = MakeTexture(ddraw, 5, 2, indexed, 0xEE);
   ASSERT_TRUE(Blit(bitmap, surface));
   std::vector<std::uint8_t> bytes = Bytes(surface);
   for (int y = 0; y < 2; ++y)
     for (int x = 0; x < 5; ++x) EXPECT_EQ(bytes[y * 5 + x], eight.pixel(x, y)) << x << "," << y;
   surface->Release();
   DeleteObject(bitmap);
-
 }
 
 }  // namespace

@@ -1,8 +1,7 @@
-// The text blend's vector form against the plain one on every SIMD target:
-// every colour, destination and coverage value, and rows of every length
-// (whole vectors and leftovers) and alignment with runs of zero coverage, at
-// 32 bits; 24 bits takes the plain form. The plain form's rounding and byte
-// order, at both depths.
+// The text blend's vector form against the plain one on every SIMD target at
+// 32 bits (24 takes the plain form): every colour, destination and coverage
+// value, rows of every length and alignment with runs of zero coverage. The
+// plain form's rounding and byte order, at both depths.
 #include <gtest/gtest.h>
 
 #include <random>

@@ -87,17 +87,9 @@ TEST(TextFont, BytesFrom0x80To0x9FAreWindows1252) {
   EXPECT_NE(euro.color, undefined.color);
 }
 
-// TextOutA through the device context of a DirectDraw surface.
 struct SurfaceDeleter {
   void operator()(platform::Surface* s) const { s->Release(); }
 };
-using SurfacePtr = std::unique_ptr<platform::Surface, SurfaceDeleter>;
-
-SurfacePtr MakeSurface(int bits) {
-  DDSURFACEDESC desc{};
-  desc.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN | DDSCAPS_SYSTEMMEMORY;
-  return SurfacePtr(new platform::Surface(nullptr, desc, 80, 40, platform::RgbFormat(bits)));
-}
 
 // TextOutA draws the string as DrawTextInto does, in the context's font and
 // colour, on surfaces of either depth.
@@ -105,7 +97,10 @@ TEST(TextOut, DrawsOnASurfaceContextAsIntoATarget) {
   FontPtr font(MakeFont(-30, 0));
   for (int bits : {32, 24}) {
     const int bpp = bits / 8;
-    SurfacePtr surface = MakeSurface(bits);
+    DDSURFACEDESC desc{};
+    desc.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN | DDSCAPS_SYSTEMMEMORY;
+    const std::unique_ptr<platform::Surface, SurfaceDeleter> surface(
+        new platform::Surface(nullptr, desc, 80, 40, platform::RgbFormat(bits)));
     HDC dc = nullptr;
     ASSERT_EQ(surface->GetDC(&dc), DD_OK);
     SelectObject(dc, font.get());
