@@ -10,9 +10,12 @@
 // row above (on the show's frames, under half the time of libdeflate's
 // fastest level, for files a sixth larger), written as a single IDAT chunk.
 // The bytes depend only on the pixels, whichever thread encodes them. The
-// picture is written under a temporary name and renamed into place when
-// complete, so no truncated PNG ever stands under its final name.
+// picture is written as an unnamed file linked into place when complete (or
+// under a temporary name renamed into place), so no truncated PNG ever stands
+// under its final name.
+#include <fcntl.h>
 #include <libdeflate.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -136,7 +139,57 @@ std::vector<std::uint8_t> EncodeRgbPng(const std::uint8_t* rgb, int width, int h
   return png;
 }
 
+namespace {
+
+enum class Linked { kDone, kFailed, kNotHere };
+
+// Writes the bytes into an unnamed file in the folder of `path` (O_TMPFILE)
+// and links it in under `path` once complete: one change to the folder where
+// a named temporary file takes two (a create and a rename), and the writers of
+// a capture, all in one folder, queue on each. A failed write leaves nothing,
+// as the unnamed file goes with its descriptor. kNotHere when the file system
+// has no unnamed files, /proc is missing or `path` exists (a capture with
+// --overwrite): the named temporary file and its rename do that case.
+Linked WriteLinked(const std::string& path, std::span<const std::uint8_t> bytes) {
+#ifdef O_TMPFILE
+  const int fd = ::open(FolderOf(path).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+  if (fd < 0) return Linked::kNotHere;
+  for (std::size_t done = 0; done < bytes.size();) {
+    const ssize_t wrote = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (wrote < 0 && errno == EINTR) continue;
+    if (wrote <= 0) {
+      const int saved = wrote < 0 ? errno : EIO;
+      ::close(fd);
+      errno = saved;
+      return Linked::kFailed;
+    }
+    done += static_cast<std::size_t>(wrote);
+  }
+  char self[64];
+  std::snprintf(self, sizeof self, "/proc/self/fd/%d", fd);
+  if (::linkat(AT_FDCWD, self, AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) != 0) {
+    ::close(fd);
+    return Linked::kNotHere;
+  }
+  if (::close(fd) != 0) {  // a late write error: the file is not whole
+    const int saved = errno;
+    ::unlink(path.c_str());
+    errno = saved;
+    return Linked::kFailed;
+  }
+  return Linked::kDone;
+#else
+  (void)path;
+  (void)bytes;
+  return Linked::kNotHere;
+#endif
+}
+
+}  // namespace
+
 bool WritePngFile(const std::string& path, std::span<const std::uint8_t> png) {
+  const Linked linked = WriteLinked(path, png);
+  if (linked != Linked::kNotHere) return linked == Linked::kDone;
   PendingFile file;
   if (!file.Create(path)) return false;
   errno = 0;

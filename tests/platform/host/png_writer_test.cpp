@@ -125,4 +125,16 @@ TEST(PngWriter, EveryKindOfPictureDecodesToItsPixelsInTheSameBytesEveryTime) {
   }
 }
 
+// A file already under the name (a screenshot taken twice at one time) is
+// replaced whole: the unnamed file cannot be linked over it.
+TEST(PngWriter, AFileAlreadyThereIsReplacedWhole) {
+  const scratch::ScratchDir dir("png_replace");
+  const auto path = dir.path() / "shot.png";
+  scratch::WriteBytes(path, Bytes(5000, 7));
+  const Bytes rgb(2 * 2 * 3, 9);
+  ASSERT_TRUE(host::WriteRgbPng(path.string(), rgb.data(), 2, 2));
+  EXPECT_TRUE(scratch::ReadBytes(path) == host::EncodeRgbPng(rgb.data(), 2, 2));
+  EXPECT_EQ(scratch::Listing(dir.path()).size(), 1u);
+}
+
 }  // namespace
