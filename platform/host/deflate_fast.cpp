@@ -5,16 +5,18 @@
 // (flat areas, magnified texels, black) or the one above (repeated rows), so
 // matches are tried at those two distances only; far repeats, such as pairs
 // of grey noise pixels met again, are given up for speed. Sixteen bytes
-// compared at once (eight without SSE2) show which of the first thirteen
-// (five) places start four equal bytes; the first such match is taken and
-// extended eight bytes at a time. A first pass records the runs of literals
-// and the matches and counts the symbols; one block of Huffman codes (15
-// bits at most, 7 for the code lengths' own code) is then made for the whole
-// picture, and a second pass writes it through a 64-bit bit buffer. Where
-// that block would not be smaller than the bytes themselves (noise), they
-// are stored instead.
-#include "platform/host/deflate_fast.h"
-
+// compared as two words show which of the first thirteen places start four
+// equal bytes (the same on every processor, so the files are too); the
+// first such match is taken and extended eight bytes at a time. A first pass
+// records the runs of literals and the matches and counts the symbols; one
+// block of Huffman codes (15 bits at most, 7 for the code lengths' own code)
+// is then made for the whole picture, and a second pass writes it through a
+// 64-bit bit buffer. Where that block would not be smaller than the bytes
+// themselves (noise), they are stored instead.
+#undef HWY_TARGET_INCLUDE
+#define HWY_TARGET_INCLUDE "platform/host/deflate_fast.cpp"
+#include <hwy/foreach_target.h>  // IWYU pragma: keep
+#include <hwy/highway.h>
 #include <libdeflate.h>
 
 #include <algorithm>
@@ -23,10 +25,10 @@
 #include <cstring>
 #include <limits>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
+#include "platform/host/deflate_fast.h"
 
+#ifndef VUXA_HOST_DEFLATE_FAST_SHARED
+#define VUXA_HOST_DEFLATE_FAST_SHARED
 namespace host {
 namespace {
 
@@ -53,29 +55,30 @@ void Store64(std::uint8_t* at, std::uint64_t v) {
   std::memcpy(at, &v, 8);
 }
 
-#if defined(__SSE2__)
 constexpr std::size_t kScanBytes = 16;  // read at each step
 constexpr int kScanStarts = 13;         // starting places tested at each step
 
-// Where in here[0..12] the first four bytes equal to those at `back` start;
-// kScanStarts or more when nowhere.
-int FirstMatchStart(const std::uint8_t* here, const std::uint8_t* back) {
-  const __m128i equal = _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(here)),
-                                       _mm_loadu_si128(reinterpret_cast<const __m128i*>(back)));
-  const auto same = static_cast<std::uint32_t>(_mm_movemask_epi8(equal));
-  return std::countr_zero(same & same >> 1 & same >> 2 & same >> 3);
-}
-#else
-constexpr std::size_t kScanBytes = 8;
-constexpr int kScanStarts = 5;
-
-int FirstMatchStart(const std::uint8_t* here, const std::uint8_t* back) {
+// 0x80 in each byte where a and b agree, 0 in the others (exact: no carry
+// crosses a byte).
+std::uint64_t EqualBytes(std::uint64_t a, std::uint64_t b) {
   constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7Full;
-  const std::uint64_t diff = Load64(here) ^ Load64(back);
-  const std::uint64_t zero = ~(((diff & kLow7) + kLow7) | diff | kLow7);  // 0x80 in equal bytes
-  return std::countr_zero(zero & zero >> 8 & zero >> 16 & zero >> 24) / 8;
+  const std::uint64_t diff = a ^ b;
+  return ~(((diff & kLow7) + kLow7) | diff | kLow7);
 }
-#endif
+
+// Where in here[0..12] the first four bytes equal to those at `back` start;
+// kScanStarts or more when nowhere. Sixteen bytes are compared as two words
+// (for processors without vectors; the others compare them in one vector):
+// the word above is shifted in so that a run may cross from one to the next.
+int FirstMatchStart(const std::uint8_t* here, const std::uint8_t* back) {
+  const std::uint64_t low = EqualBytes(Load64(here), Load64(back));
+  const std::uint64_t high = EqualBytes(Load64(here + 8), Load64(back + 8));
+  auto shifted = [&](int bytes) { return low >> (8 * bytes) | high << (64 - 8 * bytes); };
+  const std::uint64_t runLow = low & shifted(1) & shifted(2) & shifted(3);
+  if (runLow != 0) return std::countr_zero(runLow) / 8;
+  const std::uint64_t runHigh = high & high >> 8 & high >> 16 & high >> 24;
+  return 8 + std::countr_zero(runHigh) / 8;  // 16 when nowhere
+}
 
 // The length of the match at `at`, `distance` back, whose first kMinMatch
 // bytes are known equal; at most `limit`.
@@ -157,9 +160,34 @@ void AddSequence(const std::uint8_t* bytes, std::size_t from, std::size_t to, st
 // The distances tried: the pixel to the left and the pixel above.
 using Distances = std::array<std::size_t, 2>;
 
+}  // namespace
+}  // namespace host
+#endif  // VUXA_HOST_DEFLATE_FAST_SHARED
+
+HWY_BEFORE_NAMESPACE();
+namespace host {
+namespace HWY_NAMESPACE {
+
+#if HWY_TARGET == HWY_SCALAR || HWY_TARGET == HWY_EMU128
+int FirstMatchStartLanes(const std::uint8_t* here, const std::uint8_t* back) {
+  return FirstMatchStart(here, back);
+}
+#else
+namespace hn = hwy::HWY_NAMESPACE;
+
+// FirstMatchStart with the sixteen bytes compared in one vector.
+HWY_INLINE int FirstMatchStartLanes(const std::uint8_t* here, const std::uint8_t* back) {
+  const hn::FixedTag<std::uint8_t, 16> d;
+  std::uint8_t bits[2];
+  hn::StoreMaskBits(d, hn::Eq(hn::LoadU(d, here), hn::LoadU(d, back)), bits);
+  const std::uint32_t same = bits[0] | static_cast<std::uint32_t>(bits[1]) << 8;
+  return std::countr_zero(same & same >> 1 & same >> 2 & same >> 3);
+}
+#endif
+
 // Greedy matches at the given distances (0: not tried): at each place, the
 // earliest start where either repeats four bytes, and there the longer match.
-void FindMatches(std::span<const std::uint8_t> data, Distances distances, Parse& parse) {
+void FindMatchesVector(std::span<const std::uint8_t> data, Distances distances, Parse& parse) {
   const std::uint8_t* bytes = data.data();
   const std::size_t size = data.size();
   std::size_t at = 0, literalsFrom = 0;
@@ -168,7 +196,7 @@ void FindMatches(std::span<const std::uint8_t> data, Distances distances, Parse&
     for (std::size_t i = 0; i < distances.size(); ++i) {
       const std::size_t distance = distances[i];
       starts[i] = distance != 0 && at >= distance
-                      ? FirstMatchStart(bytes + at, bytes + at - distance)
+                      ? FirstMatchStartLanes(bytes + at, bytes + at - distance)
                       : kScanStarts;
     }
     const int first = std::min(starts[0], starts[1]);
@@ -189,6 +217,17 @@ void FindMatches(std::span<const std::uint8_t> data, Distances distances, Parse&
   }
   AddSequence(bytes, literalsFrom, size, 0, 0, parse);
 }
+
+}  // namespace HWY_NAMESPACE
+}  // namespace host
+HWY_AFTER_NAMESPACE();
+
+#if HWY_ONCE
+namespace host {
+
+HWY_EXPORT(FindMatchesVector);
+
+namespace {
 
 // Lengths, at most maxBits, of a prefix code for symbols of these counts:
 // a Huffman code, its leaves below maxBits lifted and the code rebalanced.
@@ -469,7 +508,7 @@ std::size_t ZlibCompressRows(std::span<const std::uint8_t> data, std::size_t pix
   parse.extraBits = 0;
   const Distances distances = {pixelBytes <= kWindow ? pixelBytes : 0,
                                rowBytes <= kWindow ? rowBytes : 0};
-  FindMatches(data, distances, parse);
+  HWY_DYNAMIC_DISPATCH(FindMatchesVector)(data, distances, parse);
   ++parse.litLenCounts[kEndOfBlock];
   BlockCodes codes;
   MakeCodes(parse, codes);
@@ -490,3 +529,4 @@ std::size_t ZlibCompressRows(std::span<const std::uint8_t> data, std::size_t pix
 }
 
 }  // namespace host
+#endif  // HWY_ONCE
