@@ -61,6 +61,18 @@ inline int WrapIndex(int i, int size, int mask) {
 // The index after a wrapped index w, wrapped.
 inline int WrapNext(int w, int size) { return w + 1 == size ? 0 : w + 1; }
 
+// The same two with a power-of-two size known beforehand (kPow2): masks only.
+template <bool kPow2>
+inline int Wrap(int i, int size, int mask) {
+  if constexpr (kPow2) return i & mask;
+  return WrapIndex(i, size, mask);
+}
+template <bool kPow2>
+inline int WrapAfter(int w, int size, int mask) {
+  if constexpr (kPow2) return (w + 1) & mask;
+  return WrapNext(w, size);
+}
+
 // x / 255 rounded, for x up to 255 * 255 * 2.
 inline std::uint32_t Div255(std::uint32_t x) { return (x + 128 + ((x + 128) >> 8)) >> 8; }
 
@@ -71,21 +83,21 @@ inline std::uint32_t Lerp(std::uint32_t a, std::uint32_t b, std::uint32_t w) {  
 }
 
 // The texel at coordinates x, y (not yet wrapped).
-template <TexelFormat F>
+template <TexelFormat F, bool kPow2 = false>
 [[gnu::always_inline]] inline std::uint32_t SampleNearestAt(const Pipeline& p, int x, int y) {
-  x = WrapIndex(x, p.texWidth, p.texMaskU);
-  y = WrapIndex(y, p.texHeight, p.texMaskV);
+  x = Wrap<kPow2>(x, p.texWidth, p.texMaskU);
+  y = Wrap<kPow2>(y, p.texHeight, p.texMaskV);
   return DecodeTexel<F>(p.texels + static_cast<std::ptrdiff_t>(y) * p.texPitch, x, p.palette);
 }
 
 // Four texels around fu, fv (texel coordinates in 1/256, less half a texel)
 // weighted by their fractions.
-template <TexelFormat F>
+template <TexelFormat F, bool kPow2 = false>
 [[gnu::always_inline]] inline std::uint32_t SampleBilinearAt(const Pipeline& p, int fu, int fv) {
-  int x0 = WrapIndex(fu >> 8, p.texWidth, p.texMaskU);
-  int x1 = WrapNext(x0, p.texWidth);
-  int y0 = WrapIndex(fv >> 8, p.texHeight, p.texMaskV);
-  int y1 = WrapNext(y0, p.texHeight);
+  int x0 = Wrap<kPow2>(fu >> 8, p.texWidth, p.texMaskU);
+  int x1 = WrapAfter<kPow2>(x0, p.texWidth, p.texMaskU);
+  int y0 = Wrap<kPow2>(fv >> 8, p.texHeight, p.texMaskV);
+  int y1 = WrapAfter<kPow2>(y0, p.texHeight, p.texMaskV);
   const std::uint8_t* row0 = p.texels + static_cast<std::ptrdiff_t>(y0) * p.texPitch;
   const std::uint8_t* row1 = p.texels + static_cast<std::ptrdiff_t>(y1) * p.texPitch;
   std::uint32_t wx = static_cast<std::uint32_t>(fu & 255), wy = static_cast<std::uint32_t>(fv & 255);
@@ -94,14 +106,14 @@ template <TexelFormat F>
   return Lerp(top, bottom, wy);
 }
 
-template <TexelFormat F>
+template <TexelFormat F, bool kPow2 = false>
 [[gnu::always_inline]] inline std::uint32_t SampleNearest(const Pipeline& p, float u, float v) {
-  return SampleNearestAt<F>(p, FloorToInt(ClampCoord(u)), FloorToInt(ClampCoord(v)));
+  return SampleNearestAt<F, kPow2>(p, FloorToInt(ClampCoord(u)), FloorToInt(ClampCoord(v)));
 }
 
-template <TexelFormat F>
+template <TexelFormat F, bool kPow2 = false>
 [[gnu::always_inline]] inline std::uint32_t SampleBilinear(const Pipeline& p, float u, float v) {
-  return SampleBilinearAt<F>(p, FloorToInt(ClampCoord(u) * 256.0f - 128.0f),
+  return SampleBilinearAt<F, kPow2>(p, FloorToInt(ClampCoord(u) * 256.0f - 128.0f),
                              FloorToInt(ClampCoord(v) * 256.0f - 128.0f));
 }
 
@@ -356,19 +368,30 @@ class ShadeLanes {
   V color_, colorStep_, spec_, specStep_;
 };
 
-template <TexelFormat F, bool kBilinear>
-void DrawSpanVector(const Pipeline& p, Span& s) {
+// The pipeline the 3D scene draws with: a less-or-equal depth test that
+// writes, a 32-bit target, no blending or source-alpha blending, and a
+// texture (if any) with power-of-two sides. Its spans take a loop where these
+// are known, not tested at every pixel.
+template <TexelFormat F>
+HWY_INLINE bool Common(const Pipeline& p) {
+  const bool blend = p.blend == BlendMode::Replace || p.blend == BlendMode::SrcAlpha;
+  const bool masks = F == TexelFormat::None || (p.texMaskU >= 0 && p.texMaskV >= 0);
+  return p.depthTest && p.depthWrite && p.depthFunc == kLessEqual && p.bytesPerPixel == 4 && blend && masks;
+}
+
+template <TexelFormat F, bool kBilinear, bool kCommon>
+HWY_INLINE void DrawSpanLoop(const Pipeline& p, Span& s) {
   constexpr bool kTextured = F != TexelFormat::None;
   std::uint8_t* color = s.color;
   std::uint8_t* depth = s.depth;
-  const int bpp = p.bytesPerPixel;
+  const int bpp = kCommon ? 4 : p.bytesPerPixel;
   std::uint32_t z = static_cast<std::uint32_t>(s.fixed[kZ]);
   const std::uint32_t zStep = static_cast<std::uint32_t>(s.fixedStep[kZ]);
   ShadeLanes shade(s);
   float iw = s.iw, uw = s.uw, vw = s.vw;
   auto advance = [&] {
     color += bpp;
-    if (depth) depth += 2;
+    if (kCommon || depth) depth += 2;
     z += zStep;
     shade.Advance();
     if constexpr (kTextured) {
@@ -378,17 +401,34 @@ void DrawSpanVector(const Pipeline& p, Span& s) {
     }
   };
   for (int i = 0; i < s.count; ++i, advance()) {
-    if (depth && !DepthStep(p, depth, z)) continue;
+    if constexpr (kCommon) {
+      const std::uint32_t zz = z >> 15;
+      if (zz > Load16(depth)) continue;
+      Store16(depth, static_cast<std::uint16_t>(zz));
+    } else if (depth && !DepthStep(p, depth, z)) {
+      continue;
+    }
     std::uint32_t texel = 0;
     if constexpr (kTextured) {
       float w = 1.0f / iw;
-      texel = kBilinear ? SampleBilinear<F>(p, uw * w, vw * w) : SampleNearest<F>(p, uw * w, vw * w);
+      texel = kBilinear ? SampleBilinear<F, kCommon>(p, uw * w, vw * w) : SampleNearest<F, kCommon>(p, uw * w, vw * w);
     }
-    WritePixel(p, color, shade.Pixel<kTextured>(texel, p.specular),
-               [](const std::uint8_t* out, std::uint32_t rgb, std::uint32_t a) {
-                 return BlendSrcAlpha32Lanes(out, rgb, a);
-               });
+    const std::uint32_t argb = shade.Pixel<kTextured>(texel, p.specular);
+    if constexpr (kCommon) {
+      const std::uint32_t a = argb >> 24, rgb = argb & 0xFFFFFFu;
+      Store32(color, p.blend == BlendMode::SrcAlpha && a != 255 ? BlendSrcAlpha32Lanes(color, rgb, a) : rgb);
+    } else {
+      WritePixel(p, color, argb, [](const std::uint8_t* out, std::uint32_t rgb, std::uint32_t a) {
+        return BlendSrcAlpha32Lanes(out, rgb, a);
+      });
+    }
   }
+}
+
+template <TexelFormat F, bool kBilinear>
+void DrawSpanVector(const Pipeline& p, Span& s) {
+  if (Common<F>(p)) DrawSpanLoop<F, kBilinear, true>(p, s);
+  else DrawSpanLoop<F, kBilinear, false>(p, s);
 }
 
 template <TexelFormat F>

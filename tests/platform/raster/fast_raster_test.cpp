@@ -270,7 +270,7 @@ TEST(FastRaster, VectorSpansMatchThePlainSpans) {
     for (int f = 0; f <= static_cast<int>(TexelFormat::Indexed8); ++f) {
       for (int variant = 0; variant < 12; ++variant) {
         const int bpp = variant % 2 ? 3 : 4;
-        const bool bilinear = variant / 2 % 2, square = variant / 4 % 2 == 0;
+        const bool bilinear = variant / 2 % 2, square = variant / 3 % 2 == 0;
         raster::detail::Pipeline p;
         p.texels = texels.data();
         p.texWidth = square ? 32 : 40;
@@ -279,11 +279,11 @@ TEST(FastRaster, VectorSpansMatchThePlainSpans) {
         p.texMaskU = square ? 31 : -1;
         p.texMaskV = square ? 63 : -1;
         p.palette = palette.data();
-        p.depthTest = variant % 3 != 0;
-        p.depthWrite = variant % 5 != 0;
-        p.depthFunc = variant % 7 == 0 ? raster::kGreater : raster::kLessEqual;
-        p.specular = variant % 4 != 1;
-        p.blend = blends[variant % 3];
+        p.depthTest = variant % 4 != 1;
+        p.depthWrite = variant % 3 != 1;
+        p.depthFunc = variant % 5 == 4 ? raster::kGreater : raster::kLessEqual;
+        p.specular = variant % 5 != 1;
+        p.blend = blends[2 * variant % 3];  // 0, 2, 6, 8: the scene's pipeline
         p.srcBlend = raster::kOne;
         p.destBlend = raster::kOne;
         p.bytesPerPixel = bpp;
