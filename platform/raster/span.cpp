@@ -90,31 +90,37 @@ template <TexelFormat F, bool kPow2 = false>
   return DecodeTexel<F>(p.texels + static_cast<std::ptrdiff_t>(y) * p.texPitch, x, p.palette);
 }
 
-// Four texels around fu, fv (texel coordinates in 1/256, less half a texel)
-// weighted by their fractions.
-template <TexelFormat F, bool kPow2 = false>
-[[gnu::always_inline]] inline std::uint32_t SampleBilinearAt(const Pipeline& p, int fu, int fv) {
-  int x0 = Wrap<kPow2>(fu >> 8, p.texWidth, p.texMaskU);
-  int x1 = WrapAfter<kPow2>(x0, p.texWidth, p.texMaskU);
-  int y0 = Wrap<kPow2>(fv >> 8, p.texHeight, p.texMaskV);
-  int y1 = WrapAfter<kPow2>(y0, p.texHeight, p.texMaskV);
-  const std::uint8_t* row0 = p.texels + static_cast<std::ptrdiff_t>(y0) * p.texPitch;
-  const std::uint8_t* row1 = p.texels + static_cast<std::ptrdiff_t>(y1) * p.texPitch;
-  std::uint32_t wx = static_cast<std::uint32_t>(fu & 255), wy = static_cast<std::uint32_t>(fv & 255);
-  std::uint32_t top = Lerp(DecodeTexel<F>(row0, x0, p.palette), DecodeTexel<F>(row0, x1, p.palette), wx);
-  std::uint32_t bottom = Lerp(DecodeTexel<F>(row1, x0, p.palette), DecodeTexel<F>(row1, x1, p.palette), wx);
-  return Lerp(top, bottom, wy);
-}
-
 template <TexelFormat F, bool kPow2 = false>
 [[gnu::always_inline]] inline std::uint32_t SampleNearest(const Pipeline& p, float u, float v) {
   return SampleNearestAt<F, kPow2>(p, FloorToInt(ClampCoord(u)), FloorToInt(ClampCoord(v)));
 }
 
+// The four texels around texel coordinates u, v and the fractions (0..255)
+// that weigh them.
+struct Quad {
+  std::uint32_t t00, t01, t10, t11;  // row, column
+  std::uint32_t wx, wy;
+};
+
+template <TexelFormat F, bool kPow2 = false>
+[[gnu::always_inline]] inline Quad QuadAt(const Pipeline& p, float u, float v) {
+  // In 1/256 of a texel, less half a texel.
+  const int fu = FloorToInt(ClampCoord(u) * 256.0f - 128.0f), fv = FloorToInt(ClampCoord(v) * 256.0f - 128.0f);
+  const int x0 = Wrap<kPow2>(fu >> 8, p.texWidth, p.texMaskU);
+  const int x1 = WrapAfter<kPow2>(x0, p.texWidth, p.texMaskU);
+  const int y0 = Wrap<kPow2>(fv >> 8, p.texHeight, p.texMaskV);
+  const int y1 = WrapAfter<kPow2>(y0, p.texHeight, p.texMaskV);
+  const std::uint8_t* row0 = p.texels + static_cast<std::ptrdiff_t>(y0) * p.texPitch;
+  const std::uint8_t* row1 = p.texels + static_cast<std::ptrdiff_t>(y1) * p.texPitch;
+  return {DecodeTexel<F>(row0, x0, p.palette), DecodeTexel<F>(row0, x1, p.palette),
+          DecodeTexel<F>(row1, x0, p.palette), DecodeTexel<F>(row1, x1, p.palette),
+          static_cast<std::uint32_t>(fu & 255), static_cast<std::uint32_t>(fv & 255)};
+}
+
 template <TexelFormat F, bool kPow2 = false>
 [[gnu::always_inline]] inline std::uint32_t SampleBilinear(const Pipeline& p, float u, float v) {
-  return SampleBilinearAt<F, kPow2>(p, FloorToInt(ClampCoord(u) * 256.0f - 128.0f),
-                             FloorToInt(ClampCoord(v) * 256.0f - 128.0f));
+  const Quad q = QuadAt<F, kPow2>(p, u, v);
+  return Lerp(Lerp(q.t00, q.t01, q.wx), Lerp(q.t10, q.t11, q.wx), q.wy);
 }
 
 inline bool DepthPass(std::uint32_t func, std::uint32_t z, std::uint32_t stored) {
@@ -333,6 +339,26 @@ HWY_INLINE std::uint32_t BlendSrcAlpha32Lanes(const std::uint8_t* out, std::uint
   return Pack(Div255Lanes(x)) & 0xFFFFFFu;
 }
 
+// Lerp's filtering of a quad of texels, every channel of two texels at once
+// (no product or sum leaves its 16-bit lane), as channels with alpha 255.
+HWY_INLINE hn::Vec<decltype(kU16)> BilinearLanes(const Quad& q) {
+  const hn::FixedTag<std::uint16_t, 8> d16;
+  const hn::FixedTag<std::uint64_t, 1> d64;
+  auto pair = [&](std::uint32_t first, std::uint32_t second) {
+    const auto both = hn::Set(d64, static_cast<std::uint64_t>(second) << 32 | first);
+    return hn::PromoteTo(d16, hn::BitCast(hn::Rebind<std::uint8_t, decltype(d16)>(), both));
+  };
+  const auto wx = hn::Set(d16, static_cast<std::uint16_t>(q.wx));
+  const auto ix = hn::Set(d16, static_cast<std::uint16_t>(256 - q.wx));
+  const auto rows = hn::ShiftRight<8>(hn::Add(hn::Mul(pair(q.t00, q.t10), ix), hn::Mul(pair(q.t01, q.t11), wx)));
+  const auto wy = hn::Set(kU16, static_cast<std::uint16_t>(q.wy));
+  const auto iy = hn::Set(kU16, static_cast<std::uint16_t>(256 - q.wy));
+  const auto v = hn::ShiftRight<8>(hn::Add(hn::Mul(hn::LowerHalf(kU16, rows), iy), hn::Mul(hn::UpperHalf(kU16, rows), wy)));
+  alignas(8) static constexpr std::uint16_t kAlpha[4] = {0, 0, 0, 255};
+  alignas(8) static constexpr std::uint16_t kColour[4] = {0xFFFF, 0xFFFF, 0xFFFF, 0};
+  return hn::Or(hn::And(v, hn::Load(kU16, kColour)), hn::Load(kU16, kAlpha));
+}
+
 // Colour and specular stepped along a span, four channels at once. Lanes hold
 // blue, green, red, alpha in 16.16 fixed point.
 class ShadeLanes {
@@ -346,8 +372,13 @@ class ShadeLanes {
   }
   template <bool kTextured>
   std::uint32_t Pixel(std::uint32_t texel, bool specular) const {
+    return Modulated<kTextured>(Bytes(texel | 0xFF000000u), specular);
+  }
+  // Pixel, the texel given as its channels in lanes (alpha 255).
+  template <bool kTextured>
+  std::uint32_t Modulated(hn::Vec<decltype(kU16)> texel, bool specular) const {
     auto c = Whole(color_);
-    if constexpr (kTextured) c = Div255Lanes(hn::Mul(Bytes(texel | 0xFF000000u), c));
+    if constexpr (kTextured) c = Div255Lanes(hn::Mul(texel, c));
     if (specular) c = hn::Add(c, Whole(spec_));
     return Pack(c);
   }
@@ -408,12 +439,16 @@ HWY_INLINE void DrawSpanLoop(const Pipeline& p, Span& s) {
     } else if (depth && !DepthStep(p, depth, z)) {
       continue;
     }
-    std::uint32_t texel = 0;
-    if constexpr (kTextured) {
-      float w = 1.0f / iw;
-      texel = kBilinear ? SampleBilinear<F, kCommon>(p, uw * w, vw * w) : SampleNearest<F, kCommon>(p, uw * w, vw * w);
+    std::uint32_t argb;
+    if constexpr (kTextured && kBilinear) {
+      const float w = 1.0f / iw;
+      argb = shade.Modulated<true>(BilinearLanes(QuadAt<F, kCommon>(p, uw * w, vw * w)), p.specular);
+    } else if constexpr (kTextured) {
+      const float w = 1.0f / iw;
+      argb = shade.Pixel<true>(SampleNearest<F, kCommon>(p, uw * w, vw * w), p.specular);
+    } else {
+      argb = shade.Pixel<false>(0, p.specular);
     }
-    const std::uint32_t argb = shade.Pixel<kTextured>(texel, p.specular);
     if constexpr (kCommon) {
       const std::uint32_t a = argb >> 24, rgb = argb & 0xFFFFFFu;
       Store32(color, p.blend == BlendMode::SrcAlpha && a != 255 ? BlendSrcAlpha32Lanes(color, rgb, a) : rgb);
