@@ -7,10 +7,11 @@
 // far off screen, drops the triangle.
 //
 // A triangle wholly inside the clip volume that culling drops is dropped
-// as soon as its corners are projected. Drawing through a Batch keeps the
-// pipeline state and the prepared corners of recent vertices, so a vertex
-// shared by several triangles of a mesh is transformed and projected once;
-// the pixels are the same either way.
+// as soon as its corners are projected, and one that is drawn takes its
+// corners' depth and colours as they were prepared. Drawing through a Batch
+// keeps the pipeline state and the prepared corners of recent vertices, so a
+// vertex shared by several triangles of a mesh is transformed, projected and
+// shaded once; the pixels are the same either way.
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -137,18 +138,30 @@ int ClipPolygon(const Viewport& vp, ClipVertex (&poly)[kMaxPolygon]) {
 
 // Makes u (or v) go the short way round between the first vertex and the
 // others, then moves all three by a whole number of tiles towards zero.
-void WrapCoordinate(ClipVertex* tri, int attr, bool wrap) {
-  float base = tri[0].v[attr];
+void WrapCoordinate(float (&t)[3], bool wrap) {
+  float base = t[0];
   if (wrap) {
     for (int i = 1; i < 3; ++i) {
-      float d = tri[i].v[attr] - base;
-      if (d > 0.5f) tri[i].v[attr] -= 1.0f;
-      else if (d < -0.5f) tri[i].v[attr] += 1.0f;
+      float d = t[i] - base;
+      if (d > 0.5f) t[i] -= 1.0f;
+      else if (d < -0.5f) t[i] += 1.0f;
     }
   }
-  float low = std::floor(std::min({tri[0].v[attr], tri[1].v[attr], tri[2].v[attr]}));
+  float low = std::floor(std::min({t[0], t[1], t[2]}));
   if (std::isfinite(low))
-    for (int i = 0; i < 3; ++i) tri[i].v[attr] -= low;
+    for (float& x : t) x -= low;
+}
+
+// The texture coordinates of a triangle's corners, wrapped and in texels
+// when it is textured.
+void TriangleCoordinates(const DrawContext& ctx, bool textured, float (&u)[3], float (&v)[3]) {
+  if (!textured) return;
+  WrapCoordinate(u, ctx.states.wrapU);
+  WrapCoordinate(v, ctx.states.wrapV);
+  for (int i = 0; i < 3; ++i) {
+    u[i] *= static_cast<float>(ctx.texture.width);
+    v[i] *= static_cast<float>(ctx.texture.height);
+  }
 }
 
 bool Finite(float v) { return std::isfinite(v); }
@@ -174,31 +187,40 @@ bool ProjectPosition(const ClipVertex& c, const Viewport& vp, ScreenVertex& s, f
   return true;
 }
 
-// Depth, colours and texture coordinates of a vertex whose position is
-// projected; false when any of them is not finite.
-bool ProjectAttributes(const ClipVertex& c, const Viewport& vp, bool perspective, float iw, ScreenVertex& s) {
+// Depth and colours of a vertex whose position is projected, the screen
+// attributes kSb..kA; false when any of them is not finite.
+bool ShadeAttributes(const ClipVertex& c, const Viewport& vp, float iw, float (&shade)[kFixedAttrs]) {
   float z = vp.minZ + c.v[cZ] * iw * (vp.maxZ - vp.minZ);
-  s.attr[kZ] = std::clamp(z, 0.0f, 1.0f) * 65535.0f;
-  s.attr[kR] = c.v[cR];
-  s.attr[kG] = c.v[cG];
-  s.attr[kB] = c.v[cB];
-  s.attr[kA] = c.v[cA];
-  s.attr[kSr] = c.v[cSr];
-  s.attr[kSg] = c.v[cSg];
-  s.attr[kSb] = c.v[cSb];
+  shade[kZ] = std::clamp(z, 0.0f, 1.0f) * 65535.0f;
+  shade[kR] = c.v[cR];
+  shade[kG] = c.v[cG];
+  shade[kB] = c.v[cB];
+  shade[kA] = c.v[cA];
+  shade[kSr] = c.v[cSr];
+  shade[kSg] = c.v[cSg];
+  shade[kSb] = c.v[cSb];
+  bool finite = true;
+  for (float a : shade) finite &= Finite(a);
+  return finite;
+}
+
+// 1 / w (1 without perspective) and the texture coordinates u and v over w;
+// false when any of them is not finite.
+bool TextureAttributes(float u, float v, bool perspective, float iw, ScreenVertex& s) {
   float tw = perspective ? iw : 1.0f;
   s.attr[kIw] = tw;
-  s.attr[kUw] = c.v[cU] * tw;
-  s.attr[kVw] = c.v[cV] * tw;
-  for (float a : s.attr)
-    if (!Finite(a)) return false;
-  return Finite(s.attr[kZ]);
+  s.attr[kUw] = u * tw;
+  s.attr[kVw] = v * tw;
+  return Finite(tw) && Finite(s.attr[kUw]) && Finite(s.attr[kVw]);
 }
 
 // Division by w and screen mapping; false when the vertex cannot be drawn.
 bool Project(const ClipVertex& c, const Viewport& vp, bool perspective, ScreenVertex& s) {
   float iw = 0;
-  return ProjectPosition(c, vp, s, iw) && ProjectAttributes(c, vp, perspective, iw, s);
+  float shade[kFixedAttrs];
+  if (!ProjectPosition(c, vp, s, iw) || !ShadeAttributes(c, vp, iw, shade)) return false;
+  std::copy(shade, shade + kFixedAttrs, s.attr);
+  return TextureAttributes(c.v[cU], c.v[cV], perspective, iw, s);
 }
 
 int PowerOfTwoMask(int n) { return (n > 0 && (n & (n - 1)) == 0) ? n - 1 : -1; }
@@ -269,8 +291,9 @@ bool Minified(const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& 
 }
 
 // Twice the signed screen area of p0 p1 p2 in snapped units; > 0: clockwise
-// on screen (y grows downwards).
-long long SnappedArea(const ScreenVertex& p0, const ScreenVertex& p1, const ScreenVertex& p2) {
+// on screen (y grows downwards). For screen and prepared vertices.
+template <class V>
+long long SnappedArea(const V& p0, const V& p1, const V& p2) {
   return static_cast<long long>(p1.sx - p0.sx) * (p2.sy - p0.sy) -
          static_cast<long long>(p2.sx - p0.sx) * (p1.sy - p0.sy);
 }
@@ -292,6 +315,7 @@ PreparedVertex PrepareVertex(const DrawContext& ctx, const Vertex& in) {
     p.y = s.y;
     p.sx = s.sx;
     p.sy = s.sy;
+    p.shadeFinite = ShadeAttributes(p.clip, ctx.viewport, p.iw, p.shade);
   }
   return p;
 }
@@ -318,26 +342,30 @@ const PreparedVertex& Prepared(const DrawContext& ctx, Batch& batch, const Verte
   return e.prepared;
 }
 
+// Rasterizes a screen triangle that culling keeps, clockwise, with the span
+// routine for its texture's filter.
+void DrawScreenTriangle(const DrawContext& ctx, const Pipeline& pipeline, const Scissor& scissor, bool textured,
+                        const ScreenVertex& p0, const ScreenVertex* p1, const ScreenVertex* p2, long long area) {
+  const States& st = ctx.states;
+  if (area < 0) std::swap(p1, p2);
+  bool bilinear = false;
+  if (textured) {
+    float pixelArea = static_cast<float>(std::llabs(area)) / (kSub * kSub);
+    bool minified = Minified(p0, *p1, *p2, pixelArea);
+    bilinear = IsLinear(minified ? st.minFilter : st.magFilter);
+  }
+  SpanRoutine routine = ChooseSpanRoutine(textured ? ctx.texture.format : TexelFormat::None, bilinear);
+  ScanTriangle(pipeline, routine, ctx.target, scissor, p0, *p1, *p2);
+}
+
 // Cuts the clipped polygon into a fan of triangles from its first vertex,
-// culls them by their winding on screen and rasterizes the rest clockwise.
+// culls them by their winding on screen and rasterizes the rest.
 void DrawFan(const DrawContext& ctx, const Pipeline& pipeline, const Scissor& scissor, bool textured,
              const ScreenVertex* screen, int n) {
-  const States& st = ctx.states;
   for (int k = 1; k + 1 < n; ++k) {
-    const ScreenVertex& p0 = screen[0];
-    const ScreenVertex* p1 = &screen[k];
-    const ScreenVertex* p2 = &screen[k + 1];
-    long long area = SnappedArea(p0, *p1, *p2);
-    if (Culled(st, area)) continue;
-    if (area < 0) std::swap(p1, p2);
-    bool bilinear = false;
-    if (textured) {
-      float pixelArea = static_cast<float>(std::llabs(area)) / (kSub * kSub);
-      bool minified = Minified(p0, *p1, *p2, pixelArea);
-      bilinear = IsLinear(minified ? st.minFilter : st.magFilter);
-    }
-    SpanRoutine routine = ChooseSpanRoutine(textured ? ctx.texture.format : TexelFormat::None, bilinear);
-    ScanTriangle(pipeline, routine, ctx.target, scissor, p0, *p1, *p2);
+    long long area = SnappedArea(screen[0], screen[k], screen[k + 1]);
+    if (!Culled(ctx.states, area))
+      DrawScreenTriangle(ctx, pipeline, scissor, textured, screen[0], &screen[k], &screen[k + 1], area);
   }
 }
 
@@ -355,49 +383,73 @@ bool PrepareState(const DrawContext& ctx, bool& textured, Pipeline& pipeline, Sc
   return MakeScissor(ctx, pipeline.depthTest, scissor);
 }
 
-void DrawPrepared(const DrawContext& ctx, const Pipeline& pipeline, const Scissor& scissor, bool textured,
-                  const PreparedVertex* const (&corner)[3]) {
+// A triangle wholly inside the clip volume stays one triangle, so its
+// winding is known from its projected corners: a culled one is dropped
+// before anything else is worked on. Depth and colours come prepared with
+// the corners; only the texture coordinates belong to the triangle.
+void DrawInside(const DrawContext& ctx, const Pipeline& pipeline, const Scissor& scissor, bool textured,
+                const PreparedVertex* const (&corner)[3]) {
+  const States& st = ctx.states;
+  if (!corner[0]->projected || !corner[1]->projected || !corner[2]->projected) return;
+  const long long area = SnappedArea(*corner[0], *corner[1], *corner[2]);
+  if (Culled(st, area)) return;
+  if (!corner[0]->shadeFinite || !corner[1]->shadeFinite || !corner[2]->shadeFinite) return;
+  ScreenVertex screen[3];
+  float u[3], v[3];
+  for (int i = 0; i < 3; ++i) {
+    const PreparedVertex& p = *corner[i];
+    screen[i].x = p.x;
+    screen[i].y = p.y;
+    screen[i].sx = p.sx;
+    screen[i].sy = p.sy;
+    std::copy(p.shade, p.shade + kFixedAttrs, screen[i].attr);
+    u[i] = p.clip.v[cU];
+    v[i] = p.clip.v[cV];
+  }
+  if (st.flat)  // every colour of the first corner, each corner's own depth
+    for (int i = 1; i < 3; ++i)
+      for (int k = 0; k < kFixedAttrs; ++k)
+        if (k != kZ) screen[i].attr[k] = screen[0].attr[k];
+  TriangleCoordinates(ctx, textured, u, v);
+  for (int i = 0; i < 3; ++i)
+    if (!TextureAttributes(u[i], v[i], st.perspective, corner[i]->iw, screen[i])) return;
+  DrawScreenTriangle(ctx, pipeline, scissor, textured, screen[0], &screen[1], &screen[2], area);
+}
+
+// A triangle that crosses a plane of the clip volume: clipped in clip space
+// and drawn as a fan.
+void DrawClipped(const DrawContext& ctx, const Pipeline& pipeline, const Scissor& scissor, bool textured,
+                 const PreparedVertex* const (&corner)[3]) {
   const Viewport& vp = ctx.viewport;
   const States& st = ctx.states;
-  // A triangle wholly inside the clip volume stays one triangle, so its
-  // winding is known from its projected corners: a culled one is dropped
-  // before its colours and texture coordinates are worked on.
-  ScreenVertex screen[kMaxPolygon];
-  const bool inside = (corner[0]->outside | corner[1]->outside | corner[2]->outside) == 0;
-  if (inside) {
-    for (int i = 0; i < 3; ++i) {
-      if (!corner[i]->projected) return;
-      screen[i].x = corner[i]->x;
-      screen[i].y = corner[i]->y;
-      screen[i].sx = corner[i]->sx;
-      screen[i].sy = corner[i]->sy;
-    }
-    if (Culled(st, SnappedArea(screen[0], screen[1], screen[2]))) return;
-  }
   ClipVertex poly[kMaxPolygon];
   for (int i = 0; i < 3; ++i) poly[i] = corner[i]->clip;
   if (st.flat)
     for (int i = 1; i < 3; ++i) std::copy(poly[0].v + cR, poly[0].v + cU, poly[i].v + cR);
-  if (textured) {
-    WrapCoordinate(poly, cU, st.wrapU);
-    WrapCoordinate(poly, cV, st.wrapV);
-    for (int i = 0; i < 3; ++i) {
-      poly[i].v[cU] *= static_cast<float>(ctx.texture.width);
-      poly[i].v[cV] *= static_cast<float>(ctx.texture.height);
-    }
+  float u[3], v[3];
+  for (int i = 0; i < 3; ++i) {
+    u[i] = poly[i].v[cU];
+    v[i] = poly[i].v[cV];
   }
-  int n = 3;
-  if (inside) {
-    for (int i = 0; i < 3; ++i)
-      if (!ProjectAttributes(poly[i], vp, st.perspective, corner[i]->iw, screen[i])) return;
-  } else {
-    n = ClipPolygon(vp, poly);
-    if (n == 0) return;
-    for (int i = 0; i < n; ++i)
-      if (!Project(poly[i], vp, st.perspective, screen[i])) return;
+  TriangleCoordinates(ctx, textured, u, v);
+  for (int i = 0; i < 3; ++i) {
+    poly[i].v[cU] = u[i];
+    poly[i].v[cV] = v[i];
   }
-
+  const int n = ClipPolygon(vp, poly);
+  if (n == 0) return;
+  ScreenVertex screen[kMaxPolygon];
+  for (int i = 0; i < n; ++i)
+    if (!Project(poly[i], vp, st.perspective, screen[i])) return;
   DrawFan(ctx, pipeline, scissor, textured, screen, n);
+}
+
+void DrawPrepared(const DrawContext& ctx, const Pipeline& pipeline, const Scissor& scissor, bool textured,
+                  const PreparedVertex* const (&corner)[3]) {
+  if ((corner[0]->outside | corner[1]->outside | corner[2]->outside) == 0)
+    DrawInside(ctx, pipeline, scissor, textured, corner);
+  else
+    DrawClipped(ctx, pipeline, scissor, textured, corner);
 }
 
 }  // namespace

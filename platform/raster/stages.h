@@ -70,13 +70,16 @@ struct ClipVertex {
 
 // A vertex in clip space with what a triangle's set-up asks of it first: the
 // clip planes it lies outside of and, when it is inside them all, its
-// screen position, exact and snapped.
+// screen position, exact and snapped, and the screen attributes that do not
+// depend on the triangle (depth and colours, kSb..kA).
 struct PreparedVertex {
   ClipVertex clip;
   unsigned outside;  // one bit per plane
   bool projected;    // inside every plane and its position can be drawn
+  bool shadeFinite;  // projected, and its depth is finite
   float x, y, iw;    // iw = 1 / w
   std::int32_t sx, sy;
+  float shade[kFixedAttrs];  // set when projected
 };
 // The span routine for a texel format and filter: the vector form on the
 // best SIMD target this processor runs, or the plain reference.
