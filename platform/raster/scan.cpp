@@ -13,7 +13,10 @@
 // per SIMD target, dispatched at run time) steps each edge's quotient and
 // remainder from row to row, which is exact, and sets up the eight
 // fixed-point attributes a vector at a time with the plain form's operations
-// in the plain form's order.
+// in the plain form's order. It sorts the edges once per triangle: a
+// horizontal edge only decides which rows are covered at all, so it narrows
+// the rows; the others bound each row's run from the left or from the right,
+// and a row steps only those.
 // Rows and spans here are a few pixels long: 512-bit vectors made the 3D frame
 // slower than the 256-bit ones (measured), so the targets stop at AVX2.
 #ifndef HWY_DISABLED_TARGETS
@@ -37,6 +40,9 @@ using i64 = long long;
 
 inline i64 FloorDiv(i64 a, i64 b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }  // b > 0
 inline i64 CeilDiv(i64 a, i64 b) { return -FloorDiv(-a, b); }
+// The same for b = kSub: an arithmetic shift rounds towards minus infinity.
+inline i64 FloorDivSub(i64 a) { return a >> kSubBits; }
+inline i64 CeilDivSub(i64 a) { return -((-a) >> kSubBits); }
 
 // Edge from a to b: E(X, Y) = dx (Y - ay) - dy (X - ax) >= bias inside.
 struct Edge {
@@ -100,10 +106,10 @@ inline bool MakeBounds(const Scissor& scissor, const ScreenVertex& v0, const Scr
                        const ScreenVertex& v2, Bounds& b) {
   i64 minY = std::min({v0.sy, v1.sy, v2.sy}), maxY = std::max({v0.sy, v1.sy, v2.sy});
   i64 minX = std::min({v0.sx, v1.sx, v2.sx}), maxX = std::max({v0.sx, v1.sx, v2.sx});
-  b.yFirst = std::max<i64>(scissor.y0, CeilDiv(minY, kSub));
-  b.yLast = std::min<i64>(scissor.y1, FloorDiv(maxY, kSub));
-  b.xFirst = std::max<i64>(scissor.x0, CeilDiv(minX, kSub));
-  b.xLast = std::min<i64>(scissor.x1, FloorDiv(maxX, kSub));
+  b.yFirst = std::max<i64>(scissor.y0, CeilDivSub(minY));
+  b.yLast = std::min<i64>(scissor.y1, FloorDivSub(maxY));
+  b.xFirst = std::max<i64>(scissor.x0, CeilDivSub(minX));
+  b.xLast = std::min<i64>(scissor.x1, FloorDivSub(maxX));
   return b.yFirst <= b.yLast && b.xFirst <= b.xLast;
 }
 
@@ -127,19 +133,15 @@ inline void SetUpPerspective(const Planes& p, float fx0, float fy, Span& s) {
   s.vwStep = p.dx[kVw];
 }
 
-// One edge's bound on the runs, stepped exactly from row to row: the bound is
-// floor(n / d) (plus one for a ceiling with a remainder) where n grows by a
-// fixed amount per row, kept as quotient and remainder 0 <= r < d.
+// The bound a sloped edge puts on the runs, stepped exactly from row to row:
+// n / d where n grows by a fixed amount per row, kept as quotient and
+// remainder 0 <= r < d. A left edge bounds the runs by its ceiling, a right
+// edge by its floor.
 struct EdgeStepper {
-  int kind;  // -1: lower bound (left edge), 1: upper bound, 0: horizontal
   i64 q, r, d, dq, dr;
-  i64 k, kStep, bias;  // horizontal: the edge function at X = 0 and its step
-  i64 Bound() const { return kind < 0 ? q + (r != 0 ? 1 : 0) : q; }
+  i64 Ceil() const { return q + (r != 0 ? 1 : 0); }
+  i64 Floor() const { return q; }
   void Next() {
-    if (kind == 0) {
-      k += kStep;
-      return;
-    }
     // Without a branch: the carry depends on the data and defeats prediction.
     r += dr;
     const i64 carry = r >= d;
@@ -148,20 +150,22 @@ struct EdgeStepper {
   }
 };
 
+// The rows a horizontal edge (dy = 0) lets through, E = dx (Y - ay) >= bias
+// with Y = y kSub, narrowed into [yFirst, yLast]. With |dx| >= 1 and bias 0
+// or 1 the test is Y - ay >= bias for dx > 0 and ay - Y >= bias for dx < 0;
+// an edge of length 0 has E = 0 < bias (1) on every row.
+inline void NarrowRows(const Edge& e, i64& yFirst, i64& yLast) {
+  if (e.dx > 0) yFirst = std::max(yFirst, CeilDivSub(e.ay + e.bias));
+  else if (e.dx < 0) yLast = std::min(yLast, FloorDivSub(e.ay - e.bias));
+  else if (e.bias > 0) yLast = yFirst - 1;
+}
+
+// The stepper of an edge with dy != 0, on row yFirst.
 inline EdgeStepper MakeStepper(const Edge& e, i64 yFirst) {
   EdgeStepper s{};
   const i64 k = e.dx * (yFirst * kSub - e.ay) + e.dy * e.ax;  // E at X = 0 on the first row
   const i64 kStep = e.dx * kSub;
-  s.bias = e.bias;
-  if (e.dy == 0) {
-    s.kind = 0;
-    s.k = k;
-    s.kStep = kStep;
-    return s;
-  }
-  // Lower bound: ceil((bias - k) / d) = -floor((k - bias) / d); here as
-  // floor((bias - k) / d) with the ceiling taken from the remainder.
-  s.kind = e.dy < 0 ? -1 : 1;
+  // Left edge (dy < 0): X >= (bias - k) / d, right edge: X <= (k - bias) / d.
   s.d = (e.dy < 0 ? -e.dy : e.dy) * kSub;
   const i64 n = e.dy < 0 ? e.bias - k : k - e.bias;
   const i64 step = e.dy < 0 ? -kStep : kStep;
@@ -206,22 +210,21 @@ HWY_INLINE void SetUpFixed(const Planes& p, float fx0, float fx1, float fy, int 
   }
 }
 
-void ScanTriangleVector(const Pipeline& pipeline, SpanRoutine routine, const Target& target,
-                        const Scissor& scissor, const ScreenVertex& v0, const ScreenVertex& v1,
-                        const ScreenVertex& v2) {
-  Bounds b;
-  if (!MakeBounds(scissor, v0, v1, v2, b)) return;
-  EdgeStepper edges[3] = {MakeStepper(MakeEdge(v0, v1), b.yFirst), MakeStepper(MakeEdge(v1, v2), b.yFirst),
-                          MakeStepper(MakeEdge(v2, v0), b.yFirst)};
-  const Planes planes = MakePlanes(v0, v1, v2);
+// The rows of a triangle with `Lower` left and `Upper` right edges (one or
+// two each): a run goes from the largest left bound to the smallest right one.
+template <int Lower, int Upper>
+void ScanRows(const Pipeline& pipeline, SpanRoutine routine, const Target& target, const Bounds& b,
+              EdgeStepper* lower, EdgeStepper* upper, const Planes& planes) {
   Span span;
   for (i64 y = b.yFirst; y <= b.yLast; ++y) {
     i64 lo = b.xFirst, hi = b.xLast;
-    for (EdgeStepper& e : edges) {
-      if (e.kind < 0) lo = std::max(lo, e.Bound());
-      else if (e.kind > 0) hi = std::min(hi, e.Bound());
-      else if (e.k < e.bias) hi = lo - 1;
-      e.Next();
+    for (int i = 0; i < Lower; ++i) {
+      lo = std::max(lo, lower[i].Ceil());
+      lower[i].Next();
+    }
+    for (int i = 0; i < Upper; ++i) {
+      hi = std::min(hi, upper[i].Floor());
+      upper[i].Next();
     }
     if (lo > hi) continue;
     const int x0 = static_cast<int>(lo), x1 = static_cast<int>(hi), yy = static_cast<int>(y);
@@ -232,6 +235,30 @@ void ScanTriangleVector(const Pipeline& pipeline, SpanRoutine routine, const Tar
     SetUpPerspective(planes, fx0, fy, span);
     routine(pipeline, span);
   }
+}
+
+void ScanTriangleVector(const Pipeline& pipeline, SpanRoutine routine, const Target& target,
+                        const Scissor& scissor, const ScreenVertex& v0, const ScreenVertex& v1,
+                        const ScreenVertex& v2) {
+  Bounds b;
+  if (!MakeBounds(scissor, v0, v1, v2, b)) return;
+  const Edge edges[3] = {MakeEdge(v0, v1), MakeEdge(v1, v2), MakeEdge(v2, v0)};
+  for (const Edge& e : edges)
+    if (e.dy == 0) NarrowRows(e, b.yFirst, b.yLast);
+  if (b.yFirst > b.yLast) return;
+  // The edges' dy add up to 0, so a triangle with an edge that is not
+  // horizontal has edges on both sides; one with none covers no row.
+  EdgeStepper lower[2], upper[2];
+  int lowers = 0, uppers = 0;
+  for (const Edge& e : edges) {
+    if (e.dy < 0) lower[lowers++] = MakeStepper(e, b.yFirst);
+    else if (e.dy > 0) upper[uppers++] = MakeStepper(e, b.yFirst);
+  }
+  if (lowers == 0 || uppers == 0) return;
+  const Planes planes = MakePlanes(v0, v1, v2);
+  if (lowers == 1 && uppers == 1) ScanRows<1, 1>(pipeline, routine, target, b, lower, upper, planes);
+  else if (lowers == 1) ScanRows<1, 2>(pipeline, routine, target, b, lower, upper, planes);
+  else ScanRows<2, 1>(pipeline, routine, target, b, lower, upper, planes);
 }
 
 }  // namespace HWY_NAMESPACE
