@@ -304,12 +304,14 @@ bool Culled(const States& st, long long area) {
          (st.cull == kCullClockwise && area > 0);
 }
 
-PreparedVertex PrepareVertex(const DrawContext& ctx, const Vertex& in) {
-  PreparedVertex p{};
+// Fills `p` in place (a batch entry): the screen position and shade are set
+// only when the vertex is projected.
+void PrepareVertex(const DrawContext& ctx, const Vertex& in, PreparedVertex& p) {
   p.clip = ToClipSpace(ctx.transform, in);
   p.outside = OutsidePlanes(p.clip, ctx.viewport);
   ScreenVertex s;
   p.projected = p.outside == 0 && ProjectPosition(p.clip, ctx.viewport, s, p.iw);
+  p.shadeFinite = false;
   if (p.projected) {
     p.x = s.x;
     p.y = s.y;
@@ -317,7 +319,6 @@ PreparedVertex PrepareVertex(const DrawContext& ctx, const Vertex& in) {
     p.sy = s.sy;
     p.shadeFinite = ShadeAttributes(p.clip, ctx.viewport, p.iw, p.shade);
   }
-  return p;
 }
 
 // The batch entry that holds `in` when it is there.
@@ -337,35 +338,34 @@ const PreparedVertex& Prepared(const DrawContext& ctx, Batch& batch, const Verte
   if (e.stamp != batch.stamp || std::memcmp(&e.key, &in, sizeof in) != 0) {
     e.key = in;
     e.stamp = batch.stamp;
-    e.prepared = PrepareVertex(ctx, in);
+    PrepareVertex(ctx, in, e.prepared);
   }
   return e.prepared;
 }
 
 // Rasterizes a screen triangle that culling keeps, clockwise, with the span
 // routine for its texture's filter.
-void DrawScreenTriangle(const DrawContext& ctx, const Pipeline& pipeline, const Scissor& scissor, bool textured,
+void DrawScreenTriangle(const DrawContext& ctx, const DrawState& state,
                         const ScreenVertex& p0, const ScreenVertex* p1, const ScreenVertex* p2, long long area) {
   const States& st = ctx.states;
   if (area < 0) std::swap(p1, p2);
   bool bilinear = false;
-  if (textured) {
+  if (state.textured) {
     float pixelArea = static_cast<float>(std::llabs(area)) / (kSub * kSub);
     bool minified = Minified(p0, *p1, *p2, pixelArea);
     bilinear = IsLinear(minified ? st.minFilter : st.magFilter);
   }
-  SpanRoutine routine = ChooseSpanRoutine(textured ? ctx.texture.format : TexelFormat::None, bilinear);
-  ScanTriangle(pipeline, routine, ctx.target, scissor, p0, *p1, *p2);
+  ScanTriangle(state.pipeline, state.routine[bilinear], ctx.target, state.scissor, p0, *p1, *p2);
 }
 
 // Cuts the clipped polygon into a fan of triangles from its first vertex,
 // culls them by their winding on screen and rasterizes the rest.
-void DrawFan(const DrawContext& ctx, const Pipeline& pipeline, const Scissor& scissor, bool textured,
+void DrawFan(const DrawContext& ctx, const DrawState& state,
              const ScreenVertex* screen, int n) {
   for (int k = 1; k + 1 < n; ++k) {
     long long area = SnappedArea(screen[0], screen[k], screen[k + 1]);
     if (!Culled(ctx.states, area))
-      DrawScreenTriangle(ctx, pipeline, scissor, textured, screen[0], &screen[k], &screen[k + 1], area);
+      DrawScreenTriangle(ctx, state, screen[0], &screen[k], &screen[k + 1], area);
   }
 }
 
@@ -374,20 +374,25 @@ void DrawFan(const DrawContext& ctx, const Pipeline& pipeline, const Scissor& sc
 namespace {
 
 // The part of a triangle's drawing that is the same for every triangle of a
-// context; false when nothing can be drawn.
-bool PrepareState(const DrawContext& ctx, bool& textured, Pipeline& pipeline, Scissor& scissor) {
+// context.
+DrawState PrepareState(const DrawContext& ctx) {
+  DrawState s;
   const Target& target = ctx.target;
-  if (!target.pixels || (target.bytesPerPixel != 3 && target.bytesPerPixel != 4)) return false;
-  textured = UsableTexture(ctx.texture);
-  pipeline = MakePipeline(ctx, textured);
-  return MakeScissor(ctx, pipeline.depthTest, scissor);
+  if (!target.pixels || (target.bytesPerPixel != 3 && target.bytesPerPixel != 4)) return s;
+  s.textured = UsableTexture(ctx.texture);
+  s.pipeline = MakePipeline(ctx, s.textured);
+  s.drawable = MakeScissor(ctx, s.pipeline.depthTest, s.scissor);
+  const TexelFormat format = s.textured ? ctx.texture.format : TexelFormat::None;
+  s.routine[0] = ChooseSpanRoutine(format, false);
+  s.routine[1] = ChooseSpanRoutine(format, true);
+  return s;
 }
 
 // A triangle wholly inside the clip volume stays one triangle, so its
 // winding is known from its projected corners: a culled one is dropped
 // before anything else is worked on. Depth and colours come prepared with
 // the corners; only the texture coordinates belong to the triangle.
-void DrawInside(const DrawContext& ctx, const Pipeline& pipeline, const Scissor& scissor, bool textured,
+void DrawInside(const DrawContext& ctx, const DrawState& state,
                 const PreparedVertex* const (&corner)[3]) {
   const States& st = ctx.states;
   if (!corner[0]->projected || !corner[1]->projected || !corner[2]->projected) return;
@@ -410,15 +415,15 @@ void DrawInside(const DrawContext& ctx, const Pipeline& pipeline, const Scissor&
     for (int i = 1; i < 3; ++i)
       for (int k = 0; k < kFixedAttrs; ++k)
         if (k != kZ) screen[i].attr[k] = screen[0].attr[k];
-  TriangleCoordinates(ctx, textured, u, v);
+  TriangleCoordinates(ctx, state.textured, u, v);
   for (int i = 0; i < 3; ++i)
     if (!TextureAttributes(u[i], v[i], st.perspective, corner[i]->iw, screen[i])) return;
-  DrawScreenTriangle(ctx, pipeline, scissor, textured, screen[0], &screen[1], &screen[2], area);
+  DrawScreenTriangle(ctx, state, screen[0], &screen[1], &screen[2], area);
 }
 
 // A triangle that crosses a plane of the clip volume: clipped in clip space
 // and drawn as a fan.
-void DrawClipped(const DrawContext& ctx, const Pipeline& pipeline, const Scissor& scissor, bool textured,
+void DrawClipped(const DrawContext& ctx, const DrawState& state,
                  const PreparedVertex* const (&corner)[3]) {
   const Viewport& vp = ctx.viewport;
   const States& st = ctx.states;
@@ -431,7 +436,7 @@ void DrawClipped(const DrawContext& ctx, const Pipeline& pipeline, const Scissor
     u[i] = poly[i].v[cU];
     v[i] = poly[i].v[cV];
   }
-  TriangleCoordinates(ctx, textured, u, v);
+  TriangleCoordinates(ctx, state.textured, u, v);
   for (int i = 0; i < 3; ++i) {
     poly[i].v[cU] = u[i];
     poly[i].v[cV] = v[i];
@@ -441,49 +446,50 @@ void DrawClipped(const DrawContext& ctx, const Pipeline& pipeline, const Scissor
   ScreenVertex screen[kMaxPolygon];
   for (int i = 0; i < n; ++i)
     if (!Project(poly[i], vp, st.perspective, screen[i])) return;
-  DrawFan(ctx, pipeline, scissor, textured, screen, n);
+  DrawFan(ctx, state, screen, n);
 }
 
-void DrawPrepared(const DrawContext& ctx, const Pipeline& pipeline, const Scissor& scissor, bool textured,
+void DrawPrepared(const DrawContext& ctx, const DrawState& state,
                   const PreparedVertex* const (&corner)[3]) {
   if ((corner[0]->outside | corner[1]->outside | corner[2]->outside) == 0)
-    DrawInside(ctx, pipeline, scissor, textured, corner);
+    DrawInside(ctx, state, corner);
   else
-    DrawClipped(ctx, pipeline, scissor, textured, corner);
+    DrawClipped(ctx, state, corner);
 }
 
 }  // namespace
 
 void DrawTriangle(const DrawContext& ctx, const Vertex& a, const Vertex& b, const Vertex& c) {
-  bool textured = false;
-  Pipeline pipeline;
-  Scissor scissor;
-  if (!PrepareState(ctx, textured, pipeline, scissor)) return;
-  const PreparedVertex prepared[3] = {PrepareVertex(ctx, a), PrepareVertex(ctx, b), PrepareVertex(ctx, c)};
+  const DrawState state = PrepareState(ctx);
+  if (!state.drawable) return;
+  PreparedVertex prepared[3];
+  PrepareVertex(ctx, a, prepared[0]);
+  PrepareVertex(ctx, b, prepared[1]);
+  PrepareVertex(ctx, c, prepared[2]);
   const PreparedVertex* corner[3] = {&prepared[0], &prepared[1], &prepared[2]};
-  DrawPrepared(ctx, pipeline, scissor, textured, corner);
+  DrawPrepared(ctx, state, corner);
 }
 
 namespace detail {
 
 void DrawTriangle(const DrawContext& ctx, Batch& batch, const Vertex& a, const Vertex& b, const Vertex& c) {
   if (!batch.ready) {
-    batch.drawable = PrepareState(ctx, batch.textured, batch.pipeline, batch.scissor);
+    batch.state = PrepareState(ctx);
     batch.ready = true;
   }
-  if (!batch.drawable) return;
+  if (!batch.state.drawable) return;
   const std::uint32_t sa = Slot(a), sb = Slot(b), sc = Slot(c);
   if (sa != sb && sb != sc && sa != sc) {
     const PreparedVertex* corner[3] = {&Prepared(ctx, batch, a, sa), &Prepared(ctx, batch, b, sb),
                                        &Prepared(ctx, batch, c, sc)};
-    DrawPrepared(ctx, batch.pipeline, batch.scissor, batch.textured, corner);
+    DrawPrepared(ctx, batch.state, corner);
     return;
   }
   // Copies: a later look-up may take the entry of an earlier one.
   const PreparedVertex copies[3] = {Prepared(ctx, batch, a, sa), Prepared(ctx, batch, b, sb),
                                     Prepared(ctx, batch, c, sc)};
   const PreparedVertex* corner[3] = {&copies[0], &copies[1], &copies[2]};
-  DrawPrepared(ctx, batch.pipeline, batch.scissor, batch.textured, corner);
+  DrawPrepared(ctx, batch.state, corner);
 }
 
 }  // namespace detail

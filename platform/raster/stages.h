@@ -91,8 +91,19 @@ struct Scissor {
   int x0, y0, x1, y1;
 };
 
-// What stays the same while triangles are drawn with one context: the state
-// of the pixel pipeline and the vertices prepared lately, so that a vertex
+// What drawing a triangle needs that is the same for every triangle of a
+// context: the state of the pixel pipeline, the pixels it may touch and the
+// span routines for its texture, nearest and bilinear.
+struct DrawState {
+  bool drawable = false;  // false: nothing can be drawn with the context
+  bool textured = false;
+  Pipeline pipeline;
+  Scissor scissor{};
+  SpanRoutine routine[2] = {};
+};
+
+// What stays the same while triangles are drawn with one context: its
+// DrawState and the vertices prepared lately, so that a vertex
 // shared by several triangles is transformed and projected once. Vertices are
 // looked up by their whole value. Reset() whenever anything in the context
 // changes; a reset forgets everything without touching the stored entries.
@@ -112,11 +123,8 @@ struct Batch {
   }
   std::uint32_t stamp = 1;  // entries with another stamp are empty
   std::vector<Entry> entries = std::vector<Entry>(kVertices);
-  bool ready = false;       // the members below are set for the current context
-  bool drawable = false;
-  bool textured = false;
-  Pipeline pipeline;
-  Scissor scissor{};
+  bool ready = false;  // `state` is set for the current context
+  DrawState state;
 };
 
 // DrawTriangle for a run of triangles drawn with one context and one batch.
