@@ -13,6 +13,7 @@
 // vertex shared by several triangles of a mesh is transformed, projected and
 // shaded once; the pixels are the same either way.
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstring>
 
@@ -138,7 +139,7 @@ int ClipPolygon(const Viewport& vp, ClipVertex (&poly)[kMaxPolygon]) {
 
 // Makes u (or v) go the short way round between the first vertex and the
 // others, then moves all three by a whole number of tiles towards zero.
-void WrapCoordinate(float (&t)[3], bool wrap) {
+inline void WrapCoordinate(float (&t)[3], bool wrap) {
   float base = t[0];
   if (wrap) {
     for (int i = 1; i < 3; ++i) {
@@ -324,10 +325,9 @@ void PrepareVertex(const DrawContext& ctx, const Vertex& in, PreparedVertex& p) 
 // The batch entry that holds `in` when it is there.
 std::uint32_t Slot(const Vertex& in) {
   static_assert(sizeof(Vertex) == 7 * 4, "vertices are compared as their bytes");
-  std::uint32_t words[7];
-  std::memcpy(words, &in, sizeof words);
-  const std::uint32_t hash = (words[0] * 0x9E3779B1u) ^ (words[1] * 0x85EBCA77u) ^ (words[2] * 0xC2B2AE3Du) ^
-                             (words[5] * 0x27D4EB2Fu) ^ (words[6] * 0x165667B1u);
+  auto word = [](float f) { return std::bit_cast<std::uint32_t>(f); };
+  const std::uint32_t hash = (word(in.x) * 0x9E3779B1u) ^ (word(in.y) * 0x85EBCA77u) ^
+                             (word(in.z) * 0xC2B2AE3Du) ^ (word(in.u) * 0x27D4EB2Fu) ^ (word(in.v) * 0x165667B1u);
   return (hash >> 16) & (Batch::kVertices - 1);
 }
 
