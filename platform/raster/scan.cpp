@@ -261,6 +261,8 @@ void ScanTriangleVector(const Pipeline& pipeline, SpanRoutine routine, const Tar
   else ScanRows<2, 1>(pipeline, routine, target, b, lower, upper, planes);
 }
 
+ScanRoutine ChooseScanRoutineVector() { return &ScanTriangleVector; }
+
 }  // namespace HWY_NAMESPACE
 }  // namespace raster::detail
 HWY_AFTER_NAMESPACE();
@@ -317,6 +319,9 @@ void ScanTrianglePlain(const Pipeline& pipeline, SpanRoutine routine, const Targ
 }
 
 HWY_EXPORT(ScanTriangleVector);
+HWY_EXPORT(ChooseScanRoutineVector);
+
+ScanRoutine ChooseScanRoutine() { return HWY_DYNAMIC_DISPATCH(ChooseScanRoutineVector)(); }
 
 void ScanTriangle(const Pipeline& pipeline, SpanRoutine routine, const Target& target, const Scissor& scissor,
                   const ScreenVertex& v0, const ScreenVertex& v1, const ScreenVertex& v2) {

@@ -91,6 +91,11 @@ struct Scissor {
   int x0, y0, x1, y1;
 };
 
+// Rasterizes a screen triangle (ScanTriangle below).
+using ScanRoutine = void (*)(const Pipeline& pipeline, SpanRoutine routine, const Target& target,
+                             const Scissor& scissor, const ScreenVertex& a, const ScreenVertex& b,
+                             const ScreenVertex& c);
+
 // What drawing a triangle needs that is the same for every triangle of a
 // context: the state of the pixel pipeline, the pixels it may touch and the
 // span routines for its texture, nearest and bilinear.
@@ -100,6 +105,7 @@ struct DrawState {
   Pipeline pipeline;
   Scissor scissor{};
   SpanRoutine routine[2] = {};
+  ScanRoutine scan = nullptr;
 };
 
 // What stays the same while triangles are drawn with one context: its
@@ -135,6 +141,9 @@ void DrawTriangle(const DrawContext& context, Batch& batch, const Vertex& a, con
 void ScanTriangle(const Pipeline& pipeline, SpanRoutine routine, const Target& target,
                   const Scissor& scissor, const ScreenVertex& a, const ScreenVertex& b,
                   const ScreenVertex& c);
+// ScanTriangle's form for the best SIMD target this processor runs, chosen
+// once so that each triangle does not go through the run-time dispatch.
+ScanRoutine ChooseScanRoutine();
 // The same runs and span values, found the plain way: the reference.
 void ScanTrianglePlain(const Pipeline& pipeline, SpanRoutine routine, const Target& target,
                        const Scissor& scissor, const ScreenVertex& a, const ScreenVertex& b,
