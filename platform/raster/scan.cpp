@@ -193,10 +193,9 @@ HWY_INLINE void SetUpFixed(const Planes& p, float fx0, float fx1, float fy, int 
   const auto vy = hn::Set(d, fy), vx0 = hn::Set(d, fx0), vx1 = hn::Set(d, fx1);
   const auto zero = hn::Zero(d);
   const auto vsteps = hn::Set(d, static_cast<float>(steps));
-  auto clamp = [&](auto v, auto hi) {
-    const auto low = hn::IfThenElse(hn::Ge(v, zero), v, zero);
-    return hn::IfThenElse(hn::Lt(hi, low), hi, low);
-  };
+  // ClampFixed: Max gives its second operand when the first is not a number
+  // (on every target), and +0 for -0, which truncates to the same integers.
+  auto clamp = [&](auto v, auto hi) { return hn::Min(hn::Max(v, zero), hi); };
   for (int k = 0; k < kFixedAttrs; k += static_cast<int>(hn::Lanes(d))) {
     const auto dx = hn::LoadU(d, p.dx + k);
     const auto row = hn::Add(hn::LoadU(d, p.base + k), hn::Mul(vy, hn::LoadU(d, p.dy + k)));
