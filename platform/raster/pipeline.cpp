@@ -220,7 +220,7 @@ bool Project(const ClipVertex& c, const Viewport& vp, bool perspective, ScreenVe
   float iw = 0;
   float shade[kFixedAttrs];
   if (!ProjectPosition(c, vp, s, iw) || !ShadeAttributes(c, vp, iw, shade)) return false;
-  std::copy(shade, shade + kFixedAttrs, s.attr);
+  std::memcpy(s.attr, shade, sizeof shade);
   return TextureAttributes(c.v[cU], c.v[cV], perspective, iw, s);
 }
 
@@ -408,7 +408,7 @@ void DrawInside(const DrawContext& ctx, const DrawState& state,
     screen[i].y = p.y;
     screen[i].sx = p.sx;
     screen[i].sy = p.sy;
-    std::copy(p.shade, p.shade + kFixedAttrs, screen[i].attr);
+    std::memcpy(screen[i].attr, p.shade, sizeof p.shade);
     u[i] = p.clip.v[cU];
     v[i] = p.clip.v[cV];
   }
