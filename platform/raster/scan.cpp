@@ -212,7 +212,7 @@ HWY_INLINE void SetUpFixed(const Planes& p, float fx0, float fx1, float fy, int 
 // The rows of a triangle with `Lower` left and `Upper` right edges (one or
 // two each): a run goes from the largest left bound to the smallest right one.
 template <int Lower, int Upper>
-void ScanRows(const Pipeline& pipeline, SpanRoutine routine, const Target& target, const Bounds& b,
+HWY_INLINE void ScanRows(const Pipeline& pipeline, SpanRoutine routine, const Target& target, const Bounds& b,
               EdgeStepper* lower, EdgeStepper* upper, const Planes& planes) {
   Span span;
   for (i64 y = b.yFirst; y <= b.yLast; ++y) {
