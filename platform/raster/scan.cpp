@@ -134,13 +134,12 @@ inline void SetUpPerspective(const Planes& p, float fx0, float fy, Span& s) {
 }
 
 // The bound a sloped edge puts on the runs, stepped exactly from row to row:
-// n / d where n grows by a fixed amount per row, kept as quotient and
-// remainder 0 <= r < d. A left edge bounds the runs by its ceiling, a right
-// edge by its floor.
+// floor(n / d) where n grows by a fixed amount per row, kept as quotient and
+// remainder 0 <= r < d. A left edge's bound is a ceiling, ceil(m / d), kept
+// as floor((m + d - 1) / d).
 struct EdgeStepper {
   i64 q, r, d, dq, dr;
-  i64 Ceil() const { return q + (r != 0 ? 1 : 0); }
-  i64 Floor() const { return q; }
+  i64 Bound() const { return q; }
   void Next() {
     // Without a branch: the carry depends on the data and defeats prediction.
     r += dr;
@@ -167,7 +166,7 @@ inline EdgeStepper MakeStepper(const Edge& e, i64 yFirst) {
   const i64 kStep = e.dx * kSub;
   // Left edge (dy < 0): X >= (bias - k) / d, right edge: X <= (k - bias) / d.
   s.d = (e.dy < 0 ? -e.dy : e.dy) * kSub;
-  const i64 n = e.dy < 0 ? e.bias - k : k - e.bias;
+  const i64 n = e.dy < 0 ? e.bias - k + s.d - 1 : k - e.bias;
   const i64 step = e.dy < 0 ? -kStep : kStep;
   s.q = FloorDiv(n, s.d);
   s.r = n - s.q * s.d;
@@ -218,11 +217,11 @@ HWY_INLINE void ScanRows(const Pipeline& pipeline, SpanRoutine routine, const Ta
   for (i64 y = b.yFirst; y <= b.yLast; ++y) {
     i64 lo = b.xFirst, hi = b.xLast;
     for (int i = 0; i < Lower; ++i) {
-      lo = std::max(lo, lower[i].Ceil());
+      lo = std::max(lo, lower[i].Bound());
       lower[i].Next();
     }
     for (int i = 0; i < Upper; ++i) {
-      hi = std::min(hi, upper[i].Floor());
+      hi = std::min(hi, upper[i].Bound());
       upper[i].Next();
     }
     if (lo > hi) continue;
