@@ -58,11 +58,13 @@ inline Edge MakeEdge(const ScreenVertex& a, const ScreenVertex& b) {
   return e;
 }
 
+// Room for the last attributes to load as one vector of four lanes.
+constexpr int kPlaneLanes = kAttrCount + 1;
 struct Planes {
   float x0, y0;
-  float base[kAttrCount];
-  float dx[kAttrCount];
-  float dy[kAttrCount];
+  float base[kPlaneLanes];
+  float dx[kPlaneLanes];
+  float dy[kPlaneLanes];
 };
 
 inline Planes MakePlanes(const ScreenVertex& v0, const ScreenVertex& v1, const ScreenVertex& v2) {
@@ -73,6 +75,7 @@ inline Planes MakePlanes(const ScreenVertex& v0, const ScreenVertex& v1, const S
   float e1x = static_cast<float>(v1.sx - v0.sx) * kInv, e1y = static_cast<float>(v1.sy - v0.sy) * kInv;
   float e2x = static_cast<float>(v2.sx - v0.sx) * kInv, e2y = static_cast<float>(v2.sy - v0.sy) * kInv;
   float inv = 1.0f / (e1x * e2y - e2x * e1y);
+  p.base[kAttrCount] = p.dx[kAttrCount] = p.dy[kAttrCount] = 0.0f;
   for (int k = 0; k < kAttrCount; ++k) {
     float d1 = v1.attr[k] - v0.attr[k], d2 = v2.attr[k] - v0.attr[k];
     p.base[k] = v0.attr[k];
@@ -208,6 +211,25 @@ HWY_INLINE void SetUpFixed(const Planes& p, float fx0, float fx1, float fy, int 
   }
 }
 
+// SetUpPerspective with its three sums in the lanes of one vector, each the
+// plain form's operations in its order.
+HWY_INLINE void SetUpPerspectiveVector(const Planes& p, float fx0, float fy, Span& s) {
+  const hn::CappedTag<float, 4> d;
+  if constexpr (hn::MaxLanes(d) < 4) {
+    SetUpPerspective(p, fx0, fy, s);
+  } else {
+    const auto row = hn::Add(hn::LoadU(d, p.base + kIw), hn::Mul(hn::Set(d, fy), hn::LoadU(d, p.dy + kIw)));
+    alignas(16) float at[4];
+    hn::Store(hn::Add(row, hn::Mul(hn::Set(d, fx0), hn::LoadU(d, p.dx + kIw))), d, at);
+    s.iw = at[0];
+    s.uw = at[1];
+    s.vw = at[2];
+    s.iwStep = p.dx[kIw];
+    s.uwStep = p.dx[kUw];
+    s.vwStep = p.dx[kVw];
+  }
+}
+
 // The rows of a triangle with `Lower` left and `Upper` right edges (one or
 // two each): a run goes from the largest left bound to the smallest right one.
 template <int Lower, int Upper>
@@ -230,7 +252,7 @@ HWY_INLINE void ScanRows(const Pipeline& pipeline, SpanRoutine routine, const Ta
     const float fy = static_cast<float>(yy) - planes.y0;
     const float fx0 = static_cast<float>(x0) - planes.x0, fx1 = static_cast<float>(x1) - planes.x0;
     SetUpFixed(planes, fx0, fx1, fy, x1 - x0, span);
-    SetUpPerspective(planes, fx0, fy, span);
+    SetUpPerspectiveVector(planes, fx0, fy, span);
     routine(pipeline, span);
   }
 }
