@@ -176,7 +176,7 @@ std::int32_t RoundToInt(float v) {
 
 // Division by w and the screen position, snapped; false when the vertex
 // cannot be drawn. Sets iw to 1 / w.
-bool ProjectPosition(const ClipVertex& c, const Viewport& vp, ScreenVertex& s, float& iw) {
+inline bool ProjectPosition(const ClipVertex& c, const Viewport& vp, ScreenVertex& s, float& iw) {
   float w = c.v[cW];
   if (!(w > 0) || !Finite(w)) return false;
   iw = 1.0f / w;
@@ -189,7 +189,8 @@ bool ProjectPosition(const ClipVertex& c, const Viewport& vp, ScreenVertex& s, f
 }
 
 // Depth and colours of a vertex whose position is projected, the screen
-// attributes kSb..kA; false when any of them is not finite.
+// attributes kSb..kA; false when the depth is not finite. (Colours are
+// whole bytes, except where clipping interpolated them: Project checks those.)
 bool ShadeAttributes(const ClipVertex& c, const Viewport& vp, float iw, float (&shade)[kFixedAttrs]) {
   float z = vp.minZ + c.v[cZ] * iw * (vp.maxZ - vp.minZ);
   shade[kZ] = std::clamp(z, 0.0f, 1.0f) * 65535.0f;
@@ -200,9 +201,7 @@ bool ShadeAttributes(const ClipVertex& c, const Viewport& vp, float iw, float (&
   shade[kSr] = c.v[cSr];
   shade[kSg] = c.v[cSg];
   shade[kSb] = c.v[cSb];
-  bool finite = true;
-  for (float a : shade) finite &= Finite(a);
-  return finite;
+  return Finite(shade[kZ]);
 }
 
 // 1 / w (1 without perspective) and the texture coordinates u and v over w;
@@ -220,6 +219,9 @@ bool Project(const ClipVertex& c, const Viewport& vp, bool perspective, ScreenVe
   float iw = 0;
   float shade[kFixedAttrs];
   if (!ProjectPosition(c, vp, s, iw) || !ShadeAttributes(c, vp, iw, shade)) return false;
+  bool finite = true;
+  for (float a : shade) finite &= Finite(a);
+  if (!finite) return false;
   std::memcpy(s.attr, shade, sizeof shade);
   return TextureAttributes(c.v[cU], c.v[cV], perspective, iw, s);
 }
