@@ -114,7 +114,7 @@ struct DrawState {
 // looked up by their whole value. Reset() whenever anything in the context
 // changes; a reset forgets everything without touching the stored entries.
 struct Batch {
-  static constexpr int kVertices = 512;  // a power of two
+  static constexpr int kVertices = 1024;  // a power of two
   struct Entry {
     Vertex key;
     std::uint32_t stamp = 0;
