@@ -15,8 +15,9 @@
 // fixed-point attributes a vector at a time with the plain form's operations
 // in the plain form's order. It sorts the edges once per triangle: a
 // horizontal edge only decides which rows are covered at all, so it narrows
-// the rows; the others bound each row's run from the left or from the right,
-// and a row steps only those.
+// the rows; the others bound each row's run from the left or from the right.
+// Of the two edges on one side of a clockwise triangle only one binds on each
+// row (ScanSplit), so its rows step two edges, not three.
 // Rows and spans here are a few pixels long: 512-bit vectors made the 3D frame
 // slower than the 256-bit ones (measured), so the targets stop at AVX2.
 #ifndef HWY_DISABLED_TARGETS
@@ -162,6 +163,12 @@ inline void NarrowRows(const Edge& e, i64& yFirst, i64& yLast) {
   else if (e.bias > 0) yLast = yFirst - 1;
 }
 
+// Twice the signed area of v0 v1 v2 in snapped units; > 0: clockwise on
+// screen, and each vertex lies strictly inside the opposite edge's half-plane.
+inline i64 SnappedArea(const ScreenVertex& v0, const ScreenVertex& v1, const ScreenVertex& v2) {
+  return static_cast<i64>(v1.sx - v0.sx) * (v2.sy - v0.sy) - static_cast<i64>(v2.sx - v0.sx) * (v1.sy - v0.sy);
+}
+
 // The stepper of an edge with dy != 0, on row yFirst.
 inline EdgeStepper MakeStepper(const Edge& e, i64 yFirst) {
   EdgeStepper s{};
@@ -232,11 +239,14 @@ HWY_INLINE void SetUpPerspectiveVector(const Planes& p, float fx0, float fy, Spa
 
 // The rows of a triangle with `Lower` left and `Upper` right edges (one or
 // two each): a run goes from the largest left bound to the smallest right one.
+// Rows first..last of a triangle whose runs there are bounded by `Lower` left
+// and `Upper` right edges (one or two each), with the steppers on row
+// `first`; they are left on the row after `last`.
 template <int Lower, int Upper>
 HWY_INLINE void ScanRows(const Pipeline& pipeline, SpanRoutine routine, const Target& target, const Bounds& b,
-              EdgeStepper* lower, EdgeStepper* upper, const Planes& planes) {
+                         i64 first, i64 last, EdgeStepper* lower, EdgeStepper* upper, const Planes& planes) {
   Span span;
-  for (i64 y = b.yFirst; y <= b.yLast; ++y) {
+  for (i64 y = first; y <= last; ++y) {
     i64 lo = b.xFirst, hi = b.xLast;
     for (int i = 0; i < Lower; ++i) {
       lo = std::max(lo, lower[i].Bound());
@@ -257,6 +267,43 @@ HWY_INLINE void ScanRows(const Pipeline& pipeline, SpanRoutine routine, const Ta
   }
 }
 
+// A clockwise triangle (twice its snapped area above 0) with no horizontal
+// edge: `single` is the edge alone on its side, the other two meet at the
+// middle vertex M. Each of those two bounds the runs only on its own side of
+// M: on a row above M, the upper one's crossing lies strictly inside the
+// lower one's half-plane (the triangle's third vertex does, and M is on its
+// line), so every pixel the upper edge lets through the lower one does too,
+// and below M the other way round. On M's own row both lines cross at M and,
+// being on the same side, have the same bias: either gives the same bound.
+// So every row steps two edges.
+template <bool kPairLeft>
+HWY_INLINE void ScanSplit(const Pipeline& pipeline, SpanRoutine routine, const Target& target, const Bounds& b,
+                          const Edge (&edges)[3], int single, const ScreenVertex* const (&v)[3],
+                          const Planes& planes) {
+  // The pair in the order of the triangle: edge `in` ends at M, `out` starts there.
+  const int in = (single + 1) % 3, out = (single + 2) % 3;
+  const i64 middle = v[out]->sy;
+  // A left pair runs upwards (dy < 0): `out` goes from M up; a right pair down.
+  const Edge& above = edges[kPairLeft ? out : in];
+  const Edge& below = edges[kPairLeft ? in : out];
+  EdgeStepper alone = MakeStepper(edges[single], b.yFirst);
+  auto scan = [&](i64 first, i64 last, EdgeStepper& side) {
+    EdgeStepper* lower = kPairLeft ? &side : &alone;
+    EdgeStepper* upper = kPairLeft ? &alone : &side;
+    ScanRows<1, 1>(pipeline, routine, target, b, first, last, lower, upper, planes);
+  };
+  // Rows above M (Y = y kSub < M's), then the rest; `alone` steps on through both.
+  const i64 aboveLast = std::min(b.yLast, CeilDivSub(middle) - 1);
+  if (b.yFirst <= aboveLast) {
+    EdgeStepper upperPart = MakeStepper(above, b.yFirst);
+    scan(b.yFirst, aboveLast, upperPart);
+  }
+  const i64 next = std::max(b.yFirst, aboveLast + 1);
+  if (next > b.yLast) return;
+  EdgeStepper lowerPart = MakeStepper(below, next);
+  scan(next, b.yLast, lowerPart);
+}
+
 void ScanTriangleVector(const Pipeline& pipeline, SpanRoutine routine, const Target& target,
                         const Scissor& scissor, const ScreenVertex& v0, const ScreenVertex& v1,
                         const ScreenVertex& v2) {
@@ -268,17 +315,28 @@ void ScanTriangleVector(const Pipeline& pipeline, SpanRoutine routine, const Tar
   if (b.yFirst > b.yLast) return;
   // The edges' dy add up to 0, so a triangle with an edge that is not
   // horizontal has edges on both sides; one with none covers no row.
-  EdgeStepper lower[2], upper[2];
+  int lowerEdge[2], upperEdge[2];
   int lowers = 0, uppers = 0;
-  for (const Edge& e : edges) {
-    if (e.dy < 0) lower[lowers++] = MakeStepper(e, b.yFirst);
-    else if (e.dy > 0) upper[uppers++] = MakeStepper(e, b.yFirst);
+  for (int k = 0; k < 3; ++k) {
+    if (edges[k].dy < 0) lowerEdge[lowers++] = k;
+    else if (edges[k].dy > 0) upperEdge[uppers++] = k;
   }
   if (lowers == 0 || uppers == 0) return;
   const Planes planes = MakePlanes(v0, v1, v2);
-  if (lowers == 1 && uppers == 1) ScanRows<1, 1>(pipeline, routine, target, b, lower, upper, planes);
-  else if (lowers == 1) ScanRows<1, 2>(pipeline, routine, target, b, lower, upper, planes);
-  else ScanRows<2, 1>(pipeline, routine, target, b, lower, upper, planes);
+  if (lowers + uppers == 3 && SnappedArea(v0, v1, v2) > 0) {
+    const ScreenVertex* const v[3] = {&v0, &v1, &v2};
+    if (lowers == 2) ScanSplit<true>(pipeline, routine, target, b, edges, upperEdge[0], v, planes);
+    else ScanSplit<false>(pipeline, routine, target, b, edges, lowerEdge[0], v, planes);
+    return;
+  }
+  // Any other triangle (counter-clockwise or flat, which cover no pixel, or
+  // with a horizontal edge) steps all its sloped edges on every row.
+  EdgeStepper lower[2], upper[2];
+  for (int i = 0; i < lowers; ++i) lower[i] = MakeStepper(edges[lowerEdge[i]], b.yFirst);
+  for (int i = 0; i < uppers; ++i) upper[i] = MakeStepper(edges[upperEdge[i]], b.yFirst);
+  if (lowers == 1 && uppers == 1) ScanRows<1, 1>(pipeline, routine, target, b, b.yFirst, b.yLast, lower, upper, planes);
+  else if (lowers == 1) ScanRows<1, 2>(pipeline, routine, target, b, b.yFirst, b.yLast, lower, upper, planes);
+  else ScanRows<2, 1>(pipeline, routine, target, b, b.yFirst, b.yLast, lower, upper, planes);
 }
 
 ScanRoutine ChooseScanRoutineVector() { return &ScanTriangleVector; }
