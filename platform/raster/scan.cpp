@@ -237,11 +237,10 @@ HWY_INLINE void SetUpPerspectiveVector(const Planes& p, float fx0, float fy, Spa
   }
 }
 
-// The rows of a triangle with `Lower` left and `Upper` right edges (one or
-// two each): a run goes from the largest left bound to the smallest right one.
 // Rows first..last of a triangle whose runs there are bounded by `Lower` left
 // and `Upper` right edges (one or two each), with the steppers on row
-// `first`; they are left on the row after `last`.
+// `first`; they are left on the row after `last`. A run goes from the largest
+// left bound to the smallest right one.
 template <int Lower, int Upper>
 HWY_INLINE void ScanRows(const Pipeline& pipeline, SpanRoutine routine, const Target& target, const Bounds& b,
                          i64 first, i64 last, EdgeStepper* lower, EdgeStepper* upper, const Planes& planes) {
