@@ -86,13 +86,13 @@ void AddPointLightColumns(float range, const float* light, const float* k, const
   const float r = colour[0], g = colour[1], b = colour[2];
   for (std::size_t i = 0; i < count; ++i) {
     const float dx = px[i] - lx, dy = py[i] - ly, dz = pz[i] - lz;
-    // Bitwise, not short-circuit: a branch in the loop would keep it scalar.
-    const bool near = !((std::fabs(dx) > range) | (std::fabs(dy) > range) | (std::fabs(dz) > range));
+    // Tests counted, not short-circuit: a branch in the loop would keep it scalar.
+    const int far = int{std::fabs(dx) > range} + int{std::fabs(dy) > range} + int{std::fabs(dz) > range};
     const float distance = std::sqrt(dx * dx + dy * dy + dz * dz);
     const float f = (range - distance) / range;
     const float facing = (-dx / distance) * nx[i] + (-dy / distance) * ny[i] + (-dz / distance) * nz[i];
     const float intensity = (c0 + c1 * f + c2 * f * f) * facing;
-    const bool adds = near & !(distance > range) & (intensity > 0.0f);
+    const int adds = int{far == 0} & int{!(distance > range)} & int{intensity > 0.0f};
     const float addRed = intensity * r, addGreen = intensity * g, addBlue = intensity * b;
     red[i] += adds ? addRed : 0.0f;
     green[i] += adds ? addGreen : 0.0f;
