@@ -8,6 +8,7 @@
 // (arc cosine of a dot product just above 1) passes both cone tests.
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "scene/lighting.h"
 
@@ -40,7 +41,7 @@ float SpotFacing(const SceneLight& light, Vec3 n) {
 
 float SpotLightIntensity(const SceneLight& light, Vec3 p, Vec3 n) {
   const Vec3 d{p.x - light.position.x, p.y - light.position.y, p.z - light.position.z};
-  const float distance = std::sqrt(SquaredLength(d));
+  const float distance = std::sqrt(d.x * d.x + d.y * d.y + d.z * d.z);
   const Vec3& axis = light.direction;
   const float cosine = (d.x / distance) * axis.x + (d.y / distance) * axis.y +
                        (d.z / distance) * axis.z;
@@ -54,31 +55,92 @@ float SpotLightIntensity(const SceneLight& light, Vec3 p, Vec3 n) {
   return intensity;
 }
 
+namespace {
+
+// The lit vertices of a mesh with each component in a column of its own, so
+// that a light is evaluated for several vertices per instruction.
+struct Columns {
+  std::vector<float> px, py, pz, nx, ny, nz, red, green, blue;
+};
+
+Columns& Gather(const SceneMesh& mesh, std::size_t count) {
+  thread_local Columns c;
+  for (std::vector<float>* column : {&c.px, &c.py, &c.pz, &c.nx, &c.ny, &c.nz, &c.red, &c.green, &c.blue})
+    column->assign(count, 0.0f);
+  for (std::size_t i = 0; i < count; ++i) {
+    const SceneLitVertex& lit = mesh.litVertices[i];
+    c.px[i] = lit.x, c.py[i] = lit.y, c.pz[i] = lit.z;
+    c.nx[i] = lit.nx, c.ny[i] = lit.ny, c.nz[i] = lit.nz;
+  }
+  return c;
+}
+
+// AddPointLight over plain columns.
+void AddPointLightColumns(float range, const float* light, const float* k, const float* colour,
+                          const float* __restrict px, const float* __restrict py, const float* __restrict pz,
+                          const float* __restrict nx, const float* __restrict ny, const float* __restrict nz,
+                          float* __restrict red, float* __restrict green, float* __restrict blue,
+                          std::size_t count) {
+  const float lx = light[0], ly = light[1], lz = light[2];
+  const float c0 = k[0], c1 = k[1], c2 = k[2];
+  const float r = colour[0], g = colour[1], b = colour[2];
+  for (std::size_t i = 0; i < count; ++i) {
+    const float dx = px[i] - lx, dy = py[i] - ly, dz = pz[i] - lz;
+    // Tests counted, not short-circuit: a branch in the loop would keep it scalar.
+    const int far = int{std::fabs(dx) > range} + int{std::fabs(dy) > range} + int{std::fabs(dz) > range};
+    const float distance = std::sqrt(dx * dx + dy * dy + dz * dz);
+    const float f = (range - distance) / range;
+    const float facing = (-dx / distance) * nx[i] + (-dy / distance) * ny[i] + (-dz / distance) * nz[i];
+    const float intensity = (c0 + c1 * f + c2 * f * f) * facing;
+    const int adds = int{far == 0} & int{!(distance > range)} & int{intensity > 0.0f};
+    const float addRed = intensity * r, addGreen = intensity * g, addBlue = intensity * b;
+    red[i] += adds ? addRed : 0.0f;
+    green[i] += adds ? addGreen : 0.0f;
+    blue[i] += adds ? addBlue : 0.0f;
+  }
+}
+
+// Adds a point light to every vertex: PointLightIntensity's operations with
+// its early returns folded into the test for a positive intensity (they
+// return 0), so that the loop has no branch and the compiler evaluates
+// several vertices per instruction. Every operation runs for every vertex;
+// only the sums are chosen. Sums start at +0 and never become -0, so adding
+// 0 leaves them as they are.
+void AddPointLight(const SceneLight& light, Columns& c, std::size_t count) {
+  const float range = light.range;
+  const float position[3] = {light.position.x, light.position.y, light.position.z};
+  AddPointLightColumns(range, position, light.attenuation, light.color, c.px.data(), c.py.data(), c.pz.data(),
+                       c.nx.data(), c.ny.data(), c.nz.data(), c.red.data(), c.green.data(), c.blue.data(), count);
+}
+
+void AddSpotLight(const SceneLight& light, Columns& c, std::size_t count) {
+  for (std::size_t i = 0; i < count; ++i) {
+    const Vec3 n{c.nx[i], c.ny[i], c.nz[i]};
+    if (!(SpotFacing(light, n) > 0.0f)) continue;
+    const float intensity = SpotLightIntensity(light, {c.px[i], c.py[i], c.pz[i]}, n);
+    if (!(intensity > 0.0f)) continue;  // also drops not-a-number
+    c.red[i] += intensity * light.color[0];
+    c.green[i] += intensity * light.color[1];
+    c.blue[i] += intensity * light.color[2];
+  }
+}
+
+}  // namespace
+
 void LightMesh(const Scene& scene, const float diffuse[3], SceneMesh* mesh, std::size_t count) {
   const std::size_t lights = std::min<std::size_t>(scene.lightCount, scene.lights.size());
+  Columns& c = Gather(*mesh, count);
+  // Light by light, in the scene's order: each vertex's sums add up as they
+  // would vertex by vertex.
+  for (std::size_t k = 0; k < lights; ++k) {
+    const SceneLight& light = scene.lights[k];
+    if (light.type == LIGHT_POINT) AddPointLight(light, c, count);
+    else if (light.type == LIGHT_SPOT) AddSpotLight(light, c, count);
+  }
   for (std::size_t i = 0; i < count; ++i) {
     SceneLitVertex& lit = mesh->litVertices[i];
-    const Vec3 p{lit.x, lit.y, lit.z};
-    const Vec3 n{lit.nx, lit.ny, lit.nz};
-    float sum[3] = {0.0f, 0.0f, 0.0f};
-    for (std::size_t k = 0; k < lights; ++k) {
-      const SceneLight& light = scene.lights[k];
-      float intensity;
-      if (light.type == LIGHT_POINT)
-        intensity = PointLightIntensity(light, p, n);
-      else if (light.type == LIGHT_SPOT && SpotFacing(light, n) > 0.0f)
-        intensity = SpotLightIntensity(light, p, n);
-      else
-        continue;
-      if (!(intensity > 0.0f)) continue;  // also drops not-a-number
-      sum[0] += intensity * light.color[0];
-      sum[1] += intensity * light.color[1];
-      sum[2] += intensity * light.color[2];
-    }
-    for (float& channel : sum)
-      if (channel > 1.0f) channel = 1.0f;
-    lit.red = diffuse[0] * sum[0];
-    lit.green = diffuse[1] * sum[1];
-    lit.blue = diffuse[2] * sum[2];
+    lit.red = diffuse[0] * std::min(c.red[i], 1.0f);
+    lit.green = diffuse[1] * std::min(c.green[i], 1.0f);
+    lit.blue = diffuse[2] * std::min(c.blue[i], 1.0f);
   }
 }

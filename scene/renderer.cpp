@@ -94,31 +94,21 @@ void PlaceVertices(SceneMesh& mesh, std::size_t count) {
 
 void SubmitMesh(IDirect3DDevice2* device, const SceneMesh& mesh, std::size_t count,
                 D3DCOLOR specular) {
-  // Each vertex's colour is packed once; faces share vertices several times over.
-  thread_local std::vector<D3DCOLOR> colors;
-  colors.resize(count);
+  // Each vertex's record is filled once; faces share vertices several times over.
+  thread_local std::vector<D3DLVERTEX> records;
+  records.resize(count);
   for (std::size_t i = 0; i < count; ++i) {
     const SceneLitVertex& lit = mesh.litVertices[i];
-    colors[i] = PackColor(mesh.opacity, lit.red, lit.green, lit.blue);
+    const SceneVertex& v = mesh.vertices[i];
+    records[i] = D3DLVERTEX{lit.x, lit.y, lit.z, 0, PackColor(mesh.opacity, lit.red, lit.green, lit.blue),
+                            specular, v.u, v.v};
   }
   device->Begin(D3DPT_TRIANGLELIST, D3DVT_LVERTEX, 0);
   const std::size_t faces = std::min<std::size_t>(mesh.faceCount, mesh.faces.size());
-  D3DLVERTEX out{};
   for (std::size_t f = 0; f < faces; ++f) {
     const SceneFace& face = mesh.faces[f];
     if (face.index[0] >= count || face.index[1] >= count || face.index[2] >= count) continue;
-    for (const std::uint32_t i : face.index) {
-      const SceneLitVertex& lit = mesh.litVertices[i];
-      out.x = lit.x;
-      out.y = lit.y;
-      out.z = lit.z;
-      out.dwReserved = 0;
-      out.color = colors[i];
-      out.specular = specular;
-      out.tu = mesh.vertices[i].u;
-      out.tv = mesh.vertices[i].v;
-      device->Vertex(&out);
-    }
+    for (const std::uint32_t i : face.index) device->Vertex(&records[i]);
   }
   device->End(0);
 }

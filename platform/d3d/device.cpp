@@ -27,13 +27,13 @@ constexpr DWORD DDBD_16 = 0x400, DDBD_24 = 0x200, DDBD_32 = 0x100;
 constexpr DWORD kFillModeState = 8, kLastPixelState = 16, kAlphaFuncState = 25;
 constexpr DWORD D3DFILL_SOLID = 3;
 
+// The forced failures: one object for the whole run (a reset assigns to it),
+// taken once here so that a call does not test a guard first.
+const auto& failures = host::ForcedFailures();
+
 // A forced failure for `call`; skips the lookup when no failure is set, as
 // Vertex runs thousands of times a frame.
-HRESULT Forced(const char* call) {
-  // The profile is one object for the whole run (a reset assigns to it).
-  static const auto& failures = host::ForcedFailures();
-  return failures.empty() ? D3D_OK : host::ForcedFailure(call);
-}
+HRESULT Forced(const char* call) { return failures.empty() ? D3D_OK : host::ForcedFailure(call); }
 
 raster::Matrix ToRaster(const D3DMATRIX& d) {
   raster::Matrix m;
@@ -185,8 +185,8 @@ HRESULT Direct3DDevice::Vertex(LPVOID vertex) {
   v.u = in->tu;
   v.v = in->tv;
   if (pendingCount_ == 3) {
+    pendingCount_ = 0;  // first: nothing is left to do after the drawing
     DrawPending();
-    pendingCount_ = 0;
   }
   return D3D_OK;
 }

@@ -7,11 +7,13 @@
 // far off screen, drops the triangle.
 //
 // A triangle wholly inside the clip volume that culling drops is dropped
-// as soon as its corners are projected. Drawing through a Batch keeps the
-// pipeline state and the prepared corners of recent vertices, so a vertex
-// shared by several triangles of a mesh is transformed and projected once;
-// the pixels are the same either way.
+// as soon as its corners are projected, and one that is drawn takes its
+// corners' depth and colours as they were prepared. Drawing through a Batch
+// keeps the pipeline state and the prepared corners of recent vertices, so a
+// vertex shared by several triangles of a mesh is transformed, projected and
+// shaded once; the pixels are the same either way.
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstring>
 
@@ -137,18 +139,30 @@ int ClipPolygon(const Viewport& vp, ClipVertex (&poly)[kMaxPolygon]) {
 
 // Makes u (or v) go the short way round between the first vertex and the
 // others, then moves all three by a whole number of tiles towards zero.
-void WrapCoordinate(ClipVertex* tri, int attr, bool wrap) {
-  float base = tri[0].v[attr];
+inline void WrapCoordinate(float (&t)[3], bool wrap) {
+  float base = t[0];
   if (wrap) {
     for (int i = 1; i < 3; ++i) {
-      float d = tri[i].v[attr] - base;
-      if (d > 0.5f) tri[i].v[attr] -= 1.0f;
-      else if (d < -0.5f) tri[i].v[attr] += 1.0f;
+      float d = t[i] - base;
+      if (d > 0.5f) t[i] -= 1.0f;
+      else if (d < -0.5f) t[i] += 1.0f;
     }
   }
-  float low = std::floor(std::min({tri[0].v[attr], tri[1].v[attr], tri[2].v[attr]}));
+  float low = std::floor(std::min({t[0], t[1], t[2]}));
   if (std::isfinite(low))
-    for (int i = 0; i < 3; ++i) tri[i].v[attr] -= low;
+    for (float& x : t) x -= low;
+}
+
+// The texture coordinates of a triangle's corners, wrapped and in texels
+// when it is textured.
+void TriangleCoordinates(const DrawContext& ctx, bool textured, float (&u)[3], float (&v)[3]) {
+  if (!textured) return;
+  WrapCoordinate(u, ctx.states.wrapU);
+  WrapCoordinate(v, ctx.states.wrapV);
+  for (int i = 0; i < 3; ++i) {
+    u[i] *= static_cast<float>(ctx.texture.width);
+    v[i] *= static_cast<float>(ctx.texture.height);
+  }
 }
 
 bool Finite(float v) { return std::isfinite(v); }
@@ -162,7 +176,7 @@ std::int32_t RoundToInt(float v) {
 
 // Division by w and the screen position, snapped; false when the vertex
 // cannot be drawn. Sets iw to 1 / w.
-bool ProjectPosition(const ClipVertex& c, const Viewport& vp, ScreenVertex& s, float& iw) {
+inline bool ProjectPosition(const ClipVertex& c, const Viewport& vp, ScreenVertex& s, float& iw) {
   float w = c.v[cW];
   if (!(w > 0) || !Finite(w)) return false;
   iw = 1.0f / w;
@@ -174,31 +188,42 @@ bool ProjectPosition(const ClipVertex& c, const Viewport& vp, ScreenVertex& s, f
   return true;
 }
 
-// Depth, colours and texture coordinates of a vertex whose position is
-// projected; false when any of them is not finite.
-bool ProjectAttributes(const ClipVertex& c, const Viewport& vp, bool perspective, float iw, ScreenVertex& s) {
+// Depth and colours of a vertex whose position is projected, the screen
+// attributes kSb..kA; false when the depth is not finite. (Colours are
+// whole bytes, except where clipping interpolated them: Project checks those.)
+bool ShadeAttributes(const ClipVertex& c, const Viewport& vp, float iw, float (&shade)[kFixedAttrs]) {
   float z = vp.minZ + c.v[cZ] * iw * (vp.maxZ - vp.minZ);
-  s.attr[kZ] = std::clamp(z, 0.0f, 1.0f) * 65535.0f;
-  s.attr[kR] = c.v[cR];
-  s.attr[kG] = c.v[cG];
-  s.attr[kB] = c.v[cB];
-  s.attr[kA] = c.v[cA];
-  s.attr[kSr] = c.v[cSr];
-  s.attr[kSg] = c.v[cSg];
-  s.attr[kSb] = c.v[cSb];
+  shade[kZ] = std::clamp(z, 0.0f, 1.0f) * 65535.0f;
+  shade[kR] = c.v[cR];
+  shade[kG] = c.v[cG];
+  shade[kB] = c.v[cB];
+  shade[kA] = c.v[cA];
+  shade[kSr] = c.v[cSr];
+  shade[kSg] = c.v[cSg];
+  shade[kSb] = c.v[cSb];
+  return Finite(shade[kZ]);
+}
+
+// 1 / w (1 without perspective) and the texture coordinates u and v over w;
+// false when any of them is not finite.
+bool TextureAttributes(float u, float v, bool perspective, float iw, ScreenVertex& s) {
   float tw = perspective ? iw : 1.0f;
   s.attr[kIw] = tw;
-  s.attr[kUw] = c.v[cU] * tw;
-  s.attr[kVw] = c.v[cV] * tw;
-  for (float a : s.attr)
-    if (!Finite(a)) return false;
-  return Finite(s.attr[kZ]);
+  s.attr[kUw] = u * tw;
+  s.attr[kVw] = v * tw;
+  return Finite(tw) && Finite(s.attr[kUw]) && Finite(s.attr[kVw]);
 }
 
 // Division by w and screen mapping; false when the vertex cannot be drawn.
 bool Project(const ClipVertex& c, const Viewport& vp, bool perspective, ScreenVertex& s) {
   float iw = 0;
-  return ProjectPosition(c, vp, s, iw) && ProjectAttributes(c, vp, perspective, iw, s);
+  float shade[kFixedAttrs];
+  if (!ProjectPosition(c, vp, s, iw) || !ShadeAttributes(c, vp, iw, shade)) return false;
+  bool finite = true;
+  for (float a : shade) finite &= Finite(a);
+  if (!finite) return false;
+  std::memcpy(s.attr, shade, sizeof shade);
+  return TextureAttributes(c.v[cU], c.v[cV], perspective, iw, s);
 }
 
 int PowerOfTwoMask(int n) { return (n > 0 && (n & (n - 1)) == 0) ? n - 1 : -1; }
@@ -269,8 +294,9 @@ bool Minified(const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& 
 }
 
 // Twice the signed screen area of p0 p1 p2 in snapped units; > 0: clockwise
-// on screen (y grows downwards).
-long long SnappedArea(const ScreenVertex& p0, const ScreenVertex& p1, const ScreenVertex& p2) {
+// on screen (y grows downwards). For screen and prepared vertices.
+template <class V>
+long long SnappedArea(const V& p0, const V& p1, const V& p2) {
   return static_cast<long long>(p1.sx - p0.sx) * (p2.sy - p0.sy) -
          static_cast<long long>(p2.sx - p0.sx) * (p1.sy - p0.sy);
 }
@@ -281,28 +307,29 @@ bool Culled(const States& st, long long area) {
          (st.cull == kCullClockwise && area > 0);
 }
 
-PreparedVertex PrepareVertex(const DrawContext& ctx, const Vertex& in) {
-  PreparedVertex p{};
+// Fills `p` in place (a batch entry): the screen position and shade are set
+// only when the vertex is projected.
+void PrepareVertex(const DrawContext& ctx, const Vertex& in, PreparedVertex& p) {
   p.clip = ToClipSpace(ctx.transform, in);
   p.outside = OutsidePlanes(p.clip, ctx.viewport);
   ScreenVertex s;
   p.projected = p.outside == 0 && ProjectPosition(p.clip, ctx.viewport, s, p.iw);
+  p.shadeFinite = false;
   if (p.projected) {
     p.x = s.x;
     p.y = s.y;
     p.sx = s.sx;
     p.sy = s.sy;
+    p.shadeFinite = ShadeAttributes(p.clip, ctx.viewport, p.iw, p.shade);
   }
-  return p;
 }
 
 // The batch entry that holds `in` when it is there.
 std::uint32_t Slot(const Vertex& in) {
   static_assert(sizeof(Vertex) == 7 * 4, "vertices are compared as their bytes");
-  std::uint32_t words[7];
-  std::memcpy(words, &in, sizeof words);
-  const std::uint32_t hash = (words[0] * 0x9E3779B1u) ^ (words[1] * 0x85EBCA77u) ^ (words[2] * 0xC2B2AE3Du) ^
-                             (words[5] * 0x27D4EB2Fu) ^ (words[6] * 0x165667B1u);
+  auto word = [](float f) { return std::bit_cast<std::uint32_t>(f); };
+  const std::uint32_t hash = (word(in.x) * 0x9E3779B1u) ^ (word(in.y) * 0x85EBCA77u) ^
+                             (word(in.z) * 0xC2B2AE3Du) ^ (word(in.u) * 0x27D4EB2Fu) ^ (word(in.v) * 0x165667B1u);
   return (hash >> 16) & (Batch::kVertices - 1);
 }
 
@@ -313,31 +340,34 @@ const PreparedVertex& Prepared(const DrawContext& ctx, Batch& batch, const Verte
   if (e.stamp != batch.stamp || std::memcmp(&e.key, &in, sizeof in) != 0) {
     e.key = in;
     e.stamp = batch.stamp;
-    e.prepared = PrepareVertex(ctx, in);
+    PrepareVertex(ctx, in, e.prepared);
   }
   return e.prepared;
 }
 
-// Cuts the clipped polygon into a fan of triangles from its first vertex,
-// culls them by their winding on screen and rasterizes the rest clockwise.
-void DrawFan(const DrawContext& ctx, const Pipeline& pipeline, const Scissor& scissor, bool textured,
-             const ScreenVertex* screen, int n) {
+// Rasterizes a screen triangle that culling keeps, clockwise, with the span
+// routine for its texture's filter.
+void DrawScreenTriangle(const DrawContext& ctx, const DrawState& state,
+                        const ScreenVertex& p0, const ScreenVertex* p1, const ScreenVertex* p2, long long area) {
   const States& st = ctx.states;
+  if (area < 0) std::swap(p1, p2);
+  bool bilinear = false;
+  if (state.textured) {
+    float pixelArea = static_cast<float>(std::llabs(area)) / (kSub * kSub);
+    bool minified = Minified(p0, *p1, *p2, pixelArea);
+    bilinear = IsLinear(minified ? st.minFilter : st.magFilter);
+  }
+  state.scan(state.pipeline, state.routine[bilinear], ctx.target, state.scissor, p0, *p1, *p2);
+}
+
+// Cuts the clipped polygon into a fan of triangles from its first vertex,
+// culls them by their winding on screen and rasterizes the rest.
+void DrawFan(const DrawContext& ctx, const DrawState& state,
+             const ScreenVertex* screen, int n) {
   for (int k = 1; k + 1 < n; ++k) {
-    const ScreenVertex& p0 = screen[0];
-    const ScreenVertex* p1 = &screen[k];
-    const ScreenVertex* p2 = &screen[k + 1];
-    long long area = SnappedArea(p0, *p1, *p2);
-    if (Culled(st, area)) continue;
-    if (area < 0) std::swap(p1, p2);
-    bool bilinear = false;
-    if (textured) {
-      float pixelArea = static_cast<float>(std::llabs(area)) / (kSub * kSub);
-      bool minified = Minified(p0, *p1, *p2, pixelArea);
-      bilinear = IsLinear(minified ? st.minFilter : st.magFilter);
-    }
-    SpanRoutine routine = ChooseSpanRoutine(textured ? ctx.texture.format : TexelFormat::None, bilinear);
-    ScanTriangle(pipeline, routine, ctx.target, scissor, p0, *p1, *p2);
+    long long area = SnappedArea(screen[0], screen[k], screen[k + 1]);
+    if (!Culled(ctx.states, area))
+      DrawScreenTriangle(ctx, state, screen[0], &screen[k], &screen[k + 1], area);
   }
 }
 
@@ -346,92 +376,123 @@ void DrawFan(const DrawContext& ctx, const Pipeline& pipeline, const Scissor& sc
 namespace {
 
 // The part of a triangle's drawing that is the same for every triangle of a
-// context; false when nothing can be drawn.
-bool PrepareState(const DrawContext& ctx, bool& textured, Pipeline& pipeline, Scissor& scissor) {
+// context.
+DrawState PrepareState(const DrawContext& ctx) {
+  DrawState s;
   const Target& target = ctx.target;
-  if (!target.pixels || (target.bytesPerPixel != 3 && target.bytesPerPixel != 4)) return false;
-  textured = UsableTexture(ctx.texture);
-  pipeline = MakePipeline(ctx, textured);
-  return MakeScissor(ctx, pipeline.depthTest, scissor);
+  if (!target.pixels || (target.bytesPerPixel != 3 && target.bytesPerPixel != 4)) return s;
+  s.textured = UsableTexture(ctx.texture);
+  s.pipeline = MakePipeline(ctx, s.textured);
+  s.drawable = MakeScissor(ctx, s.pipeline.depthTest, s.scissor);
+  const TexelFormat format = s.textured ? ctx.texture.format : TexelFormat::None;
+  s.routine[0] = ChooseSpanRoutine(format, false);
+  s.routine[1] = ChooseSpanRoutine(format, true);
+  s.scan = ChooseScanRoutine();
+  return s;
 }
 
-void DrawPrepared(const DrawContext& ctx, const Pipeline& pipeline, const Scissor& scissor, bool textured,
-                  const PreparedVertex* const (&corner)[3]) {
+// A triangle wholly inside the clip volume stays one triangle, so its
+// winding is known from its projected corners: a culled one is dropped
+// before anything else is worked on. Depth and colours come prepared with
+// the corners; only the texture coordinates belong to the triangle.
+void DrawInside(const DrawContext& ctx, const DrawState& state,
+                const PreparedVertex* const (&corner)[3]) {
+  const States& st = ctx.states;
+  if (!corner[0]->projected || !corner[1]->projected || !corner[2]->projected) return;
+  const long long area = SnappedArea(*corner[0], *corner[1], *corner[2]);
+  if (Culled(st, area)) return;
+  if (!corner[0]->shadeFinite || !corner[1]->shadeFinite || !corner[2]->shadeFinite) return;
+  ScreenVertex screen[3];
+  float u[3], v[3];
+  for (int i = 0; i < 3; ++i) {
+    const PreparedVertex& p = *corner[i];
+    screen[i].x = p.x;
+    screen[i].y = p.y;
+    screen[i].sx = p.sx;
+    screen[i].sy = p.sy;
+    std::memcpy(screen[i].attr, p.shade, sizeof p.shade);
+    u[i] = p.clip.v[cU];
+    v[i] = p.clip.v[cV];
+  }
+  if (st.flat)  // every colour of the first corner, each corner's own depth
+    for (int i = 1; i < 3; ++i)
+      for (int k = 0; k < kFixedAttrs; ++k)
+        if (k != kZ) screen[i].attr[k] = screen[0].attr[k];
+  TriangleCoordinates(ctx, state.textured, u, v);
+  for (int i = 0; i < 3; ++i)
+    if (!TextureAttributes(u[i], v[i], st.perspective, corner[i]->iw, screen[i])) return;
+  DrawScreenTriangle(ctx, state, screen[0], &screen[1], &screen[2], area);
+}
+
+// A triangle that crosses a plane of the clip volume: clipped in clip space
+// and drawn as a fan.
+void DrawClipped(const DrawContext& ctx, const DrawState& state,
+                 const PreparedVertex* const (&corner)[3]) {
   const Viewport& vp = ctx.viewport;
   const States& st = ctx.states;
-  // A triangle wholly inside the clip volume stays one triangle, so its
-  // winding is known from its projected corners: a culled one is dropped
-  // before its colours and texture coordinates are worked on.
-  ScreenVertex screen[kMaxPolygon];
-  const bool inside = (corner[0]->outside | corner[1]->outside | corner[2]->outside) == 0;
-  if (inside) {
-    for (int i = 0; i < 3; ++i) {
-      if (!corner[i]->projected) return;
-      screen[i].x = corner[i]->x;
-      screen[i].y = corner[i]->y;
-      screen[i].sx = corner[i]->sx;
-      screen[i].sy = corner[i]->sy;
-    }
-    if (Culled(st, SnappedArea(screen[0], screen[1], screen[2]))) return;
-  }
   ClipVertex poly[kMaxPolygon];
   for (int i = 0; i < 3; ++i) poly[i] = corner[i]->clip;
   if (st.flat)
     for (int i = 1; i < 3; ++i) std::copy(poly[0].v + cR, poly[0].v + cU, poly[i].v + cR);
-  if (textured) {
-    WrapCoordinate(poly, cU, st.wrapU);
-    WrapCoordinate(poly, cV, st.wrapV);
-    for (int i = 0; i < 3; ++i) {
-      poly[i].v[cU] *= static_cast<float>(ctx.texture.width);
-      poly[i].v[cV] *= static_cast<float>(ctx.texture.height);
-    }
+  float u[3], v[3];
+  for (int i = 0; i < 3; ++i) {
+    u[i] = poly[i].v[cU];
+    v[i] = poly[i].v[cV];
   }
-  int n = 3;
-  if (inside) {
-    for (int i = 0; i < 3; ++i)
-      if (!ProjectAttributes(poly[i], vp, st.perspective, corner[i]->iw, screen[i])) return;
-  } else {
-    n = ClipPolygon(vp, poly);
-    if (n == 0) return;
-    for (int i = 0; i < n; ++i)
-      if (!Project(poly[i], vp, st.perspective, screen[i])) return;
+  TriangleCoordinates(ctx, state.textured, u, v);
+  for (int i = 0; i < 3; ++i) {
+    poly[i].v[cU] = u[i];
+    poly[i].v[cV] = v[i];
   }
+  const int n = ClipPolygon(vp, poly);
+  if (n == 0) return;
+  ScreenVertex screen[kMaxPolygon];
+  for (int i = 0; i < n; ++i)
+    if (!Project(poly[i], vp, st.perspective, screen[i])) return;
+  DrawFan(ctx, state, screen, n);
+}
 
-  DrawFan(ctx, pipeline, scissor, textured, screen, n);
+void DrawPrepared(const DrawContext& ctx, const DrawState& state,
+                  const PreparedVertex* const (&corner)[3]) {
+  if ((corner[0]->outside | corner[1]->outside | corner[2]->outside) == 0)
+    DrawInside(ctx, state, corner);
+  else
+    DrawClipped(ctx, state, corner);
 }
 
 }  // namespace
 
 void DrawTriangle(const DrawContext& ctx, const Vertex& a, const Vertex& b, const Vertex& c) {
-  bool textured = false;
-  Pipeline pipeline;
-  Scissor scissor;
-  if (!PrepareState(ctx, textured, pipeline, scissor)) return;
-  const PreparedVertex prepared[3] = {PrepareVertex(ctx, a), PrepareVertex(ctx, b), PrepareVertex(ctx, c)};
+  const DrawState state = PrepareState(ctx);
+  if (!state.drawable) return;
+  PreparedVertex prepared[3];
+  PrepareVertex(ctx, a, prepared[0]);
+  PrepareVertex(ctx, b, prepared[1]);
+  PrepareVertex(ctx, c, prepared[2]);
   const PreparedVertex* corner[3] = {&prepared[0], &prepared[1], &prepared[2]};
-  DrawPrepared(ctx, pipeline, scissor, textured, corner);
+  DrawPrepared(ctx, state, corner);
 }
 
 namespace detail {
 
 void DrawTriangle(const DrawContext& ctx, Batch& batch, const Vertex& a, const Vertex& b, const Vertex& c) {
   if (!batch.ready) {
-    batch.drawable = PrepareState(ctx, batch.textured, batch.pipeline, batch.scissor);
+    batch.state = PrepareState(ctx);
     batch.ready = true;
   }
-  if (!batch.drawable) return;
+  if (!batch.state.drawable) return;
   const std::uint32_t sa = Slot(a), sb = Slot(b), sc = Slot(c);
   if (sa != sb && sb != sc && sa != sc) {
     const PreparedVertex* corner[3] = {&Prepared(ctx, batch, a, sa), &Prepared(ctx, batch, b, sb),
                                        &Prepared(ctx, batch, c, sc)};
-    DrawPrepared(ctx, batch.pipeline, batch.scissor, batch.textured, corner);
+    DrawPrepared(ctx, batch.state, corner);
     return;
   }
   // Copies: a later look-up may take the entry of an earlier one.
   const PreparedVertex copies[3] = {Prepared(ctx, batch, a, sa), Prepared(ctx, batch, b, sb),
                                     Prepared(ctx, batch, c, sc)};
   const PreparedVertex* corner[3] = {&copies[0], &copies[1], &copies[2]};
-  DrawPrepared(ctx, batch.pipeline, batch.scissor, batch.textured, corner);
+  DrawPrepared(ctx, batch.state, corner);
 }
 
 }  // namespace detail

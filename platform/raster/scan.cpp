@@ -13,7 +13,11 @@
 // per SIMD target, dispatched at run time) steps each edge's quotient and
 // remainder from row to row, which is exact, and sets up the eight
 // fixed-point attributes a vector at a time with the plain form's operations
-// in the plain form's order.
+// in the plain form's order. It sorts the edges once per triangle: a
+// horizontal edge only decides which rows are covered at all, so it narrows
+// the rows; the others bound each row's run from the left or from the right.
+// Of the two edges on one side of a clockwise triangle only one binds on each
+// row (ScanSplit), so its rows step two edges, not three.
 // Rows and spans here are a few pixels long: 512-bit vectors made the 3D frame
 // slower than the 256-bit ones (measured), so the targets stop at AVX2.
 #ifndef HWY_DISABLED_TARGETS
@@ -37,6 +41,9 @@ using i64 = long long;
 
 inline i64 FloorDiv(i64 a, i64 b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }  // b > 0
 inline i64 CeilDiv(i64 a, i64 b) { return -FloorDiv(-a, b); }
+// The same for b = kSub: an arithmetic shift rounds towards minus infinity.
+inline i64 FloorDivSub(i64 a) { return a >> kSubBits; }
+inline i64 CeilDivSub(i64 a) { return -((-a) >> kSubBits); }
 
 // Edge from a to b: E(X, Y) = dx (Y - ay) - dy (X - ax) >= bias inside.
 struct Edge {
@@ -52,11 +59,13 @@ inline Edge MakeEdge(const ScreenVertex& a, const ScreenVertex& b) {
   return e;
 }
 
+// Room for the last attributes to load as one vector of four lanes.
+constexpr int kPlaneLanes = kAttrCount + 1;
 struct Planes {
   float x0, y0;
-  float base[kAttrCount];
-  float dx[kAttrCount];
-  float dy[kAttrCount];
+  float base[kPlaneLanes];
+  float dx[kPlaneLanes];
+  float dy[kPlaneLanes];
 };
 
 inline Planes MakePlanes(const ScreenVertex& v0, const ScreenVertex& v1, const ScreenVertex& v2) {
@@ -67,6 +76,7 @@ inline Planes MakePlanes(const ScreenVertex& v0, const ScreenVertex& v1, const S
   float e1x = static_cast<float>(v1.sx - v0.sx) * kInv, e1y = static_cast<float>(v1.sy - v0.sy) * kInv;
   float e2x = static_cast<float>(v2.sx - v0.sx) * kInv, e2y = static_cast<float>(v2.sy - v0.sy) * kInv;
   float inv = 1.0f / (e1x * e2y - e2x * e1y);
+  p.base[kAttrCount] = p.dx[kAttrCount] = p.dy[kAttrCount] = 0.0f;
   for (int k = 0; k < kAttrCount; ++k) {
     float d1 = v1.attr[k] - v0.attr[k], d2 = v2.attr[k] - v0.attr[k];
     p.base[k] = v0.attr[k];
@@ -100,10 +110,10 @@ inline bool MakeBounds(const Scissor& scissor, const ScreenVertex& v0, const Scr
                        const ScreenVertex& v2, Bounds& b) {
   i64 minY = std::min({v0.sy, v1.sy, v2.sy}), maxY = std::max({v0.sy, v1.sy, v2.sy});
   i64 minX = std::min({v0.sx, v1.sx, v2.sx}), maxX = std::max({v0.sx, v1.sx, v2.sx});
-  b.yFirst = std::max<i64>(scissor.y0, CeilDiv(minY, kSub));
-  b.yLast = std::min<i64>(scissor.y1, FloorDiv(maxY, kSub));
-  b.xFirst = std::max<i64>(scissor.x0, CeilDiv(minX, kSub));
-  b.xLast = std::min<i64>(scissor.x1, FloorDiv(maxX, kSub));
+  b.yFirst = std::max<i64>(scissor.y0, CeilDivSub(minY));
+  b.yLast = std::min<i64>(scissor.y1, FloorDivSub(maxY));
+  b.xFirst = std::max<i64>(scissor.x0, CeilDivSub(minX));
+  b.xLast = std::min<i64>(scissor.x1, FloorDivSub(maxX));
   return b.yFirst <= b.yLast && b.xFirst <= b.xLast;
 }
 
@@ -127,19 +137,14 @@ inline void SetUpPerspective(const Planes& p, float fx0, float fy, Span& s) {
   s.vwStep = p.dx[kVw];
 }
 
-// One edge's bound on the runs, stepped exactly from row to row: the bound is
-// floor(n / d) (plus one for a ceiling with a remainder) where n grows by a
-// fixed amount per row, kept as quotient and remainder 0 <= r < d.
+// The bound a sloped edge puts on the runs, stepped exactly from row to row:
+// floor(n / d) where n grows by a fixed amount per row, kept as quotient and
+// remainder 0 <= r < d. A left edge's bound is a ceiling, ceil(m / d), kept
+// as floor((m + d - 1) / d).
 struct EdgeStepper {
-  int kind;  // -1: lower bound (left edge), 1: upper bound, 0: horizontal
   i64 q, r, d, dq, dr;
-  i64 k, kStep, bias;  // horizontal: the edge function at X = 0 and its step
-  i64 Bound() const { return kind < 0 ? q + (r != 0 ? 1 : 0) : q; }
+  i64 Bound() const { return q; }
   void Next() {
-    if (kind == 0) {
-      k += kStep;
-      return;
-    }
     // Without a branch: the carry depends on the data and defeats prediction.
     r += dr;
     const i64 carry = r >= d;
@@ -148,22 +153,30 @@ struct EdgeStepper {
   }
 };
 
+// The rows a horizontal edge (dy = 0) lets through, E = dx (Y - ay) >= bias
+// with Y = y kSub, narrowed into [yFirst, yLast]. With |dx| >= 1 and bias 0
+// or 1 the test is Y - ay >= bias for dx > 0 and ay - Y >= bias for dx < 0;
+// an edge of length 0 has E = 0 < bias (1) on every row.
+inline void NarrowRows(const Edge& e, i64& yFirst, i64& yLast) {
+  if (e.dx > 0) yFirst = std::max(yFirst, CeilDivSub(e.ay + e.bias));
+  else if (e.dx < 0) yLast = std::min(yLast, FloorDivSub(e.ay - e.bias));
+  else if (e.bias > 0) yLast = yFirst - 1;
+}
+
+// Twice the signed area of v0 v1 v2 in snapped units; > 0: clockwise on
+// screen, and each vertex lies strictly inside the opposite edge's half-plane.
+inline i64 SnappedArea(const ScreenVertex& v0, const ScreenVertex& v1, const ScreenVertex& v2) {
+  return static_cast<i64>(v1.sx - v0.sx) * (v2.sy - v0.sy) - static_cast<i64>(v2.sx - v0.sx) * (v1.sy - v0.sy);
+}
+
+// The stepper of an edge with dy != 0, on row yFirst.
 inline EdgeStepper MakeStepper(const Edge& e, i64 yFirst) {
   EdgeStepper s{};
   const i64 k = e.dx * (yFirst * kSub - e.ay) + e.dy * e.ax;  // E at X = 0 on the first row
   const i64 kStep = e.dx * kSub;
-  s.bias = e.bias;
-  if (e.dy == 0) {
-    s.kind = 0;
-    s.k = k;
-    s.kStep = kStep;
-    return s;
-  }
-  // Lower bound: ceil((bias - k) / d) = -floor((k - bias) / d); here as
-  // floor((bias - k) / d) with the ceiling taken from the remainder.
-  s.kind = e.dy < 0 ? -1 : 1;
+  // Left edge (dy < 0): X >= (bias - k) / d, right edge: X <= (k - bias) / d.
   s.d = (e.dy < 0 ? -e.dy : e.dy) * kSub;
-  const i64 n = e.dy < 0 ? e.bias - k : k - e.bias;
+  const i64 n = e.dy < 0 ? e.bias - k + s.d - 1 : k - e.bias;
   const i64 step = e.dy < 0 ? -kStep : kStep;
   s.q = FloorDiv(n, s.d);
   s.r = n - s.q * s.d;
@@ -181,18 +194,34 @@ namespace HWY_NAMESPACE {
 namespace hn = hwy::HWY_NAMESPACE;
 using namespace scan;
 
+// ConvertTo for values known to lie within the int32 range: on x86 the bare
+// truncating conversion, without the fix-up ConvertTo adds for values beyond
+// it, which cannot occur here.
+template <class DI, class V>
+HWY_INLINE hn::Vec<DI> TruncateInRange(DI di, V v) {
+#if HWY_TARGET == HWY_AVX2
+  (void)di;
+  return hn::Vec<DI>{_mm256_cvttps_epi32(v.raw)};
+#elif HWY_TARGET == HWY_SSE4 || HWY_TARGET == HWY_SSSE3
+  (void)di;
+  return hn::Vec<DI>{_mm_cvttps_epi32(v.raw)};
+#else
+  return hn::ConvertTo(di, v);
+#endif
+}
+
 // The eight fixed-point attributes of a span: the plain form's clamp, scale,
-// truncation and step division.
+// truncation and step division. Clamped and scaled, a value lies in [0, 2^31)
+// and a difference of two over a step count within (-2^31, 2^31).
 HWY_INLINE void SetUpFixed(const Planes& p, float fx0, float fx1, float fy, int steps, Span& s) {
   const hn::CappedTag<float, kFixedAttrs> d;
   const hn::RebindToSigned<decltype(d)> di;
   const auto vy = hn::Set(d, fy), vx0 = hn::Set(d, fx0), vx1 = hn::Set(d, fx1);
   const auto zero = hn::Zero(d);
   const auto vsteps = hn::Set(d, static_cast<float>(steps));
-  auto clamp = [&](auto v, auto hi) {
-    const auto low = hn::IfThenElse(hn::Ge(v, zero), v, zero);
-    return hn::IfThenElse(hn::Lt(hi, low), hi, low);
-  };
+  // ClampFixed: Max gives its second operand when the first is not a number
+  // (on every target), and +0 for -0, which truncates to the same integers.
+  auto clamp = [&](auto v, auto hi) { return hn::Min(hn::Max(v, zero), hi); };
   for (int k = 0; k < kFixedAttrs; k += static_cast<int>(hn::Lanes(d))) {
     const auto dx = hn::LoadU(d, p.dx + k);
     const auto row = hn::Add(hn::LoadU(d, p.base + k), hn::Mul(vy, hn::LoadU(d, p.dy + k)));
@@ -200,28 +229,48 @@ HWY_INLINE void SetUpFixed(const Planes& p, float fx0, float fx1, float fy, int 
     const auto scale = hn::Load(d, kFixedScale + k);
     const auto a = hn::Mul(clamp(hn::Add(row, hn::Mul(vx0, dx)), hi), scale);
     const auto b = hn::Mul(clamp(hn::Add(row, hn::Mul(vx1, dx)), hi), scale);
-    hn::StoreU(hn::ConvertTo(di, a), di, s.fixed + k);
-    const auto step = steps > 0 ? hn::ConvertTo(di, hn::Div(hn::Sub(b, a), vsteps)) : hn::Zero(di);
+    hn::StoreU(TruncateInRange(di, a), di, s.fixed + k);
+    const auto step = steps > 0 ? TruncateInRange(di, hn::Div(hn::Sub(b, a), vsteps)) : hn::Zero(di);
     hn::StoreU(step, di, s.fixedStep + k);
   }
 }
 
-void ScanTriangleVector(const Pipeline& pipeline, SpanRoutine routine, const Target& target,
-                        const Scissor& scissor, const ScreenVertex& v0, const ScreenVertex& v1,
-                        const ScreenVertex& v2) {
-  Bounds b;
-  if (!MakeBounds(scissor, v0, v1, v2, b)) return;
-  EdgeStepper edges[3] = {MakeStepper(MakeEdge(v0, v1), b.yFirst), MakeStepper(MakeEdge(v1, v2), b.yFirst),
-                          MakeStepper(MakeEdge(v2, v0), b.yFirst)};
-  const Planes planes = MakePlanes(v0, v1, v2);
+// SetUpPerspective with its three sums in the lanes of one vector, each the
+// plain form's operations in its order.
+HWY_INLINE void SetUpPerspectiveVector(const Planes& p, float fx0, float fy, Span& s) {
+  const hn::CappedTag<float, 4> d;
+  if constexpr (hn::MaxLanes(d) < 4) {
+    SetUpPerspective(p, fx0, fy, s);
+  } else {
+    const auto row = hn::Add(hn::LoadU(d, p.base + kIw), hn::Mul(hn::Set(d, fy), hn::LoadU(d, p.dy + kIw)));
+    alignas(16) float at[4];
+    hn::Store(hn::Add(row, hn::Mul(hn::Set(d, fx0), hn::LoadU(d, p.dx + kIw))), d, at);
+    s.iw = at[0];
+    s.uw = at[1];
+    s.vw = at[2];
+    s.iwStep = p.dx[kIw];
+    s.uwStep = p.dx[kUw];
+    s.vwStep = p.dx[kVw];
+  }
+}
+
+// Rows first..last of a triangle whose runs there are bounded by `Lower` left
+// and `Upper` right edges (one or two each), with the steppers on row
+// `first`; they are left on the row after `last`. A run goes from the largest
+// left bound to the smallest right one.
+template <int Lower, int Upper>
+HWY_INLINE void ScanRows(const Pipeline& pipeline, SpanRoutine routine, const Target& target, const Bounds& b,
+                         i64 first, i64 last, EdgeStepper* lower, EdgeStepper* upper, const Planes& planes) {
   Span span;
-  for (i64 y = b.yFirst; y <= b.yLast; ++y) {
+  for (i64 y = first; y <= last; ++y) {
     i64 lo = b.xFirst, hi = b.xLast;
-    for (EdgeStepper& e : edges) {
-      if (e.kind < 0) lo = std::max(lo, e.Bound());
-      else if (e.kind > 0) hi = std::min(hi, e.Bound());
-      else if (e.k < e.bias) hi = lo - 1;
-      e.Next();
+    for (int i = 0; i < Lower; ++i) {
+      lo = std::max(lo, lower[i].Bound());
+      lower[i].Next();
+    }
+    for (int i = 0; i < Upper; ++i) {
+      hi = std::min(hi, upper[i].Bound());
+      upper[i].Next();
     }
     if (lo > hi) continue;
     const int x0 = static_cast<int>(lo), x1 = static_cast<int>(hi), yy = static_cast<int>(y);
@@ -229,10 +278,84 @@ void ScanTriangleVector(const Pipeline& pipeline, SpanRoutine routine, const Tar
     const float fy = static_cast<float>(yy) - planes.y0;
     const float fx0 = static_cast<float>(x0) - planes.x0, fx1 = static_cast<float>(x1) - planes.x0;
     SetUpFixed(planes, fx0, fx1, fy, x1 - x0, span);
-    SetUpPerspective(planes, fx0, fy, span);
+    SetUpPerspectiveVector(planes, fx0, fy, span);
     routine(pipeline, span);
   }
 }
+
+// A clockwise triangle (twice its snapped area above 0) with no horizontal
+// edge: `single` is the edge alone on its side, the other two meet at the
+// middle vertex M. Each of those two bounds the runs only on its own side of
+// M: on a row above M, the upper one's crossing lies strictly inside the
+// lower one's half-plane (the triangle's third vertex does, and M is on its
+// line), so every pixel the upper edge lets through the lower one does too,
+// and below M the other way round. On M's own row both lines cross at M and,
+// being on the same side, have the same bias: either gives the same bound.
+// So every row steps two edges.
+template <bool kPairLeft>
+HWY_INLINE void ScanSplit(const Pipeline& pipeline, SpanRoutine routine, const Target& target, const Bounds& b,
+                          const Edge (&edges)[3], int single, const ScreenVertex* const (&v)[3],
+                          const Planes& planes) {
+  // The pair in the order of the triangle: edge `in` ends at M, `out` starts there.
+  const int in = (single + 1) % 3, out = (single + 2) % 3;
+  const i64 middle = v[out]->sy;
+  // A left pair runs upwards (dy < 0): `out` goes from M up; a right pair down.
+  const Edge& above = edges[kPairLeft ? out : in];
+  const Edge& below = edges[kPairLeft ? in : out];
+  EdgeStepper alone = MakeStepper(edges[single], b.yFirst);
+  auto scan = [&](i64 first, i64 last, EdgeStepper& side) {
+    EdgeStepper* lower = kPairLeft ? &side : &alone;
+    EdgeStepper* upper = kPairLeft ? &alone : &side;
+    ScanRows<1, 1>(pipeline, routine, target, b, first, last, lower, upper, planes);
+  };
+  // Rows above M (Y = y kSub < M's), then the rest; `alone` steps on through both.
+  const i64 aboveLast = std::min(b.yLast, CeilDivSub(middle) - 1);
+  if (b.yFirst <= aboveLast) {
+    EdgeStepper upperPart = MakeStepper(above, b.yFirst);
+    scan(b.yFirst, aboveLast, upperPart);
+  }
+  const i64 next = std::max(b.yFirst, aboveLast + 1);
+  if (next > b.yLast) return;
+  EdgeStepper lowerPart = MakeStepper(below, next);
+  scan(next, b.yLast, lowerPart);
+}
+
+void ScanTriangleVector(const Pipeline& pipeline, SpanRoutine routine, const Target& target,
+                        const Scissor& scissor, const ScreenVertex& v0, const ScreenVertex& v1,
+                        const ScreenVertex& v2) {
+  Bounds b;
+  if (!MakeBounds(scissor, v0, v1, v2, b)) return;
+  const Edge edges[3] = {MakeEdge(v0, v1), MakeEdge(v1, v2), MakeEdge(v2, v0)};
+  for (const Edge& e : edges)
+    if (e.dy == 0) NarrowRows(e, b.yFirst, b.yLast);
+  if (b.yFirst > b.yLast) return;
+  // The edges' dy add up to 0, so a triangle with an edge that is not
+  // horizontal has edges on both sides; one with none covers no row.
+  int lowerEdge[2], upperEdge[2];
+  int lowers = 0, uppers = 0;
+  for (int k = 0; k < 3; ++k) {
+    if (edges[k].dy < 0) lowerEdge[lowers++] = k;
+    else if (edges[k].dy > 0) upperEdge[uppers++] = k;
+  }
+  if (lowers == 0 || uppers == 0) return;
+  const Planes planes = MakePlanes(v0, v1, v2);
+  if (lowers + uppers == 3 && SnappedArea(v0, v1, v2) > 0) {
+    const ScreenVertex* const v[3] = {&v0, &v1, &v2};
+    if (lowers == 2) ScanSplit<true>(pipeline, routine, target, b, edges, upperEdge[0], v, planes);
+    else ScanSplit<false>(pipeline, routine, target, b, edges, lowerEdge[0], v, planes);
+    return;
+  }
+  // Any other triangle (counter-clockwise or flat, which cover no pixel, or
+  // with a horizontal edge) steps all its sloped edges on every row.
+  EdgeStepper lower[2], upper[2];
+  for (int i = 0; i < lowers; ++i) lower[i] = MakeStepper(edges[lowerEdge[i]], b.yFirst);
+  for (int i = 0; i < uppers; ++i) upper[i] = MakeStepper(edges[upperEdge[i]], b.yFirst);
+  if (lowers == 1 && uppers == 1) ScanRows<1, 1>(pipeline, routine, target, b, b.yFirst, b.yLast, lower, upper, planes);
+  else if (lowers == 1) ScanRows<1, 2>(pipeline, routine, target, b, b.yFirst, b.yLast, lower, upper, planes);
+  else ScanRows<2, 1>(pipeline, routine, target, b, b.yFirst, b.yLast, lower, upper, planes);
+}
+
+ScanRoutine ChooseScanRoutineVector() { return &ScanTriangleVector; }
 
 }  // namespace HWY_NAMESPACE
 }  // namespace raster::detail
@@ -290,6 +413,9 @@ void ScanTrianglePlain(const Pipeline& pipeline, SpanRoutine routine, const Targ
 }
 
 HWY_EXPORT(ScanTriangleVector);
+HWY_EXPORT(ChooseScanRoutineVector);
+
+ScanRoutine ChooseScanRoutine() { return HWY_DYNAMIC_DISPATCH(ChooseScanRoutineVector)(); }
 
 void ScanTriangle(const Pipeline& pipeline, SpanRoutine routine, const Target& target, const Scissor& scissor,
                   const ScreenVertex& v0, const ScreenVertex& v1, const ScreenVertex& v2) {

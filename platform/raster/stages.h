@@ -70,13 +70,16 @@ struct ClipVertex {
 
 // A vertex in clip space with what a triangle's set-up asks of it first: the
 // clip planes it lies outside of and, when it is inside them all, its
-// screen position, exact and snapped.
+// screen position, exact and snapped, and the screen attributes that do not
+// depend on the triangle (depth and colours, kSb..kA).
 struct PreparedVertex {
   ClipVertex clip;
   unsigned outside;  // one bit per plane
   bool projected;    // inside every plane and its position can be drawn
+  bool shadeFinite;  // projected, and its depth is finite
   float x, y, iw;    // iw = 1 / w
   std::int32_t sx, sy;
+  float shade[kFixedAttrs];  // set when projected
 };
 // The span routine for a texel format and filter: the vector form on the
 // best SIMD target this processor runs, or the plain reference.
@@ -88,13 +91,30 @@ struct Scissor {
   int x0, y0, x1, y1;
 };
 
-// What stays the same while triangles are drawn with one context: the state
-// of the pixel pipeline and the vertices prepared lately, so that a vertex
+// Rasterizes a screen triangle (ScanTriangle below).
+using ScanRoutine = void (*)(const Pipeline& pipeline, SpanRoutine routine, const Target& target,
+                             const Scissor& scissor, const ScreenVertex& a, const ScreenVertex& b,
+                             const ScreenVertex& c);
+
+// What drawing a triangle needs that is the same for every triangle of a
+// context: the state of the pixel pipeline, the pixels it may touch and the
+// span routines for its texture, nearest and bilinear.
+struct DrawState {
+  bool drawable = false;  // false: nothing can be drawn with the context
+  bool textured = false;
+  Pipeline pipeline;
+  Scissor scissor{};
+  SpanRoutine routine[2] = {};
+  ScanRoutine scan = nullptr;
+};
+
+// What stays the same while triangles are drawn with one context: its
+// DrawState and the vertices prepared lately, so that a vertex
 // shared by several triangles is transformed and projected once. Vertices are
 // looked up by their whole value. Reset() whenever anything in the context
 // changes; a reset forgets everything without touching the stored entries.
 struct Batch {
-  static constexpr int kVertices = 512;  // a power of two
+  static constexpr int kVertices = 1024;  // a power of two
   struct Entry {
     Vertex key;
     std::uint32_t stamp = 0;
@@ -109,11 +129,8 @@ struct Batch {
   }
   std::uint32_t stamp = 1;  // entries with another stamp are empty
   std::vector<Entry> entries = std::vector<Entry>(kVertices);
-  bool ready = false;       // the members below are set for the current context
-  bool drawable = false;
-  bool textured = false;
-  Pipeline pipeline;
-  Scissor scissor{};
+  bool ready = false;  // `state` is set for the current context
+  DrawState state;
 };
 
 // DrawTriangle for a run of triangles drawn with one context and one batch.
@@ -124,6 +141,9 @@ void DrawTriangle(const DrawContext& context, Batch& batch, const Vertex& a, con
 void ScanTriangle(const Pipeline& pipeline, SpanRoutine routine, const Target& target,
                   const Scissor& scissor, const ScreenVertex& a, const ScreenVertex& b,
                   const ScreenVertex& c);
+// ScanTriangle's form for the best SIMD target this processor runs, chosen
+// once so that each triangle does not go through the run-time dispatch.
+ScanRoutine ChooseScanRoutine();
 // The same runs and span values, found the plain way: the reference.
 void ScanTrianglePlain(const Pipeline& pipeline, SpanRoutine routine, const Target& target,
                        const Scissor& scissor, const ScreenVertex& a, const ScreenVertex& b,

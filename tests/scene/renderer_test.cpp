@@ -2,9 +2,11 @@
 // sort, lighting at its edges, packed colours). The matrices are the captured frames'.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <memory>
+#include <random>
 
 #include "scene/lighting.h"
 #include "scene/loader.h"
@@ -155,6 +157,49 @@ TEST(SceneRenderer, VertexColoursAtTheLightsEdges) {
     EXPECT_EQ(device.Vertices()[2].specular, 0xFF7F0033u) << c.what;
   }
   EXPECT_NEAR(SpotLightIntensity(Spot({0, 0, 0}, {0, 0, 1}, 0, 2 * cone), {6, 0, 8}, {0, 0, -1}), 0.5f, 1e-6);
+}
+
+// A mesh large enough for every lane of the lighting's loops and their tails:
+// each vertex gets exactly the sum, in the lights' order, of the positive
+// intensities the lights give it alone, clamped at 1, times the diffuse colour.
+TEST(SceneRenderer, EveryVertexOfALargeMeshIsLitAsIfAlone) {
+  Scene s = CameraScene();
+  s.lights = {Point({0, 0, 10}, 20, {0.6f, 0.01f, 0.002f}, {1, 0.5f, 0.25f}), Spot({0, 10, 0}, {0, -1, 0}, 0.3f, 0.9f, 0.7f),
+              Point({3, -2, 1}, 6, {0.2f, 0.5f, 0}, {0.3f, 1, 0.6f}), Point({1, 1, 1}, 0, {1, 1, 1})};
+  s.lights.push_back(s.lights[0]);  // the same light twice: sums pass 1 and clamp
+  s.lightCount = static_cast<std::uint32_t>(s.lights.size());
+  std::mt19937 random(3);
+  std::uniform_real_distribution<float> at(-14.0f, 14.0f), axis(-1.0f, 1.0f);
+  SceneMesh mesh{};
+  const std::size_t count = 203;
+  mesh.litVertices.resize(count);
+  for (SceneLitVertex& v : mesh.litVertices) {
+    v.x = at(random), v.y = at(random), v.z = at(random);
+    const Vec3 n{axis(random), axis(random), axis(random)};
+    const float length = std::sqrt(n.x * n.x + n.y * n.y + n.z * n.z);
+    v.nx = n.x / length, v.ny = n.y / length, v.nz = n.z / length;
+  }
+  mesh.litVertices[5].x = 0, mesh.litVertices[5].y = 0, mesh.litVertices[5].z = 10;  // on a light
+  mesh.litVertices[6].x = 1, mesh.litVertices[6].y = 1, mesh.litVertices[6].z = 1;   // on the light of range 0
+  const float diffuse[3] = {0.9f, 0.8f, 0.7f};
+  LightMesh(s, diffuse, &mesh, count);
+  int lit = 0;
+  for (std::size_t i = 0; i < count; ++i) {
+    const SceneLitVertex& v = mesh.litVertices[i];
+    float sum[3] = {0, 0, 0};
+    for (const SceneLight& light : s.lights) {
+      const Vec3 p{v.x, v.y, v.z}, n{v.nx, v.ny, v.nz};
+      const float k = light.type == LIGHT_POINT ? PointLightIntensity(light, p, n) : SpotLightIntensity(light, p, n);
+      if (k > 0)
+        for (int c = 0; c < 3; ++c) sum[c] += k * light.color[c];
+    }
+    lit += sum[0] > 0;
+    EXPECT_EQ(v.red, diffuse[0] * std::min(sum[0], 1.0f)) << i;
+    EXPECT_EQ(v.green, diffuse[1] * std::min(sum[1], 1.0f)) << i;
+    EXPECT_EQ(v.blue, diffuse[2] * std::min(sum[2], 1.0f)) << i;
+  }
+  EXPECT_GT(lit, 50) << "most vertices are in reach of a light";
+  EXPECT_LT(lit, 190) << "some are in reach of none";
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include <cstring>
 #include <limits>
 #include <random>
+#include <utility>
 #include <vector>
 
 #include "raster_test_util.h"
@@ -208,6 +209,26 @@ TEST(RasterShading, DepthTestLessEqualKeepsTheNearer) {
   raster::FillDepth(c.target, 0, 0, 16, 16, 0xFFFF);
   tri(0xFF000000u, 0.5f);
   EXPECT_NEAR(canvas.Depth(3, 3), 0.75 * 65535, 2);
+}
+
+// Flat shading takes every colour of the first vertex (specular too) and
+// keeps each corner's own depth, whole or cut by a clip plane.
+TEST(RasterShading, FlatShadingTakesTheFirstVertexsColoursAndEachCornersDepth) {
+  for (float left : {0.0f, -8.0f}) {  // -8: outside the clip volume, the triangle is clipped
+    Canvas canvas(16, 16);
+    raster::DrawContext c = ScreenContext(canvas);
+    c.states.flat = true;
+    c.states.specular = true;
+    c.states.depthTest = true;
+    raster::DrawTriangle(c, V(left, 0, 0xFF102030u, 0.2f, 0, 0, 0xFF010203u),
+                         V(16, 0, 0xFFF0E0D0u, 0.8f, 0, 0, 0xFF405060u),
+                         V(left, 16, 0xFF808080u, 0.5f, 0, 0, 0xFF0A0B0Cu));
+    for (const auto& [x, y] : {std::pair{1, 1}, std::pair{12, 1}, std::pair{1, 8}, std::pair{5, 5}})
+      EXPECT_EQ(canvas.Rgb(x, y), 0x112233u) << left << " at " << x << ", " << y;
+    EXPECT_LT(canvas.Depth(1, 1) + 5000, canvas.Depth(12, 1)) << left;
+    EXPECT_LT(canvas.Depth(1, 1) + 2000, canvas.Depth(1, 8)) << left;
+    EXPECT_TRUE(canvas.GuardsIntact());
+  }
 }
 
 TEST(RasterShading, SpecularIsAddedWithSaturation) {
