@@ -194,25 +194,8 @@ namespace HWY_NAMESPACE {
 namespace hn = hwy::HWY_NAMESPACE;
 using namespace scan;
 
-// ConvertTo for values known to lie within the int32 range: on x86 the bare
-// truncating conversion, without the fix-up ConvertTo adds for values beyond
-// it, which cannot occur here.
-template <class DI, class V>
-HWY_INLINE hn::Vec<DI> TruncateInRange(DI di, V v) {
-#if HWY_TARGET == HWY_AVX2
-  (void)di;
-  return hn::Vec<DI>{_mm256_cvttps_epi32(v.raw)};
-#elif HWY_TARGET == HWY_SSE4 || HWY_TARGET == HWY_SSSE3
-  (void)di;
-  return hn::Vec<DI>{_mm_cvttps_epi32(v.raw)};
-#else
-  return hn::ConvertTo(di, v);
-#endif
-}
-
 // The eight fixed-point attributes of a span: the plain form's clamp, scale,
-// truncation and step division. Clamped and scaled, a value lies in [0, 2^31)
-// and a difference of two over a step count within (-2^31, 2^31).
+// truncation and step division.
 HWY_INLINE void SetUpFixed(const Planes& p, float fx0, float fx1, float fy, int steps, Span& s) {
   const hn::CappedTag<float, kFixedAttrs> d;
   const hn::RebindToSigned<decltype(d)> di;
@@ -229,8 +212,8 @@ HWY_INLINE void SetUpFixed(const Planes& p, float fx0, float fx1, float fy, int 
     const auto scale = hn::Load(d, kFixedScale + k);
     const auto a = hn::Mul(clamp(hn::Add(row, hn::Mul(vx0, dx)), hi), scale);
     const auto b = hn::Mul(clamp(hn::Add(row, hn::Mul(vx1, dx)), hi), scale);
-    hn::StoreU(TruncateInRange(di, a), di, s.fixed + k);
-    const auto step = steps > 0 ? TruncateInRange(di, hn::Div(hn::Sub(b, a), vsteps)) : hn::Zero(di);
+    hn::StoreU(hn::ConvertTo(di, a), di, s.fixed + k);
+    const auto step = steps > 0 ? hn::ConvertTo(di, hn::Div(hn::Sub(b, a), vsteps)) : hn::Zero(di);
     hn::StoreU(step, di, s.fixedStep + k);
   }
 }
