@@ -357,7 +357,7 @@ void DrawScreenTriangle(const DrawContext& ctx, const DrawState& state,
     bool minified = Minified(p0, *p1, *p2, pixelArea);
     bilinear = IsLinear(minified ? st.minFilter : st.magFilter);
   }
-  state.scan(state.pipeline, state.routine[bilinear], ctx.target, state.scissor, p0, *p1, *p2);
+  state.scan[bilinear](state.pipeline, state.routine[bilinear], ctx.target, state.scissor, p0, *p1, *p2);
 }
 
 // Cuts the clipped polygon into a fan of triangles from its first vertex,
@@ -387,7 +387,8 @@ DrawState PrepareState(const DrawContext& ctx) {
   const TexelFormat format = s.textured ? ctx.texture.format : TexelFormat::None;
   s.routine[0] = ChooseSpanRoutine(format, false);
   s.routine[1] = ChooseSpanRoutine(format, true);
-  s.scan = ChooseScanRoutine();
+  s.scan[0] = ChooseScanRoutine(s.pipeline, format, false);
+  s.scan[1] = ChooseScanRoutine(s.pipeline, format, true);
   return s;
 }
 

@@ -17,7 +17,8 @@
 // horizontal edge only decides which rows are covered at all, so it narrows
 // the rows; the others bound each row's run from the left or from the right.
 // Of the two edges on one side of a clockwise triangle only one binds on each
-// row (ScanSplit), so its rows step two edges, not three.
+// row (ScanSplit), so its rows step two edges, not three. For the pipeline
+// the 3D scene draws with, the span loop runs inline (ScanTriangleCommon).
 // Rows and spans here are a few pixels long: 512-bit vectors made the 3D frame
 // slower than the 256-bit ones (measured), so the targets stop at AVX2.
 #ifndef HWY_DISABLED_TARGETS
@@ -31,6 +32,8 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "platform/raster/span_lanes-inl.h"
+#include "platform/raster/span_shared.h"
 #include "platform/raster/stages.h"
 
 #ifndef VUXA_RASTER_SCAN_SHARED
@@ -241,8 +244,8 @@ HWY_INLINE void SetUpPerspectiveVector(const Planes& p, float fx0, float fy, Spa
 // and `Upper` right edges (one or two each), with the steppers on row
 // `first`; they are left on the row after `last`. A run goes from the largest
 // left bound to the smallest right one.
-template <int Lower, int Upper>
-HWY_INLINE void ScanRows(const Pipeline& pipeline, SpanRoutine routine, const Target& target, const Bounds& b,
+template <int Lower, int Upper, class Draw>
+HWY_INLINE void ScanRows(const Pipeline& pipeline, const Draw& draw, const Target& target, const Bounds& b,
                          i64 first, i64 last, EdgeStepper* lower, EdgeStepper* upper, const Planes& planes) {
   Span span;
   for (i64 y = first; y <= last; ++y) {
@@ -262,7 +265,7 @@ HWY_INLINE void ScanRows(const Pipeline& pipeline, SpanRoutine routine, const Ta
     const float fx0 = static_cast<float>(x0) - planes.x0, fx1 = static_cast<float>(x1) - planes.x0;
     SetUpFixed(planes, fx0, fx1, fy, x1 - x0, span);
     SetUpPerspectiveVector(planes, fx0, fy, span);
-    routine(pipeline, span);
+    draw(span);
   }
 }
 
@@ -275,8 +278,8 @@ HWY_INLINE void ScanRows(const Pipeline& pipeline, SpanRoutine routine, const Ta
 // and below M the other way round. On M's own row both lines cross at M and,
 // being on the same side, have the same bias: either gives the same bound.
 // So every row steps two edges.
-template <bool kPairLeft>
-HWY_INLINE void ScanSplit(const Pipeline& pipeline, SpanRoutine routine, const Target& target, const Bounds& b,
+template <bool kPairLeft, class Draw>
+HWY_INLINE void ScanSplit(const Pipeline& pipeline, const Draw& draw, const Target& target, const Bounds& b,
                           const Edge (&edges)[3], int single, const ScreenVertex* const (&v)[3],
                           const Planes& planes) {
   // The pair in the order of the triangle: edge `in` ends at M, `out` starts there.
@@ -289,7 +292,7 @@ HWY_INLINE void ScanSplit(const Pipeline& pipeline, SpanRoutine routine, const T
   auto scan = [&](i64 first, i64 last, EdgeStepper& side) {
     EdgeStepper* lower = kPairLeft ? &side : &alone;
     EdgeStepper* upper = kPairLeft ? &alone : &side;
-    ScanRows<1, 1>(pipeline, routine, target, b, first, last, lower, upper, planes);
+    ScanRows<1, 1>(pipeline, draw, target, b, first, last, lower, upper, planes);
   };
   // Rows above M (Y = y kSub < M's), then the rest; `alone` steps on through both.
   const i64 aboveLast = std::min(b.yLast, CeilDivSub(middle) - 1);
@@ -303,9 +306,10 @@ HWY_INLINE void ScanSplit(const Pipeline& pipeline, SpanRoutine routine, const T
   scan(next, b.yLast, lowerPart);
 }
 
-void ScanTriangleVector(const Pipeline& pipeline, SpanRoutine routine, const Target& target,
-                        const Scissor& scissor, const ScreenVertex& v0, const ScreenVertex& v1,
-                        const ScreenVertex& v2) {
+// The runs of a triangle, each set up and handed to draw(span).
+template <class Draw>
+HWY_INLINE void ScanWith(const Pipeline& pipeline, const Draw& draw, const Target& target, const Scissor& scissor,
+                         const ScreenVertex& v0, const ScreenVertex& v1, const ScreenVertex& v2) {
   Bounds b;
   if (!MakeBounds(scissor, v0, v1, v2, b)) return;
   const Edge edges[3] = {MakeEdge(v0, v1), MakeEdge(v1, v2), MakeEdge(v2, v0)};
@@ -324,8 +328,8 @@ void ScanTriangleVector(const Pipeline& pipeline, SpanRoutine routine, const Tar
   const Planes planes = MakePlanes(v0, v1, v2);
   if (lowers + uppers == 3 && SnappedArea(v0, v1, v2) > 0) {
     const ScreenVertex* const v[3] = {&v0, &v1, &v2};
-    if (lowers == 2) ScanSplit<true>(pipeline, routine, target, b, edges, upperEdge[0], v, planes);
-    else ScanSplit<false>(pipeline, routine, target, b, edges, lowerEdge[0], v, planes);
+    if (lowers == 2) ScanSplit<true>(pipeline, draw, target, b, edges, upperEdge[0], v, planes);
+    else ScanSplit<false>(pipeline, draw, target, b, edges, lowerEdge[0], v, planes);
     return;
   }
   // Any other triangle (counter-clockwise or flat, which cover no pixel, or
@@ -333,12 +337,42 @@ void ScanTriangleVector(const Pipeline& pipeline, SpanRoutine routine, const Tar
   EdgeStepper lower[2], upper[2];
   for (int i = 0; i < lowers; ++i) lower[i] = MakeStepper(edges[lowerEdge[i]], b.yFirst);
   for (int i = 0; i < uppers; ++i) upper[i] = MakeStepper(edges[upperEdge[i]], b.yFirst);
-  if (lowers == 1 && uppers == 1) ScanRows<1, 1>(pipeline, routine, target, b, b.yFirst, b.yLast, lower, upper, planes);
-  else if (lowers == 1) ScanRows<1, 2>(pipeline, routine, target, b, b.yFirst, b.yLast, lower, upper, planes);
-  else ScanRows<2, 1>(pipeline, routine, target, b, b.yFirst, b.yLast, lower, upper, planes);
+  if (lowers == 1 && uppers == 1) ScanRows<1, 1>(pipeline, draw, target, b, b.yFirst, b.yLast, lower, upper, planes);
+  else if (lowers == 1) ScanRows<1, 2>(pipeline, draw, target, b, b.yFirst, b.yLast, lower, upper, planes);
+  else ScanRows<2, 1>(pipeline, draw, target, b, b.yFirst, b.yLast, lower, upper, planes);
 }
 
-ScanRoutine ChooseScanRoutineVector() { return &ScanTriangleVector; }
+void ScanTriangleVector(const Pipeline& pipeline, SpanRoutine routine, const Target& target,
+                        const Scissor& scissor, const ScreenVertex& v0, const ScreenVertex& v1,
+                        const ScreenVertex& v2) {
+  ScanWith(pipeline, [&](Span& span) { routine(pipeline, span); }, target, scissor, v0, v1, v2);
+}
+
+#if HWY_TARGET == HWY_SCALAR || HWY_TARGET == HWY_EMU128
+ScanRoutine ChooseScanRoutineVector(TexelFormat, bool, bool) { return &ScanTriangleVector; }
+#else
+// The scan of the common pipeline (span::Common) with its span loop inline:
+// no call through a pointer and no test of the pipeline for each run.
+template <TexelFormat F, bool kBilinear>
+void ScanTriangleCommon(const Pipeline& pipeline, SpanRoutine, const Target& target, const Scissor& scissor,
+                        const ScreenVertex& v0, const ScreenVertex& v1, const ScreenVertex& v2) {
+  auto draw = [&](Span& span) { lanes::DrawSpanLoop<F, kBilinear, true>(pipeline, span); };
+  ScanWith(pipeline, draw, target, scissor, v0, v1, v2);
+}
+
+// The 3D scene's texel formats get the inline loop; the others the span routine.
+ScanRoutine ChooseScanRoutineVector(TexelFormat format, bool bilinear, bool common) {
+  if (!common) return &ScanTriangleVector;
+  switch (format) {
+    case TexelFormat::None: return &ScanTriangleCommon<TexelFormat::None, false>;
+    case TexelFormat::Xrgb8888:
+      return bilinear ? &ScanTriangleCommon<TexelFormat::Xrgb8888, true> : &ScanTriangleCommon<TexelFormat::Xrgb8888, false>;
+    case TexelFormat::Indexed8:
+      return bilinear ? &ScanTriangleCommon<TexelFormat::Indexed8, true> : &ScanTriangleCommon<TexelFormat::Indexed8, false>;
+    default: return &ScanTriangleVector;
+  }
+}
+#endif
 
 }  // namespace HWY_NAMESPACE
 }  // namespace raster::detail
@@ -398,7 +432,9 @@ void ScanTrianglePlain(const Pipeline& pipeline, SpanRoutine routine, const Targ
 HWY_EXPORT(ScanTriangleVector);
 HWY_EXPORT(ChooseScanRoutineVector);
 
-ScanRoutine ChooseScanRoutine() { return HWY_DYNAMIC_DISPATCH(ChooseScanRoutineVector)(); }
+ScanRoutine ChooseScanRoutine(const Pipeline& pipeline, TexelFormat format, bool bilinear) {
+  return HWY_DYNAMIC_DISPATCH(ChooseScanRoutineVector)(format, bilinear, span::Common(pipeline, format));
+}
 
 void ScanTriangle(const Pipeline& pipeline, SpanRoutine routine, const Target& target, const Scissor& scissor,
                   const ScreenVertex& v0, const ScreenVertex& v1, const ScreenVertex& v2) {

@@ -98,14 +98,14 @@ using ScanRoutine = void (*)(const Pipeline& pipeline, SpanRoutine routine, cons
 
 // What drawing a triangle needs that is the same for every triangle of a
 // context: the state of the pixel pipeline, the pixels it may touch and the
-// span routines for its texture, nearest and bilinear.
+// span and scan routines for its texture, nearest and bilinear.
 struct DrawState {
   bool drawable = false;  // false: nothing can be drawn with the context
   bool textured = false;
   Pipeline pipeline;
   Scissor scissor{};
   SpanRoutine routine[2] = {};
-  ScanRoutine scan = nullptr;
+  ScanRoutine scan[2] = {};
 };
 
 // What stays the same while triangles are drawn with one context: its
@@ -142,8 +142,10 @@ void ScanTriangle(const Pipeline& pipeline, SpanRoutine routine, const Target& t
                   const Scissor& scissor, const ScreenVertex& a, const ScreenVertex& b,
                   const ScreenVertex& c);
 // ScanTriangle's form for the best SIMD target this processor runs, chosen
-// once so that each triangle does not go through the run-time dispatch.
-ScanRoutine ChooseScanRoutine();
+// once so that each triangle does not go through the run-time dispatch; for
+// the pipeline the 3D scene draws with and its texel formats, one with the
+// span loop inline, which ignores the span routine it is given.
+ScanRoutine ChooseScanRoutine(const Pipeline& pipeline, TexelFormat format, bool bilinear);
 // The same runs and span values, found the plain way: the reference.
 void ScanTrianglePlain(const Pipeline& pipeline, SpanRoutine routine, const Target& target,
                        const Scissor& scissor, const ScreenVertex& a, const ScreenVertex& b,

@@ -312,8 +312,8 @@ TEST(FastRaster, VectorSpansMatchThePlainSpans) {
           if (area < 0) std::swap(v[1], v[2]);  // clockwise on screen
           raster::detail::ScanTrianglePlain(p, raster::detail::ChooseSpanRoutinePlain(format, bilinear),
                                             plain.Target(), scissor, v[0], v[1], v[2]);
-          raster::detail::ScanTriangle(p, raster::detail::ChooseSpanRoutine(format, bilinear),
-                                       vector.Target(), scissor, v[0], v[1], v[2]);
+          raster::detail::ChooseScanRoutine(p, format, bilinear)(  // the scene's pipeline: span loop inline
+              p, raster::detail::ChooseSpanRoutine(format, bilinear), vector.Target(), scissor, v[0], v[1], v[2]);
         }
         ASSERT_EQ(vector.color, plain.color) << target << ", format " << f << ", variant " << variant;
         ASSERT_EQ(vector.depth, plain.depth) << target << ", format " << f << ", variant " << variant;

@@ -1,0 +1,177 @@
+// span_lanes-inl.h: the vector form of the span loop, for each SIMD target.
+//
+// Steps colour and specular and modulates, adds specular and blends the
+// channels of a pixel at once, with the plain form's arithmetic: every sum
+// fits its lane, so nothing wraps or saturates that the plain form would
+// not. Included once per target (Highway's -inl.h convention) by span.cpp,
+// whose routines run it for one row, and by scan.cpp, which runs it inline
+// for the rows of the pipeline the 3D scene draws with.
+
+// Per-target include guard: toggled by foreach_target.h for each target.
+#if defined(VUXA_RASTER_SPAN_LANES_INL_H_) == defined(HWY_TARGET_TOGGLE)
+#ifdef VUXA_RASTER_SPAN_LANES_INL_H_
+#undef VUXA_RASTER_SPAN_LANES_INL_H_
+#else
+#define VUXA_RASTER_SPAN_LANES_INL_H_
+#endif
+
+#include <hwy/highway.h>
+
+#include "platform/raster/span_shared.h"
+
+HWY_BEFORE_NAMESPACE();
+namespace raster::detail {
+namespace HWY_NAMESPACE {
+#if HWY_TARGET != HWY_SCALAR && HWY_TARGET != HWY_EMU128
+namespace lanes {
+using namespace span;
+namespace hn = hwy::HWY_NAMESPACE;
+
+const hn::FixedTag<std::int32_t, 4> kI32;
+const hn::FixedTag<std::uint32_t, 4> kU32;
+const hn::Rebind<std::int16_t, decltype(kI32)> kI16;   // four lanes
+const hn::Rebind<std::uint16_t, decltype(kI32)> kU16;  // four lanes
+const hn::Rebind<std::uint8_t, decltype(kI32)> kU8;    // four lanes
+const hn::FixedTag<std::uint32_t, 1> kOne32;
+
+// The four bytes of a pixel (blue first) in 16-bit lanes.
+HWY_INLINE hn::Vec<decltype(kU16)> Bytes(std::uint32_t v) {
+  return hn::PromoteTo(kU16, hn::BitCast(kU8, hn::Set(kOne32, v)));
+}
+// 16-bit lanes holding 0..255 back to four bytes, saturating as a pack does.
+HWY_INLINE std::uint32_t Pack(hn::Vec<decltype(kU16)> v) {
+  return hn::GetLane(hn::BitCast(kOne32, hn::DemoteTo(kU8, hn::BitCast(kI16, v))));
+}
+// x / 255 rounded, lane by lane, for x up to 255 * 255.
+HWY_INLINE hn::Vec<decltype(kU16)> Div255Lanes(hn::Vec<decltype(kU16)> x) {
+  const auto y = hn::Add(x, hn::Set(kU16, 128));
+  return hn::ShiftRight<8>(hn::Add(y, hn::ShiftRight<8>(y)));
+}
+
+// Source-alpha blending over a 32-bit pixel, the three channels at once with
+// the plain form's arithmetic: (s a + d (255 - a)) / 255, rounded.
+HWY_INLINE std::uint32_t BlendSrcAlpha32Lanes(const std::uint8_t* out, std::uint32_t rgb, std::uint32_t a) {
+  const auto x = hn::Add(hn::Mul(Bytes(rgb), hn::Set(kU16, static_cast<std::uint16_t>(a))),
+                         hn::Mul(Bytes(Load32(out)), hn::Set(kU16, static_cast<std::uint16_t>(255 - a))));
+  return Pack(Div255Lanes(x)) & 0xFFFFFFu;
+}
+
+// Lerp's filtering of a quad of texels, every channel of two texels at once
+// (no product or sum leaves its 16-bit lane), as channels with alpha 255.
+HWY_INLINE hn::Vec<decltype(kU16)> BilinearLanes(const Quad& q) {
+  const hn::FixedTag<std::uint16_t, 8> d16;
+  const hn::FixedTag<std::uint64_t, 1> d64;
+  auto pair = [&](std::uint32_t first, std::uint32_t second) {
+    const auto both = hn::Set(d64, static_cast<std::uint64_t>(second) << 32 | first);
+    return hn::PromoteTo(d16, hn::BitCast(hn::Rebind<std::uint8_t, decltype(d16)>(), both));
+  };
+  const auto wx = hn::Set(d16, static_cast<std::uint16_t>(q.wx));
+  const auto ix = hn::Set(d16, static_cast<std::uint16_t>(256 - q.wx));
+  const auto rows = hn::ShiftRight<8>(hn::Add(hn::Mul(pair(q.t00, q.t10), ix), hn::Mul(pair(q.t01, q.t11), wx)));
+  const auto wy = hn::Set(kU16, static_cast<std::uint16_t>(q.wy));
+  const auto iy = hn::Set(kU16, static_cast<std::uint16_t>(256 - q.wy));
+  const auto v = hn::ShiftRight<8>(hn::Add(hn::Mul(hn::LowerHalf(kU16, rows), iy), hn::Mul(hn::UpperHalf(kU16, rows), wy)));
+  alignas(8) static constexpr std::uint16_t kAlpha[4] = {0, 0, 0, 255};
+  alignas(8) static constexpr std::uint16_t kColour[4] = {0xFFFF, 0xFFFF, 0xFFFF, 0};
+  return hn::Or(hn::And(v, hn::Load(kU16, kColour)), hn::Load(kU16, kAlpha));
+}
+
+// Colour and specular stepped along a span, four channels at once. Lanes hold
+// blue, green, red, alpha in 16.16 fixed point.
+class ShadeLanes {
+ public:
+  explicit ShadeLanes(const Span& s)
+      : color_(Lanes(s.fixed + kB)), colorStep_(Lanes(s.fixedStep + kB)),
+        spec_(hn::And(Lanes(s.fixed + kSb), NoFourth())), specStep_(hn::And(Lanes(s.fixedStep + kSb), NoFourth())) {}
+  void Advance() {
+    color_ = hn::Add(color_, colorStep_);
+    spec_ = hn::Add(spec_, specStep_);
+  }
+  template <bool kTextured>
+  std::uint32_t Pixel(std::uint32_t texel, bool specular) const {
+    return Modulated<kTextured>(Bytes(texel | 0xFF000000u), specular);
+  }
+  // Pixel, the texel given as its channels in lanes (alpha 255).
+  template <bool kTextured>
+  std::uint32_t Modulated(hn::Vec<decltype(kU16)> texel, bool specular) const {
+    auto c = Whole(color_);
+    if constexpr (kTextured) c = Div255Lanes(hn::Mul(texel, c));
+    if (specular) c = hn::Add(c, Whole(spec_));
+    return Pack(c);
+  }
+
+ private:
+  using V = hn::Vec<decltype(kU32)>;
+  static_assert(kG == kB + 1 && kR == kB + 2 && kA == kB + 3 && kSg == kSb + 1 && kSr == kSb + 2);
+  static V Lanes(const std::int32_t* v) { return hn::BitCast(kU32, hn::LoadU(kI32, v)); }
+  // Specular has no alpha: its fourth lane (depth) is cleared.
+  static V NoFourth() {
+    alignas(16) static constexpr std::uint32_t kMask[4] = {~0u, ~0u, ~0u, 0u};
+    return hn::Load(kU32, kMask);
+  }
+  // The whole part of each lane in 16 bits, saturating as a signed pack does.
+  static hn::Vec<decltype(kU16)> Whole(V v) {
+    return hn::BitCast(kU16, hn::DemoteTo(kI16, hn::BitCast(kI32, hn::ShiftRight<16>(v))));
+  }
+  V color_, colorStep_, spec_, specStep_;
+};
+
+// One row of pixels; kCommon: with the pipeline Common() accepts, whose
+// tests and wrapping are then known rather than looked up at each pixel.
+template <TexelFormat F, bool kBilinear, bool kCommon>
+HWY_INLINE void DrawSpanLoop(const Pipeline& p, Span& s) {
+  constexpr bool kTextured = F != TexelFormat::None;
+  std::uint8_t* color = s.color;
+  std::uint8_t* depth = s.depth;
+  const int bpp = kCommon ? 4 : p.bytesPerPixel;
+  std::uint32_t z = static_cast<std::uint32_t>(s.fixed[kZ]);
+  const std::uint32_t zStep = static_cast<std::uint32_t>(s.fixedStep[kZ]);
+  ShadeLanes shade(s);
+  float iw = s.iw, uw = s.uw, vw = s.vw;
+  auto advance = [&] {
+    color += bpp;
+    if (kCommon || depth) depth += 2;
+    z += zStep;
+    shade.Advance();
+    if constexpr (kTextured) {
+      iw += s.iwStep;
+      uw += s.uwStep;
+      vw += s.vwStep;
+    }
+  };
+  for (int i = 0; i < s.count; ++i, advance()) {
+    if constexpr (kCommon) {
+      const std::uint32_t zz = z >> 15;
+      if (zz > Load16(depth)) continue;
+      Store16(depth, static_cast<std::uint16_t>(zz));
+    } else if (depth && !DepthStep(p, depth, z)) {
+      continue;
+    }
+    std::uint32_t argb;
+    if constexpr (kTextured && kBilinear) {
+      const float w = 1.0f / iw;
+      argb = shade.Modulated<true>(BilinearLanes(QuadAt<F, kCommon>(p, uw * w, vw * w)), p.specular);
+    } else if constexpr (kTextured) {
+      const float w = 1.0f / iw;
+      argb = shade.Pixel<true>(SampleNearest<F, kCommon>(p, uw * w, vw * w), p.specular);
+    } else {
+      argb = shade.Pixel<false>(0, p.specular);
+    }
+    if constexpr (kCommon) {
+      const std::uint32_t a = argb >> 24, rgb = argb & 0xFFFFFFu;
+      Store32(color, p.blend == BlendMode::SrcAlpha && a != 255 ? BlendSrcAlpha32Lanes(color, rgb, a) : rgb);
+    } else {
+      WritePixel(p, color, argb, [](const std::uint8_t* out, std::uint32_t rgb, std::uint32_t a) {
+        return BlendSrcAlpha32Lanes(out, rgb, a);
+      });
+    }
+  }
+}
+
+}  // namespace lanes
+#endif
+}  // namespace HWY_NAMESPACE
+}  // namespace raster::detail
+HWY_AFTER_NAMESPACE();
+
+#endif  // VUXA_RASTER_SPAN_LANES_INL_H_
