@@ -13,7 +13,6 @@
 // vertex shared by several triangles of a mesh is transformed, projected and
 // shaded once; the pixels are the same either way.
 #include <algorithm>
-#include <bit>
 #include <cmath>
 #include <cstring>
 
@@ -327,7 +326,8 @@ void PrepareVertex(const DrawContext& ctx, const Vertex& in, PreparedVertex& p) 
 // The batch entry that holds `in` when it is there.
 std::uint32_t Slot(const Vertex& in) {
   static_assert(sizeof(Vertex) == 7 * 4, "vertices are compared as their bytes");
-  auto word = [](float f) { return std::bit_cast<std::uint32_t>(f); };
+  // The builtin behind std::bit_cast, which the browser build's library lacks.
+  auto word = [](float f) { return __builtin_bit_cast(std::uint32_t, f); };
   const std::uint32_t hash = (word(in.x) * 0x9E3779B1u) ^ (word(in.y) * 0x85EBCA77u) ^
                              (word(in.z) * 0xC2B2AE3Du) ^ (word(in.u) * 0x27D4EB2Fu) ^ (word(in.v) * 0x165667B1u);
   return (hash >> 16) & (Batch::kVertices - 1);
