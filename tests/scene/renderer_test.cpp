@@ -67,24 +67,28 @@ TEST(SceneRenderer, MeshesInMaterialOrderWithOneTextureSettingPerChange) {
   Scene s = CameraScene({10, 11, 12, 13});
   const std::uint32_t materials[] = {1, 2, 0, 3, 3};
   for (int i = 0; i < 5; ++i) AddMesh(s, materials[i], {At(float(i), 0, 0), At(float(i), 1, 0), At(float(i), 0, 1)});
+  s.meshes[0].placement._24 = 5;  // moved only
+  s.meshes[1].placement._22 = 2, s.meshes[1].placement._24 = 3;  // scaled and moved
   s.meshes[4].vertexCount = 5;  // more than it holds: its face is skipped
   s.meshes[4].faces = {{{0, 1, 2}}, {{0, 1, 3}}};
   s.meshes[4].faceCount = 2;
   RecordingDevice device;
   RenderScene(&s, &device);
   std::vector<DWORD> handles;
-  std::vector<float> meshOrder;
+  std::vector<float> meshOrder, meshY;
   for (std::size_t i = 0; i < device.calls.size(); ++i) {
     const auto& c = device.calls[i];
     ASSERT_NE(c.kind, Kind::Other);
     if (c.kind == Kind::SetRenderState) handles.push_back(c.b);
     if (c.kind == Kind::Begin) {
       meshOrder.push_back(device.calls[i + 1].vertex.x);
+      meshY.push_back(device.calls[i + 2].vertex.y);  // the second vertex, at y = 1 before placing
       EXPECT_TRUE(c.a == D3DPT_TRIANGLELIST && c.b == D3DVT_LVERTEX);
     }
   }
   EXPECT_EQ(handles, (std::vector<DWORD>{10, 11, 12, 13}));
   EXPECT_EQ(meshOrder, (std::vector<float>{2, 0, 1, 3, 4}));
+  EXPECT_EQ(meshY, (std::vector<float>{1, 6, 5, 1, 1}));
   EXPECT_EQ(device.Vertices().size(), 15u);
   ASSERT_GE(device.calls.size(), 2u);
   EXPECT_TRUE(device.calls[0].a == D3DTRANSFORMSTATE_VIEW && device.calls[1].a == D3DTRANSFORMSTATE_PROJECTION);

@@ -113,6 +113,9 @@ TEST_F(Devices, StatesTheShowLeavesStartAsOnADirectX5RgbDevice) {
     EXPECT_EQ(device->GetRenderState(state, &v), D3D_OK);
     EXPECT_EQ(v, value) << "state " << state;
   }
+  DWORD v = 0;  // a state past the table, or nowhere to put it
+  EXPECT_EQ(device->GetRenderState(static_cast<D3DRENDERSTATETYPE>(100000), &v), DDERR_INVALIDPARAMS);
+  EXPECT_EQ(device->GetRenderState(D3DRENDERSTATE_ZENABLE, nullptr), DDERR_INVALIDPARAMS);
 }
 
 // The set-up calls are covered by the display's step-by-step failures; these
