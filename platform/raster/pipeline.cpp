@@ -396,13 +396,14 @@ DrawState PrepareState(const DrawContext& ctx) {
 // winding is known from its projected corners: a culled one is dropped
 // before anything else is worked on. Depth and colours come prepared with
 // the corners; only the texture coordinates belong to the triangle.
-void DrawInside(const DrawContext& ctx, const DrawState& state,
-                const PreparedVertex* const (&corner)[3]) {
+[[gnu::always_inline]] inline void DrawInside(const DrawContext& ctx, const DrawState& state,
+                                              const PreparedVertex* const (&corner)[3]) {
   const States& st = ctx.states;
-  if (!corner[0]->projected || !corner[1]->projected || !corner[2]->projected) return;
+  // Each test drops the triangle, so their order does not matter; a corner
+  // whose shade is finite is projected.
+  if (!(corner[0]->shadeFinite & corner[1]->shadeFinite & corner[2]->shadeFinite)) return;
   const long long area = SnappedArea(*corner[0], *corner[1], *corner[2]);
   if (Culled(st, area)) return;
-  if (!corner[0]->shadeFinite || !corner[1]->shadeFinite || !corner[2]->shadeFinite) return;
   ScreenVertex screen[3];
   float u[3], v[3];
   for (int i = 0; i < 3; ++i) {
@@ -427,8 +428,8 @@ void DrawInside(const DrawContext& ctx, const DrawState& state,
 
 // A triangle that crosses a plane of the clip volume: clipped in clip space
 // and drawn as a fan.
-void DrawClipped(const DrawContext& ctx, const DrawState& state,
-                 const PreparedVertex* const (&corner)[3]) {
+[[gnu::noinline]] void DrawClipped(const DrawContext& ctx, const DrawState& state,
+                                   const PreparedVertex* const (&corner)[3]) {
   const Viewport& vp = ctx.viewport;
   const States& st = ctx.states;
   ClipVertex poly[kMaxPolygon];
@@ -453,8 +454,10 @@ void DrawClipped(const DrawContext& ctx, const DrawState& state,
   DrawFan(ctx, state, screen, n);
 }
 
-void DrawPrepared(const DrawContext& ctx, const DrawState& state,
-                  const PreparedVertex* const (&corner)[3]) {
+// Inline in the batch's DrawTriangle: most triangles are culled in a few
+// instructions, and a call would cost as much.
+[[gnu::always_inline]] inline void DrawPrepared(const DrawContext& ctx, const DrawState& state,
+                                                const PreparedVertex* const (&corner)[3]) {
   if ((corner[0]->outside | corner[1]->outside | corner[2]->outside) == 0)
     DrawInside(ctx, state, corner);
   else
