@@ -8,6 +8,7 @@
 // Drawing needs a current viewport whose data has been set; without one,
 // vertices are accepted and nothing is drawn.
 #include <algorithm>
+#include <cstdint>
 
 #include "platform/d3d/objects.h"
 #include "platform/host/host.h"
@@ -184,6 +185,11 @@ HRESULT Direct3DDevice::Vertex(LPVOID vertex) {
   v.specular = in->specular;
   v.u = in->tu;
   v.v = in->tv;
+  // Records of a mesh lie side by side, so their places give distinct
+  // entries without hashing the values.
+  pendingSlots_[pendingCount_ - 1] =
+      static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(vertex) / sizeof(D3DLVERTEX)) &
+      (raster::detail::Batch::kVertices - 1);
   if (pendingCount_ == 3) {
     pendingCount_ = 0;  // first: nothing is left to do after the drawing
     DrawPending();
@@ -278,7 +284,8 @@ bool Direct3DDevice::PrepareContext() {
 
 void Direct3DDevice::DrawPending() {
   if (!contextValid_ && !PrepareContext()) return;
-  raster::detail::DrawTriangle(context_, batch_, pending_[0], pending_[1], pending_[2]);
+  raster::detail::DrawTriangle(context_, batch_, pending_[0], pending_[1], pending_[2], pendingSlots_[0],
+                               pendingSlots_[1], pendingSlots_[2]);
 }
 
 }  // namespace platform

@@ -110,6 +110,7 @@ class Direct3DDevice final : public RefCounted<IDirect3DDevice2> {
   raster::detail::Batch batch_;  // follows context_: reset whenever it is prepared
   std::array<std::uint32_t, 256> palette_{};
   raster::Vertex pending_[3] = {};
+  std::uint32_t pendingSlots_[3] = {};  // batch entries, by where each record lay
   int pendingCount_ = 0;
 };
 

@@ -480,12 +480,16 @@ void DrawTriangle(const DrawContext& ctx, const Vertex& a, const Vertex& b, cons
 namespace detail {
 
 void DrawTriangle(const DrawContext& ctx, Batch& batch, const Vertex& a, const Vertex& b, const Vertex& c) {
+  DrawTriangle(ctx, batch, a, b, c, Slot(a), Slot(b), Slot(c));
+}
+
+void DrawTriangle(const DrawContext& ctx, Batch& batch, const Vertex& a, const Vertex& b, const Vertex& c,
+                  std::uint32_t sa, std::uint32_t sb, std::uint32_t sc) {
   if (!batch.ready) {
     batch.state = PrepareState(ctx);
     batch.ready = true;
   }
   if (!batch.state.drawable) return;
-  const std::uint32_t sa = Slot(a), sb = Slot(b), sc = Slot(c);
   if (sa != sb && sb != sc && sa != sc) {
     const PreparedVertex* corner[3] = {&Prepared(ctx, batch, a, sa), &Prepared(ctx, batch, b, sb),
                                        &Prepared(ctx, batch, c, sc)};

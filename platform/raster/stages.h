@@ -136,6 +136,12 @@ struct Batch {
 // DrawTriangle for a run of triangles drawn with one context and one batch.
 void DrawTriangle(const DrawContext& context, Batch& batch, const Vertex& a, const Vertex& b,
                   const Vertex& c);
+// The same with the batch entries to look the corners up in chosen by the
+// caller (each below Batch::kVertices), who knows a cheaper key than the
+// vertex's value, such as where its record lies. A vertex is still found by
+// its whole value: an entry holding another value is prepared anew.
+void DrawTriangle(const DrawContext& context, Batch& batch, const Vertex& a, const Vertex& b,
+                  const Vertex& c, std::uint32_t slotA, std::uint32_t slotB, std::uint32_t slotC);
 
 // Rasterizes a clockwise (on screen, y down) triangle inside the scissor.
 void ScanTriangle(const Pipeline& pipeline, SpanRoutine routine, const Target& target,

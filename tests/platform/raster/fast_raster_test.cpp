@@ -74,19 +74,30 @@ TEST(FastRaster, BatchedTrianglesMatchOneByOne) {
   const Scene scene = MakeScene(random);
   for (int bpp : {4, 3}) {
     for (bool palette : {true, false}) {
-      Canvas plain(160, 120, bpp), batched(160, 120, bpp);
+      // Batches looked up by the vertices' values and by entries the caller
+      // picks: one per vertex, as the device does, and few, shared and taken
+      // from one another all the time.
+      Canvas plain(160, 120, bpp), batched(160, 120, bpp), byIndex(160, 120, bpp), crowded(160, 120, bpp);
       raster::DrawContext plainContext = SceneContext(plain, scene, palette);
       raster::DrawContext batchContext = SceneContext(batched, scene, palette);
-      raster::detail::Batch batch;
+      raster::DrawContext indexContext = SceneContext(byIndex, scene, palette);
+      raster::DrawContext crowdedContext = SceneContext(crowded, scene, palette);
+      raster::detail::Batch batch, indexBatch, crowdedBatch;
+      const auto bySlot = [](std::size_t i) { return static_cast<std::uint32_t>(i) % raster::detail::Batch::kVertices; };
+      const auto fewSlots = [](std::size_t i) { return static_cast<std::uint32_t>(i % 5); };
       std::uniform_int_distribution<std::size_t> pick(0, scene.pool.size() - 1);
       std::size_t last = 0;
       for (int i = 0; i < 6000; ++i) {
         if (i % 1500 == 0) {
           // A new camera: the batch must forget what it prepared.
           const raster::Matrix camera = rastertest::Camera(0.3f * static_cast<float>(i / 1500));
-          plainContext.transform = batchContext.transform = camera;
-          batchContext.states.flat = plainContext.states.flat = i / 1500 == 2;
+          for (raster::DrawContext* ctx : {&plainContext, &batchContext, &indexContext, &crowdedContext}) {
+            ctx->transform = camera;
+            ctx->states.flat = i / 1500 == 2;
+          }
           batch.Reset();
+          indexBatch.Reset();
+          crowdedBatch.Reset();
         }
         // Neighbouring triangles share vertices, as in a mesh.
         const std::size_t a = i % 3 == 0 ? pick(random) : last;
@@ -94,10 +105,16 @@ TEST(FastRaster, BatchedTrianglesMatchOneByOne) {
         last = c;
         raster::DrawTriangle(plainContext, scene.pool[a], scene.pool[b], scene.pool[c]);
         raster::detail::DrawTriangle(batchContext, batch, scene.pool[a], scene.pool[b], scene.pool[c]);
+        raster::detail::DrawTriangle(indexContext, indexBatch, scene.pool[a], scene.pool[b], scene.pool[c], bySlot(a),
+                                     bySlot(b), bySlot(c));
+        raster::detail::DrawTriangle(crowdedContext, crowdedBatch, scene.pool[a], scene.pool[b], scene.pool[c],
+                                     fewSlots(a), fewSlots(b), fewSlots(c));
       }
-      ASSERT_EQ(batched.color, plain.color) << bpp << " bytes a pixel, palette " << palette;
-      ASSERT_EQ(batched.depth, plain.depth) << bpp << " bytes a pixel, palette " << palette;
-      EXPECT_TRUE(batched.GuardsIntact());
+      for (Canvas* canvas : {&batched, &byIndex, &crowded}) {
+        ASSERT_EQ(canvas->color, plain.color) << bpp << " bytes a pixel, palette " << palette;
+        ASSERT_EQ(canvas->depth, plain.depth) << bpp << " bytes a pixel, palette " << palette;
+        EXPECT_TRUE(canvas->GuardsIntact());
+      }
       int drawn = 0;
       for (int y = 0; y < 120; ++y)
         for (int x = 0; x < 160; ++x) drawn += plain.Depth(x, y) != 0xFFFF;
