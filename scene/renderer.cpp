@@ -97,11 +97,12 @@ void SubmitMesh(IDirect3DDevice2* device, const SceneMesh& mesh, std::size_t cou
   // Each vertex's record is filled once; faces share vertices several times over.
   thread_local std::vector<D3DLVERTEX> records;
   records.resize(count);
+  const DWORD alpha = PackByte(mesh.opacity) << 24;  // the same for the whole mesh
   for (std::size_t i = 0; i < count; ++i) {
     const SceneLitVertex& lit = mesh.litVertices[i];
     const SceneVertex& v = mesh.vertices[i];
-    records[i] = D3DLVERTEX{lit.x, lit.y, lit.z, 0, PackColor(mesh.opacity, lit.red, lit.green, lit.blue),
-                            specular, v.u, v.v};
+    const D3DCOLOR color = alpha | PackByte(lit.red) << 16 | PackByte(lit.green) << 8 | PackByte(lit.blue);
+    records[i] = D3DLVERTEX{lit.x, lit.y, lit.z, 0, color, specular, v.u, v.v};
   }
   device->Begin(D3DPT_TRIANGLELIST, D3DVT_LVERTEX, 0);
   const std::size_t faces = std::min<std::size_t>(mesh.faceCount, mesh.faces.size());
