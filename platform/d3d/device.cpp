@@ -284,8 +284,7 @@ bool Direct3DDevice::PrepareContext() {
 
 void Direct3DDevice::DrawPending() {
   if (!contextValid_ && !PrepareContext()) return;
-  raster::detail::DrawTriangle(context_, batch_, pending_[0], pending_[1], pending_[2], pendingSlots_[0],
-                               pendingSlots_[1], pendingSlots_[2]);
+  raster::detail::DrawTriangle(context_, batch_, pending_[0], pending_[1], pending_[2], pendingSlots_);
 }
 
 }  // namespace platform

@@ -154,7 +154,7 @@ inline void WrapCoordinate(float (&t)[3], bool wrap) {
 
 // The texture coordinates of a triangle's corners, wrapped and in texels
 // when it is textured.
-void TriangleCoordinates(const DrawContext& ctx, bool textured, float (&u)[3], float (&v)[3]) {
+[[gnu::always_inline]] inline void TriangleCoordinates(const DrawContext& ctx, bool textured, float (&u)[3], float (&v)[3]) {
   if (!textured) return;
   WrapCoordinate(u, ctx.states.wrapU);
   WrapCoordinate(v, ctx.states.wrapV);
@@ -480,11 +480,13 @@ void DrawTriangle(const DrawContext& ctx, const Vertex& a, const Vertex& b, cons
 namespace detail {
 
 void DrawTriangle(const DrawContext& ctx, Batch& batch, const Vertex& a, const Vertex& b, const Vertex& c) {
-  DrawTriangle(ctx, batch, a, b, c, Slot(a), Slot(b), Slot(c));
+  const std::uint32_t slots[3] = {Slot(a), Slot(b), Slot(c)};
+  DrawTriangle(ctx, batch, a, b, c, slots);
 }
 
 void DrawTriangle(const DrawContext& ctx, Batch& batch, const Vertex& a, const Vertex& b, const Vertex& c,
-                  std::uint32_t sa, std::uint32_t sb, std::uint32_t sc) {
+                  const std::uint32_t (&slots)[3]) {
+  const std::uint32_t sa = slots[0], sb = slots[1], sc = slots[2];
   if (!batch.ready) {
     batch.state = PrepareState(ctx);
     batch.ready = true;

@@ -141,7 +141,7 @@ void DrawTriangle(const DrawContext& context, Batch& batch, const Vertex& a, con
 // vertex's value, such as where its record lies. A vertex is still found by
 // its whole value: an entry holding another value is prepared anew.
 void DrawTriangle(const DrawContext& context, Batch& batch, const Vertex& a, const Vertex& b,
-                  const Vertex& c, std::uint32_t slotA, std::uint32_t slotB, std::uint32_t slotC);
+                  const Vertex& c, const std::uint32_t (&slots)[3]);
 
 // Rasterizes a clockwise (on screen, y down) triangle inside the scissor.
 void ScanTriangle(const Pipeline& pipeline, SpanRoutine routine, const Target& target,

@@ -105,10 +105,10 @@ TEST(FastRaster, BatchedTrianglesMatchOneByOne) {
         last = c;
         raster::DrawTriangle(plainContext, scene.pool[a], scene.pool[b], scene.pool[c]);
         raster::detail::DrawTriangle(batchContext, batch, scene.pool[a], scene.pool[b], scene.pool[c]);
-        raster::detail::DrawTriangle(indexContext, indexBatch, scene.pool[a], scene.pool[b], scene.pool[c], bySlot(a),
-                                     bySlot(b), bySlot(c));
+        raster::detail::DrawTriangle(indexContext, indexBatch, scene.pool[a], scene.pool[b], scene.pool[c],
+                                     {bySlot(a), bySlot(b), bySlot(c)});
         raster::detail::DrawTriangle(crowdedContext, crowdedBatch, scene.pool[a], scene.pool[b], scene.pool[c],
-                                     fewSlots(a), fewSlots(b), fewSlots(c));
+                                     {fewSlots(a), fewSlots(b), fewSlots(c)});
       }
       for (Canvas* canvas : {&batched, &byIndex, &crowded}) {
         ASSERT_EQ(canvas->color, plain.color) << bpp << " bytes a pixel, palette " << palette;
