@@ -65,8 +65,9 @@ struct Columns {
 
 Columns& Gather(const SceneMesh& mesh, std::size_t count) {
   thread_local Columns c;
-  for (std::vector<float>* column : {&c.px, &c.py, &c.pz, &c.nx, &c.ny, &c.nz, &c.red, &c.green, &c.blue})
-    column->assign(count, 0.0f);
+  // Positions and normals are all written below; only the sums start at 0.
+  for (std::vector<float>* column : {&c.px, &c.py, &c.pz, &c.nx, &c.ny, &c.nz}) column->resize(count);
+  for (std::vector<float>* column : {&c.red, &c.green, &c.blue}) column->assign(count, 0.0f);
   for (std::size_t i = 0; i < count; ++i) {
     const SceneLitVertex& lit = mesh.litVertices[i];
     c.px[i] = lit.x, c.py[i] = lit.y, c.pz[i] = lit.z;
