@@ -347,7 +347,7 @@ const PreparedVertex& Prepared(const DrawContext& ctx, Batch& batch, const Verte
 
 // Rasterizes a screen triangle that culling keeps, clockwise, with the span
 // routine for its texture's filter.
-void DrawScreenTriangle(const DrawContext& ctx, const DrawState& state,
+[[gnu::always_inline]] inline void DrawScreenTriangle(const DrawContext& ctx, const DrawState& state,
                         const ScreenVertex& p0, const ScreenVertex* p1, const ScreenVertex* p2, long long area) {
   const States& st = ctx.states;
   if (area < 0) std::swap(p1, p2);
