@@ -293,9 +293,8 @@ bool Minified(const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& 
 }
 
 // Twice the signed screen area of p0 p1 p2 in snapped units; > 0: clockwise
-// on screen (y grows downwards). For screen and prepared vertices.
-template <class V>
-long long SnappedArea(const V& p0, const V& p1, const V& p2) {
+// on screen (y grows downwards).
+long long SnappedArea(const ScreenVertex& p0, const ScreenVertex& p1, const ScreenVertex& p2) {
   return static_cast<long long>(p1.sx - p0.sx) * (p2.sy - p0.sy) -
          static_cast<long long>(p2.sx - p0.sx) * (p1.sy - p0.sy);
 }
@@ -311,15 +310,12 @@ bool Culled(const States& st, long long area) {
 void PrepareVertex(const DrawContext& ctx, const Vertex& in, PreparedVertex& p) {
   p.clip = ToClipSpace(ctx.transform, in);
   p.outside = OutsidePlanes(p.clip, ctx.viewport);
-  ScreenVertex s;
-  p.projected = p.outside == 0 && ProjectPosition(p.clip, ctx.viewport, s, p.iw);
+  float shade[kFixedAttrs];
+  p.projected = p.outside == 0 && ProjectPosition(p.clip, ctx.viewport, p.screen, p.iw);
   p.shadeFinite = false;
   if (p.projected) {
-    p.x = s.x;
-    p.y = s.y;
-    p.sx = s.sx;
-    p.sy = s.sy;
-    p.shadeFinite = ShadeAttributes(p.clip, ctx.viewport, p.iw, p.shade);
+    p.shadeFinite = ShadeAttributes(p.clip, ctx.viewport, p.iw, shade);
+    std::memcpy(p.screen.attr, shade, sizeof shade);
   }
 }
 
@@ -402,17 +398,13 @@ DrawState PrepareState(const DrawContext& ctx) {
   // Each test drops the triangle, so their order does not matter; a corner
   // whose shade is finite is projected.
   if (!(corner[0]->shadeFinite & corner[1]->shadeFinite & corner[2]->shadeFinite)) return;
-  const long long area = SnappedArea(*corner[0], *corner[1], *corner[2]);
+  const long long area = SnappedArea(corner[0]->screen, corner[1]->screen, corner[2]->screen);
   if (Culled(st, area)) return;
   ScreenVertex screen[3];
   float u[3], v[3];
   for (int i = 0; i < 3; ++i) {
     const PreparedVertex& p = *corner[i];
-    screen[i].x = p.x;
-    screen[i].y = p.y;
-    screen[i].sx = p.sx;
-    screen[i].sy = p.sy;
-    std::memcpy(screen[i].attr, p.shade, sizeof p.shade);
+    screen[i] = p.screen;
     u[i] = p.clip.v[cU];
     v[i] = p.clip.v[cV];
   }

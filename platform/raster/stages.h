@@ -77,9 +77,10 @@ struct PreparedVertex {
   unsigned outside;  // one bit per plane
   bool projected;    // inside every plane and its position can be drawn
   bool shadeFinite;  // projected, and its depth is finite
-  float x, y, iw;    // iw = 1 / w
-  std::int32_t sx, sy;
-  float shade[kFixedAttrs];  // set when projected
+  float iw;          // 1 / w
+  // When projected: x, y, sx, sy and the attributes kSb..kA, so that a
+  // triangle takes them in one copy and adds its own texture attributes.
+  ScreenVertex screen;
 };
 // The span routine for a texel format and filter: the vector form on the
 // best SIMD target this processor runs, or the plain reference.
