@@ -106,10 +106,12 @@ void SubmitMesh(IDirect3DDevice2* device, const SceneMesh& mesh, std::size_t cou
   }
   device->Begin(D3DPT_TRIANGLELIST, D3DVT_LVERTEX, 0);
   const std::size_t faces = std::min<std::size_t>(mesh.faceCount, mesh.faces.size());
+  D3DLVERTEX* const record = records.data();
   for (std::size_t f = 0; f < faces; ++f) {
     const SceneFace& face = mesh.faces[f];
-    if (face.index[0] >= count || face.index[1] >= count || face.index[2] >= count) continue;
-    for (const std::uint32_t i : face.index) device->Vertex(&records[i]);
+    // One test for the three corners, without a branch for each.
+    if (std::max({face.index[0], face.index[1], face.index[2]}) >= count) continue;
+    for (const std::uint32_t i : face.index) device->Vertex(record + i);
   }
   device->End(0);
 }
