@@ -101,7 +101,7 @@ void SubmitMesh(IDirect3DDevice2* device, const SceneMesh& mesh, std::size_t cou
   for (std::size_t i = 0; i < count; ++i) {
     const SceneLitVertex& lit = mesh.litVertices[i];
     const SceneVertex& v = mesh.vertices[i];
-    const D3DCOLOR color = alpha | PackByte(lit.red) << 16 | PackByte(lit.green) << 8 | PackByte(lit.blue);
+    const D3DCOLOR color = alpha | PackColor(0.0f, lit.red, lit.green, lit.blue);
     records[i] = D3DLVERTEX{lit.x, lit.y, lit.z, 0, color, specular, v.u, v.v};
   }
   device->Begin(D3DPT_TRIANGLELIST, D3DVT_LVERTEX, 0);
