@@ -116,6 +116,34 @@ class ShadeLanes {
   V color_, colorStep_, spec_, specStep_;
 };
 
+// u/w and v/w stepped along a span in two lanes, and the texel coordinates
+// they give, both at once, with the plain form's ClampCoord and FloorToInt:
+// each lane sees the same additions, products and limits in the same order.
+class CoordLanes {
+ public:
+  explicit CoordLanes(const Span& s) : uv_(Pair(s.uw, s.vw)), step_(Pair(s.uwStep, s.vwStep)) {}
+  void Advance() { uv_ = hn::Add(uv_, step_); }
+  // The texel (nearest) or, for bilinear, the point in 1/256 of a texel less
+  // half a texel, at 1/w = `w`.
+  template <bool kBilinear>
+  HWY_INLINE void Floored(float w, int& x, int& y) const {
+    auto c = hn::Mul(uv_, hn::Set(kF32, w));
+    // Whatever is not at least the lower limit, NaN included, becomes it.
+    const auto low = hn::Set(kF32, -kCoordLimit);
+    c = hn::Min(hn::IfThenElse(hn::Ge(c, low), c, low), hn::Set(kF32, kCoordLimit));
+    if constexpr (kBilinear) c = hn::Sub(hn::Mul(c, hn::Set(kF32, 256.0f)), hn::Set(kF32, 128.0f));
+    const auto floored = hn::ConvertTo(hn::Rebind<std::int32_t, decltype(kF32)>(), hn::Floor(c));  // in range: |c| <= 2^30
+    x = hn::GetLane(floored);
+    y = hn::ExtractLane(floored, 1);
+  }
+
+ private:
+  static constexpr hn::FixedTag<float, 2> kF32{};
+  using V = hn::Vec<decltype(kF32)>;
+  static V Pair(float a, float b) { return hn::InterleaveLower(kF32, hn::Set(kF32, a), hn::Set(kF32, b)); }
+  V uv_, step_;
+};
+
 // One row of pixels; kCommon: with the pipeline Common() accepts, whose
 // tests and wrapping are then known rather than looked up at each pixel.
 template <TexelFormat F, bool kBilinear, bool kCommon>
@@ -127,7 +155,8 @@ HWY_INLINE void DrawSpanLoop(const Pipeline& p, Span& s) {
   std::uint32_t z = static_cast<std::uint32_t>(s.fixed[kZ]);
   const std::uint32_t zStep = static_cast<std::uint32_t>(s.fixedStep[kZ]);
   ShadeLanes shade(s);
-  float iw = s.iw, uw = s.uw, vw = s.vw;
+  float iw = s.iw;
+  CoordLanes coords(s);
   auto advance = [&] {
     color += bpp;
     if (kCommon || depth) depth += 2;
@@ -135,8 +164,7 @@ HWY_INLINE void DrawSpanLoop(const Pipeline& p, Span& s) {
     shade.Advance();
     if constexpr (kTextured) {
       iw += s.iwStep;
-      uw += s.uwStep;
-      vw += s.vwStep;
+      coords.Advance();
     }
   };
   for (int i = 0; i < s.count; ++i, advance()) {
@@ -148,12 +176,11 @@ HWY_INLINE void DrawSpanLoop(const Pipeline& p, Span& s) {
       continue;
     }
     std::uint32_t argb;
-    if constexpr (kTextured && kBilinear) {
-      const float w = 1.0f / iw;
-      argb = shade.Modulated<true>(BilinearLanes(QuadAt<F, kCommon>(p, uw * w, vw * w)), p.specular);
-    } else if constexpr (kTextured) {
-      const float w = 1.0f / iw;
-      argb = shade.Pixel<true>(SampleNearest<F, kCommon>(p, uw * w, vw * w), p.specular);
+    if constexpr (kTextured) {
+      int x, y;
+      coords.Floored<kBilinear>(1.0f / iw, x, y);
+      argb = kBilinear ? shade.Modulated<true>(BilinearLanes(QuadAtFixed<F, kCommon>(p, x, y)), p.specular)
+                       : shade.Pixel<true>(SampleNearestAt<F, kCommon>(p, x, y), p.specular);
     } else {
       argb = shade.Pixel<false>(0, p.specular);
     }

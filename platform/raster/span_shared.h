@@ -79,10 +79,9 @@ struct Quad {
   std::uint32_t wx, wy;
 };
 
+// The quad at fu, fv: texel coordinates in 1/256 of a texel, less half a texel.
 template <TexelFormat F, bool kPow2 = false>
-[[gnu::always_inline]] inline Quad QuadAt(const Pipeline& p, float u, float v) {
-  // In 1/256 of a texel, less half a texel.
-  const int fu = FloorToInt(ClampCoord(u) * 256.0f - 128.0f), fv = FloorToInt(ClampCoord(v) * 256.0f - 128.0f);
+[[gnu::always_inline]] inline Quad QuadAtFixed(const Pipeline& p, int fu, int fv) {
   const int x0 = Wrap<kPow2>(fu >> 8, p.texWidth, p.texMaskU);
   const int x1 = WrapAfter<kPow2>(x0, p.texWidth, p.texMaskU);
   const int y0 = Wrap<kPow2>(fv >> 8, p.texHeight, p.texMaskV);
@@ -92,6 +91,12 @@ template <TexelFormat F, bool kPow2 = false>
   return {DecodeTexel<F>(row0, x0, p.palette), DecodeTexel<F>(row0, x1, p.palette),
           DecodeTexel<F>(row1, x0, p.palette), DecodeTexel<F>(row1, x1, p.palette),
           static_cast<std::uint32_t>(fu & 255), static_cast<std::uint32_t>(fv & 255)};
+}
+
+template <TexelFormat F, bool kPow2 = false>
+[[gnu::always_inline]] inline Quad QuadAt(const Pipeline& p, float u, float v) {
+  return QuadAtFixed<F, kPow2>(p, FloorToInt(ClampCoord(u) * 256.0f - 128.0f),
+                               FloorToInt(ClampCoord(v) * 256.0f - 128.0f));
 }
 
 template <TexelFormat F, bool kPow2 = false>

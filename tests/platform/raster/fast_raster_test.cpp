@@ -269,7 +269,8 @@ TEST(FastRaster, VectorScanMatchesThePlainScan) {
 // Random screen triangles shaded by the vector span routines on each SIMD
 // target and by the plain ones, over the same background: every texel format
 // and filter, textures of power-of-two and other sizes, the blend modes, both
-// pixel sizes, specular on and off, depth tests that pass and fail.
+// pixel sizes, specular on and off, depth tests that pass and fail, texture
+// coordinates out of range.
 TEST(FastRaster, VectorSpansMatchThePlainSpans) {
   using raster::TexelFormat;
   std::mt19937 random(41);
@@ -324,6 +325,9 @@ TEST(FastRaster, VectorSpansMatchThePlainSpans) {
             s.attr[raster::detail::kUw] = coord(random) * s.attr[raster::detail::kIw];
             s.attr[raster::detail::kVw] = coord(random) * s.attr[raster::detail::kIw];
           }
+          // Texture coordinates beyond the clamp's limits either way, and not a number.
+          if (i == 7 || i == 10) v[0].attr[raster::detail::kUw] = (i == 7 ? 1e9f : -1e9f) * v[0].attr[raster::detail::kIw];
+          if (i == 8) v[1].attr[raster::detail::kVw] = std::numeric_limits<float>::quiet_NaN();
           const long long area = static_cast<long long>(v[1].sx - v[0].sx) * (v[2].sy - v[0].sy) -
                                  static_cast<long long>(v[2].sx - v[0].sx) * (v[1].sy - v[0].sy);
           if (area < 0) std::swap(v[1], v[2]);  // clockwise on screen
