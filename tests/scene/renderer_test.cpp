@@ -185,6 +185,12 @@ TEST(SceneRenderer, EveryVertexOfALargeMeshIsLitAsIfAlone) {
   }
   mesh.litVertices[5].x = 0, mesh.litVertices[5].y = 0, mesh.litVertices[5].z = 10;  // on a light
   mesh.litVertices[6].x = 1, mesh.litVertices[6].y = 1, mesh.litVertices[6].z = 1;   // on the light of range 0
+  for (const int k : {7, 8}) {  // facing the spot, just inside and just outside its falloff cone
+    const float angle = 0.9f + (k == 7 ? -3e-5f : 3e-5f);
+    SceneLitVertex& v = mesh.litVertices[k];
+    v.x = 5 * std::sin(angle), v.y = 10 - 5 * std::cos(angle), v.z = 0;
+    v.nx = 0, v.ny = 1, v.nz = 0;
+  }
   const float diffuse[3] = {0.9f, 0.8f, 0.7f};
   LightMesh(s, diffuse, &mesh, count);
   int lit = 0;
