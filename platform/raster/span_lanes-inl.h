@@ -132,9 +132,11 @@ class CoordLanes {
     const auto low = hn::Set(kF32, -kCoordLimit);
     c = hn::Min(hn::IfThenElse(hn::Ge(c, low), c, low), hn::Set(kF32, kCoordLimit));
     if constexpr (kBilinear) c = hn::Sub(hn::Mul(c, hn::Set(kF32, 256.0f)), hn::Set(kF32, 128.0f));
-    const auto floored = hn::ConvertTo(hn::Rebind<std::int32_t, decltype(kF32)>(), hn::Floor(c));  // in range: |c| <= 2^30
-    x = hn::GetLane(floored);
-    y = hn::ExtractLane(floored, 1);
+    // Whole numbers of at most 2^30: each converts exactly, without the
+    // vector conversion's guard against overflow.
+    const auto floored = hn::Floor(c);
+    x = static_cast<int>(hn::GetLane(floored));
+    y = static_cast<int>(hn::ExtractLane(floored, 1));
   }
 
  private:
