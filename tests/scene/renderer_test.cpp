@@ -169,7 +169,8 @@ TEST(SceneRenderer, VertexColoursAtTheLightsEdges) {
 TEST(SceneRenderer, EveryVertexOfALargeMeshIsLitAsIfAlone) {
   Scene s = CameraScene();
   s.lights = {Point({0, 0, 10}, 20, {0.6f, 0.01f, 0.002f}, {1, 0.5f, 0.25f}), Spot({0, 10, 0}, {0, -1, 0}, 0.3f, 0.9f, 0.7f),
-              Point({3, -2, 1}, 6, {0.2f, 0.5f, 0}, {0.3f, 1, 0.6f}), Point({1, 1, 1}, 0, {1, 1, 1})};
+              Point({3, -2, 1}, 6, {0.2f, 0.5f, 0}, {0.3f, 1, 0.6f}), Point({1, 1, 1}, 0, {1, 1, 1}),
+              Spot({0, -20, 0}, {0, 1, 0}, 1.0f, 3.2f, 0.1f)};  // a cone wider than a half-space
   s.lights.push_back(s.lights[0]);  // the same light twice: sums pass 1 and clamp
   s.lightCount = static_cast<std::uint32_t>(s.lights.size());
   std::mt19937 random(3);
