@@ -204,7 +204,9 @@ HWY_INLINE void SetUpFixed(const Planes& p, float fx0, float fx1, float fy, int 
   const hn::RebindToSigned<decltype(d)> di;
   const auto vy = hn::Set(d, fy), vx0 = hn::Set(d, fx0), vx1 = hn::Set(d, fx1);
   const auto zero = hn::Zero(d);
-  const auto vsteps = hn::Set(d, static_cast<float>(steps));
+  // A one-pixel run has b == a, so dividing by 1 gives its step of 0 without
+  // a branch, which the runs' lengths would mispredict.
+  const auto vsteps = hn::Set(d, static_cast<float>(std::max(steps, 1)));
   // ClampFixed: Max gives its second operand when the first is not a number
   // (on every target), and +0 for -0, which truncates to the same integers.
   auto clamp = [&](auto v, auto hi) { return hn::Min(hn::Max(v, zero), hi); };
@@ -216,8 +218,7 @@ HWY_INLINE void SetUpFixed(const Planes& p, float fx0, float fx1, float fy, int 
     const auto a = hn::Mul(clamp(hn::Add(row, hn::Mul(vx0, dx)), hi), scale);
     const auto b = hn::Mul(clamp(hn::Add(row, hn::Mul(vx1, dx)), hi), scale);
     hn::StoreU(hn::ConvertTo(di, a), di, s.fixed + k);
-    const auto step = steps > 0 ? hn::ConvertTo(di, hn::Div(hn::Sub(b, a), vsteps)) : hn::Zero(di);
-    hn::StoreU(step, di, s.fixedStep + k);
+    hn::StoreU(hn::ConvertTo(di, hn::Div(hn::Sub(b, a), vsteps)), di, s.fixedStep + k);
   }
 }
 
