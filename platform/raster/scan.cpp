@@ -54,11 +54,12 @@ struct Edge {
   i64 bias;  // 0 on top and left edges, 1 elsewhere
 };
 
+// The bias in integer operations: a branch on the edge's direction would be
+// mispredicted for about every other triangle.
 inline Edge MakeEdge(const ScreenVertex& a, const ScreenVertex& b) {
-  Edge e{b.sx - a.sx, b.sy - a.sy, a.sx, a.sy, 1};
-  bool left = e.dy < 0;
-  bool top = e.dy == 0 && e.dx > 0;
-  if (left || top) e.bias = 0;
+  Edge e{b.sx - a.sx, b.sy - a.sy, a.sx, a.sy, 0};
+  const i64 left = e.dy < 0, top = (e.dy == 0) & (e.dx > 0);
+  e.bias = 1 - (left | top);
   return e;
 }
 
@@ -172,19 +173,35 @@ inline i64 SnappedArea(const ScreenVertex& v0, const ScreenVertex& v1, const Scr
   return static_cast<i64>(v1.sx - v0.sx) * (v2.sy - v0.sy) - static_cast<i64>(v2.sx - v0.sx) * (v1.sy - v0.sy);
 }
 
+// floor(n / d) and the remainder n - q d in [0, d), for d > 0: the quotient
+// rounded towards zero, one less when the remainder is negative. One
+// division gives both, and no branch depends on the sign of n.
+inline void FloorDivMod(i64 n, i64 d, i64& q, i64& r) {
+  q = n / d;
+  r = n % d;
+  const i64 below = r < 0;
+  q -= below;
+  r += d & -below;
+}
+
 // The stepper of an edge with dy != 0, on row yFirst.
 inline EdgeStepper MakeStepper(const Edge& e, i64 yFirst) {
   EdgeStepper s{};
   const i64 k = e.dx * (yFirst * kSub - e.ay) + e.dy * e.ax;  // E at X = 0 on the first row
-  const i64 kStep = e.dx * kSub;
   // Left edge (dy < 0): X >= (bias - k) / d, right edge: X <= (k - bias) / d.
-  s.d = (e.dy < 0 ? -e.dy : e.dy) * kSub;
-  const i64 n = e.dy < 0 ? e.bias - k + s.d - 1 : k - e.bias;
-  const i64 step = e.dy < 0 ? -kStep : kStep;
-  s.q = FloorDiv(n, s.d);
-  s.r = n - s.q * s.d;
-  s.dq = FloorDiv(step, s.d);
-  s.dr = step - s.dq * s.d;
+  // `flip` is -1 on a left edge, 0 on a right one: (v ^ flip) - flip is v or
+  // -v without a branch on the edge's side, which is unpredictable.
+  const i64 flip = -static_cast<i64>(e.dy < 0);
+  const i64 dy = (e.dy ^ flip) - flip;
+  s.d = dy * kSub;
+  const i64 n = (((k - e.bias) ^ flip) - flip) + ((s.d - 1) & flip);
+  FloorDivMod(n, s.d, s.q, s.r);
+  // The step of n per row is (+-dx) kSub and d = |dy| kSub: the quotient is
+  // that of +-dx by |dy| and the remainder kSub times theirs.
+  i64 dq, dr;
+  FloorDivMod((e.dx ^ flip) - flip, dy, dq, dr);
+  s.dq = dq;
+  s.dr = dr * kSub;
   return s;
 }
 
@@ -241,24 +258,16 @@ HWY_INLINE void SetUpPerspectiveVector(const Planes& p, float fx0, float fy, Spa
   }
 }
 
-// Rows first..last of a triangle whose runs there are bounded by `Lower` left
-// and `Upper` right edges (one or two each), with the steppers on row
-// `first`; they are left on the row after `last`. A run goes from the largest
-// left bound to the smallest right one.
-template <int Lower, int Upper, class Draw>
+// Rows yFirst..yLast of a triangle; `runOf(y, lo, hi)` narrows [lo, hi] to
+// row y's run and steps its edges to the next row. A run goes from the
+// largest left bound to the smallest right one.
+template <class Draw, class RunOf>
 HWY_INLINE void ScanRows(const Pipeline& pipeline, const Draw& draw, const Target& target, const Bounds& b,
-                         i64 first, i64 last, EdgeStepper* lower, EdgeStepper* upper, const Planes& planes) {
+                         const Planes& planes, const RunOf& runOf) {
   Span span;
-  for (i64 y = first; y <= last; ++y) {
+  for (i64 y = b.yFirst; y <= b.yLast; ++y) {
     i64 lo = b.xFirst, hi = b.xLast;
-    for (int i = 0; i < Lower; ++i) {
-      lo = std::max(lo, lower[i].Bound());
-      lower[i].Next();
-    }
-    for (int i = 0; i < Upper; ++i) {
-      hi = std::min(hi, upper[i].Bound());
-      upper[i].Next();
-    }
+    runOf(y, lo, hi);
     if (lo > hi) continue;
     const int x0 = static_cast<int>(lo), x1 = static_cast<int>(hi), yy = static_cast<int>(y);
     PlaceSpan(pipeline, target, x0, x1, yy, span);
@@ -278,33 +287,34 @@ HWY_INLINE void ScanRows(const Pipeline& pipeline, const Draw& draw, const Targe
 // line), so every pixel the upper edge lets through the lower one does too,
 // and below M the other way round. On M's own row both lines cross at M and,
 // being on the same side, have the same bias: either gives the same bound.
-// So every row steps two edges.
+// Each row steps the stepper for its side of M, picked without a branch, and
+// the lower one starts on the first row below M: one loop, whose end is the
+// only branch on the triangle's shape (a loop for each part would end twice,
+// and the ends of loops this short are mispredicted).
 template <bool kPairLeft, class Draw>
 HWY_INLINE void ScanSplit(const Pipeline& pipeline, const Draw& draw, const Target& target, const Bounds& b,
                           const Edge (&edges)[3], int single, const ScreenVertex* const (&v)[3],
                           const Planes& planes) {
   // The pair in the order of the triangle: edge `in` ends at M, `out` starts there.
-  const int in = (single + 1) % 3, out = (single + 2) % 3;
-  const i64 middle = v[out]->sy;
+  constexpr int kNext[3] = {1, 2, 0};
+  const int in = kNext[single], out = kNext[in];
   // A left pair runs upwards (dy < 0): `out` goes from M up; a right pair down.
-  const Edge& above = edges[kPairLeft ? out : in];
-  const Edge& below = edges[kPairLeft ? in : out];
+  const i64 firstBelow = CeilDivSub(v[out]->sy);  // the first row with Y = y kSub >= M's
+  EdgeStepper above = MakeStepper(edges[kPairLeft ? out : in], b.yFirst);
+  EdgeStepper below = MakeStepper(edges[kPairLeft ? in : out], std::max(b.yFirst, firstBelow));
   EdgeStepper alone = MakeStepper(edges[single], b.yFirst);
-  auto scan = [&](i64 first, i64 last, EdgeStepper& side) {
-    EdgeStepper* lower = kPairLeft ? &side : &alone;
-    EdgeStepper* upper = kPairLeft ? &alone : &side;
-    ScanRows<1, 1>(pipeline, draw, target, b, first, last, lower, upper, planes);
-  };
-  // Rows above M (Y = y kSub < M's), then the rest; `alone` steps on through both.
-  const i64 aboveLast = std::min(b.yLast, CeilDivSub(middle) - 1);
-  if (b.yFirst <= aboveLast) {
-    EdgeStepper upperPart = MakeStepper(above, b.yFirst);
-    scan(b.yFirst, aboveLast, upperPart);
-  }
-  const i64 next = std::max(b.yFirst, aboveLast + 1);
-  if (next > b.yLast) return;
-  EdgeStepper lowerPart = MakeStepper(below, next);
-  scan(next, b.yLast, lowerPart);
+  ScanRows(pipeline, draw, target, b, planes, [&](i64 y, i64& lo, i64& hi) {
+    EdgeStepper& pair = *(y < firstBelow ? &above : &below);
+    if constexpr (kPairLeft) {
+      lo = std::max(lo, pair.Bound());
+      hi = std::min(hi, alone.Bound());
+    } else {
+      lo = std::max(lo, alone.Bound());
+      hi = std::min(hi, pair.Bound());
+    }
+    pair.Next();
+    alone.Next();
+  });
 }
 
 // The runs of a triangle, each set up and handed to draw(span).
@@ -338,9 +348,16 @@ HWY_INLINE void ScanWith(const Pipeline& pipeline, const Draw& draw, const Targe
   EdgeStepper lower[2], upper[2];
   for (int i = 0; i < lowers; ++i) lower[i] = MakeStepper(edges[lowerEdge[i]], b.yFirst);
   for (int i = 0; i < uppers; ++i) upper[i] = MakeStepper(edges[upperEdge[i]], b.yFirst);
-  if (lowers == 1 && uppers == 1) ScanRows<1, 1>(pipeline, draw, target, b, b.yFirst, b.yLast, lower, upper, planes);
-  else if (lowers == 1) ScanRows<1, 2>(pipeline, draw, target, b, b.yFirst, b.yLast, lower, upper, planes);
-  else ScanRows<2, 1>(pipeline, draw, target, b, b.yFirst, b.yLast, lower, upper, planes);
+  ScanRows(pipeline, draw, target, b, planes, [&](i64, i64& lo, i64& hi) {
+    for (int i = 0; i < lowers; ++i) {
+      lo = std::max(lo, lower[i].Bound());
+      lower[i].Next();
+    }
+    for (int i = 0; i < uppers; ++i) {
+      hi = std::min(hi, upper[i].Bound());
+      upper[i].Next();
+    }
+  });
 }
 
 void ScanTriangleVector(const Pipeline& pipeline, SpanRoutine routine, const Target& target,
