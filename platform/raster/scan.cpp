@@ -72,20 +72,34 @@ struct Planes {
   float dy[kPlaneLanes];
 };
 
-inline Planes MakePlanes(const ScreenVertex& v0, const ScreenVertex& v1, const ScreenVertex& v2) {
-  Planes p;
+// The triangle's two edge vectors from v0 in pixels and the inverse of twice
+// its area: what every attribute's plane is made of.
+struct PlaneFrame {
+  float e1x, e1y, e2x, e2y, inv;
+};
+inline PlaneFrame MakePlaneFrame(const ScreenVertex& v0, const ScreenVertex& v1, const ScreenVertex& v2,
+                                 Planes& p) {
   constexpr float kInv = 1.0f / kSub;
   p.x0 = static_cast<float>(v0.sx) * kInv;
   p.y0 = static_cast<float>(v0.sy) * kInv;
-  float e1x = static_cast<float>(v1.sx - v0.sx) * kInv, e1y = static_cast<float>(v1.sy - v0.sy) * kInv;
-  float e2x = static_cast<float>(v2.sx - v0.sx) * kInv, e2y = static_cast<float>(v2.sy - v0.sy) * kInv;
-  float inv = 1.0f / (e1x * e2y - e2x * e1y);
+  PlaneFrame f;
+  f.e1x = static_cast<float>(v1.sx - v0.sx) * kInv;
+  f.e1y = static_cast<float>(v1.sy - v0.sy) * kInv;
+  f.e2x = static_cast<float>(v2.sx - v0.sx) * kInv;
+  f.e2y = static_cast<float>(v2.sy - v0.sy) * kInv;
+  f.inv = 1.0f / (f.e1x * f.e2y - f.e2x * f.e1y);
   p.base[kAttrCount] = p.dx[kAttrCount] = p.dy[kAttrCount] = 0.0f;
+  return f;
+}
+
+inline Planes MakePlanes(const ScreenVertex& v0, const ScreenVertex& v1, const ScreenVertex& v2) {
+  Planes p;
+  const PlaneFrame f = MakePlaneFrame(v0, v1, v2, p);
   for (int k = 0; k < kAttrCount; ++k) {
     float d1 = v1.attr[k] - v0.attr[k], d2 = v2.attr[k] - v0.attr[k];
     p.base[k] = v0.attr[k];
-    p.dx[k] = (d1 * e2y - d2 * e1y) * inv;
-    p.dy[k] = (d2 * e1x - d1 * e2x) * inv;
+    p.dx[k] = (d1 * f.e2y - d2 * f.e1y) * f.inv;
+    p.dy[k] = (d2 * f.e1x - d1 * f.e2x) * f.inv;
   }
   return p;
 }
@@ -239,6 +253,27 @@ HWY_INLINE void SetUpFixed(const Planes& p, float fx0, float fx1, float fy, int 
   }
 }
 
+// MakePlanes with the attributes a vector at a time, each lane the plain
+// form's operations in its order. The last vector ends on the last
+// attribute, overlapping the one before: a vertex has no room to load past it.
+HWY_INLINE Planes MakePlanesVector(const ScreenVertex& v0, const ScreenVertex& v1, const ScreenVertex& v2) {
+  const hn::CappedTag<float, 8> d;
+  constexpr int kLanes = static_cast<int>(hn::MaxLanes(d));
+  Planes p;
+  const PlaneFrame f = MakePlaneFrame(v0, v1, v2, p);
+  const auto e1x = hn::Set(d, f.e1x), e1y = hn::Set(d, f.e1y), e2x = hn::Set(d, f.e2x), e2y = hn::Set(d, f.e2y);
+  const auto inv = hn::Set(d, f.inv);
+  for (int i = 0; i < kAttrCount; i += kLanes) {
+    const int k = std::min(i, kAttrCount - kLanes);
+    const auto a0 = hn::LoadU(d, v0.attr + k);
+    const auto d1 = hn::Sub(hn::LoadU(d, v1.attr + k), a0), d2 = hn::Sub(hn::LoadU(d, v2.attr + k), a0);
+    hn::StoreU(a0, d, p.base + k);
+    hn::StoreU(hn::Mul(hn::Sub(hn::Mul(d1, e2y), hn::Mul(d2, e1y)), inv), d, p.dx + k);
+    hn::StoreU(hn::Mul(hn::Sub(hn::Mul(d2, e1x), hn::Mul(d1, e2x)), inv), d, p.dy + k);
+  }
+  return p;
+}
+
 // SetUpPerspective with its three sums in the lanes of one vector, each the
 // plain form's operations in its order.
 HWY_INLINE void SetUpPerspectiveVector(const Planes& p, float fx0, float fy, Span& s) {
@@ -336,7 +371,7 @@ HWY_INLINE void ScanWith(const Pipeline& pipeline, const Draw& draw, const Targe
     else if (edges[k].dy > 0) upperEdge[uppers++] = k;
   }
   if (lowers == 0 || uppers == 0) return;
-  const Planes planes = MakePlanes(v0, v1, v2);
+  const Planes planes = MakePlanesVector(v0, v1, v2);
   if (lowers + uppers == 3 && SnappedArea(v0, v1, v2) > 0) {
     const ScreenVertex* const v[3] = {&v0, &v1, &v2};
     if (lowers == 2) ScanSplit<true>(pipeline, draw, target, b, edges, upperEdge[0], v, planes);
