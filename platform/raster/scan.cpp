@@ -198,8 +198,9 @@ inline void FloorDivMod(i64 n, i64 d, i64& q, i64& r) {
   r += d & -below;
 }
 
-// The stepper of an edge with dy != 0, on row yFirst.
-inline EdgeStepper MakeStepper(const Edge& e, i64 yFirst) {
+// The stepper of an edge with dy != 0, on row yFirst. Forced inline: a
+// triangle makes three, and the calls' own cost showed in the profile.
+[[gnu::always_inline]] inline EdgeStepper MakeStepper(const Edge& e, i64 yFirst) {
   EdgeStepper s{};
   const i64 k = e.dx * (yFirst * kSub - e.ay) + e.dy * e.ax;  // E at X = 0 on the first row
   // Left edge (dy < 0): X >= (bias - k) / d, right edge: X <= (k - bias) / d.
