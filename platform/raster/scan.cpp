@@ -48,20 +48,16 @@ inline i64 CeilDiv(i64 a, i64 b) { return -FloorDiv(-a, b); }
 inline i64 FloorDivSub(i64 a) { return a >> kSubBits; }
 inline i64 CeilDivSub(i64 a) { return -((-a) >> kSubBits); }
 
-// Edge from a to b: E(X, Y) = dx (Y - ay) - dy (X - ax) >= bias inside.
+// Edge from a to b: E(X, Y) = dx (Y - ay) - dy (X - ax) >= Bias(edge) inside.
 struct Edge {
   i64 dx, dy, ax, ay;
-  i64 bias;  // 0 on top and left edges, 1 elsewhere
 };
 
-// The bias in integer operations: a branch on the edge's direction would be
-// mispredicted for about every other triangle.
-inline Edge MakeEdge(const ScreenVertex& a, const ScreenVertex& b) {
-  Edge e{b.sx - a.sx, b.sy - a.sy, a.sx, a.sy, 0};
-  const i64 left = e.dy < 0, top = (e.dy == 0) & (e.dx > 0);
-  e.bias = 1 - (left | top);
-  return e;
-}
+inline Edge MakeEdge(const ScreenVertex& a, const ScreenVertex& b) { return {b.sx - a.sx, b.sy - a.sy, a.sx, a.sy}; }
+
+// 0 on top and left edges, 1 elsewhere. (A sloped edge's is 0 when it is a
+// left edge, dy < 0; MakeStepper finds it so without this test.)
+inline i64 Bias(const Edge& e) { return e.dy < 0 || (e.dy == 0 && e.dx > 0) ? 0 : 1; }
 
 // Room for the last attributes to load as one vector of four lanes.
 constexpr int kPlaneLanes = kAttrCount + 1;
@@ -176,9 +172,10 @@ struct EdgeStepper {
 // or 1 the test is Y - ay >= bias for dx > 0 and ay - Y >= bias for dx < 0;
 // an edge of length 0 has E = 0 < bias (1) on every row.
 inline void NarrowRows(const Edge& e, i64& yFirst, i64& yLast) {
-  if (e.dx > 0) yFirst = std::max(yFirst, CeilDivSub(e.ay + e.bias));
-  else if (e.dx < 0) yLast = std::min(yLast, FloorDivSub(e.ay - e.bias));
-  else if (e.bias > 0) yLast = yFirst - 1;
+  const i64 bias = Bias(e);
+  if (e.dx > 0) yFirst = std::max(yFirst, CeilDivSub(e.ay + bias));
+  else if (e.dx < 0) yLast = std::min(yLast, FloorDivSub(e.ay - bias));
+  else if (bias > 0) yLast = yFirst - 1;
 }
 
 // Twice the signed area of v0 v1 v2 in snapped units; > 0: clockwise on
@@ -209,7 +206,8 @@ inline void FloorDivMod(i64 n, i64 d, i64& q, i64& r) {
   const i64 flip = -static_cast<i64>(e.dy < 0);
   const i64 dy = (e.dy ^ flip) - flip;
   s.d = dy * kSub;
-  const i64 n = (((k - e.bias) ^ flip) - flip) + ((s.d - 1) & flip);
+  const i64 bias = 1 + flip;  // Bias(e): 0 on a left edge, 1 on a right one
+  const i64 n = (((k - bias) ^ flip) - flip) + ((s.d - 1) & flip);
   FloorDivMod(n, s.d, s.q, s.r);
   // The step of n per row is (+-dx) kSub and d = |dy| kSub: the quotient is
   // that of +-dx by |dy| and the remainder kSub times theirs.
@@ -471,9 +469,9 @@ void ScanTrianglePlain(const Pipeline& pipeline, SpanRoutine routine, const Targ
     i64 row = y * kSub;
     for (const Edge& e : edges) {
       i64 k = e.dx * (row - e.ay) + e.dy * e.ax;  // E at X = 0
-      if (e.dy < 0) lo = std::max(lo, CeilDiv(e.bias - k, -e.dy * kSub));
-      else if (e.dy > 0) hi = std::min(hi, FloorDiv(k - e.bias, e.dy * kSub));
-      else if (k < e.bias) hi = lo - 1;
+      if (e.dy < 0) lo = std::max(lo, CeilDiv(Bias(e) - k, -e.dy * kSub));
+      else if (e.dy > 0) hi = std::min(hi, FloorDiv(k - Bias(e), e.dy * kSub));
+      else if (k < Bias(e)) hi = lo - 1;
     }
     if (lo > hi) continue;
     int x0 = static_cast<int>(lo), x1 = static_cast<int>(hi), yy = static_cast<int>(y);
