@@ -131,12 +131,15 @@ inline bool MakeBounds(const Scissor& scissor, const ScreenVertex& v0, const Scr
   return b.yFirst <= b.yLast && b.xFirst <= b.xLast;
 }
 
-// Points a span at row y from x0 to x1.
+// Points a span at row y from x0 to x1. kCommon: the pipeline span::Common()
+// accepts, whose four bytes a pixel and depth test are known.
+template <bool kCommon = false>
 inline void PlaceSpan(const Pipeline& pipeline, const Target& target, int x0, int x1, int y, Span& span) {
+  const int bytesPerPixel = kCommon ? 4 : target.bytesPerPixel;
   span.count = x1 - x0 + 1;
   span.color = target.pixels + static_cast<std::ptrdiff_t>(y) * target.pitch +
-               static_cast<std::ptrdiff_t>(x0) * target.bytesPerPixel;
-  span.depth = pipeline.depthTest
+               static_cast<std::ptrdiff_t>(x0) * bytesPerPixel;
+  span.depth = kCommon || pipeline.depthTest
                    ? target.depth + static_cast<std::ptrdiff_t>(y) * target.depthPitch + 2 * x0
                    : nullptr;
 }
@@ -295,7 +298,7 @@ HWY_INLINE void SetUpPerspectiveVector(const Planes& p, float fx0, float fy, Spa
 // Rows yFirst..yLast of a triangle; `runOf(y, lo, hi)` narrows [lo, hi] to
 // row y's run and steps its edges to the next row. A run goes from the
 // largest left bound to the smallest right one.
-template <class Draw, class RunOf>
+template <bool kCommon, class Draw, class RunOf>
 HWY_INLINE void ScanRows(const Pipeline& pipeline, const Draw& draw, const Target& target, const Bounds& b,
                          const Planes& planes, const RunOf& runOf) {
   Span span;
@@ -304,7 +307,7 @@ HWY_INLINE void ScanRows(const Pipeline& pipeline, const Draw& draw, const Targe
     runOf(y, lo, hi);
     if (lo > hi) continue;
     const int x0 = static_cast<int>(lo), x1 = static_cast<int>(hi), yy = static_cast<int>(y);
-    PlaceSpan(pipeline, target, x0, x1, yy, span);
+    PlaceSpan<kCommon>(pipeline, target, x0, x1, yy, span);
     const float fy = static_cast<float>(yy) - planes.y0;
     const float fx0 = static_cast<float>(x0) - planes.x0, fx1 = static_cast<float>(x1) - planes.x0;
     SetUpFixed(planes, fx0, fx1, fy, x1 - x0, span);
@@ -325,7 +328,7 @@ HWY_INLINE void ScanRows(const Pipeline& pipeline, const Draw& draw, const Targe
 // the lower one starts on the first row below M: one loop, whose end is the
 // only branch on the triangle's shape (a loop for each part would end twice,
 // and the ends of loops this short are mispredicted).
-template <bool kPairLeft, class Draw>
+template <bool kCommon, bool kPairLeft, class Draw>
 HWY_INLINE void ScanSplit(const Pipeline& pipeline, const Draw& draw, const Target& target, const Bounds& b,
                           const Edge (&edges)[3], int single, const ScreenVertex* const (&v)[3],
                           const Planes& planes) {
@@ -337,7 +340,7 @@ HWY_INLINE void ScanSplit(const Pipeline& pipeline, const Draw& draw, const Targ
   EdgeStepper above = MakeStepper(edges[kPairLeft ? out : in], b.yFirst);
   EdgeStepper below = MakeStepper(edges[kPairLeft ? in : out], std::max(b.yFirst, firstBelow));
   EdgeStepper alone = MakeStepper(edges[single], b.yFirst);
-  ScanRows(pipeline, draw, target, b, planes, [&](i64 y, i64& lo, i64& hi) {
+  ScanRows<kCommon>(pipeline, draw, target, b, planes, [&](i64 y, i64& lo, i64& hi) {
     EdgeStepper& pair = *(y < firstBelow ? &above : &below);
     if constexpr (kPairLeft) {
       lo = std::max(lo, pair.Bound());
@@ -351,8 +354,9 @@ HWY_INLINE void ScanSplit(const Pipeline& pipeline, const Draw& draw, const Targ
   });
 }
 
-// The runs of a triangle, each set up and handed to draw(span).
-template <class Draw>
+// The runs of a triangle, each set up and handed to draw(span); kCommon as
+// for PlaceSpan.
+template <bool kCommon, class Draw>
 HWY_INLINE void ScanWith(const Pipeline& pipeline, const Draw& draw, const Target& target, const Scissor& scissor,
                          const ScreenVertex& v0, const ScreenVertex& v1, const ScreenVertex& v2) {
   Bounds b;
@@ -373,8 +377,8 @@ HWY_INLINE void ScanWith(const Pipeline& pipeline, const Draw& draw, const Targe
   const Planes planes = MakePlanesVector(v0, v1, v2);
   if (lowers + uppers == 3 && SnappedArea(v0, v1, v2) > 0) {
     const ScreenVertex* const v[3] = {&v0, &v1, &v2};
-    if (lowers == 2) ScanSplit<true>(pipeline, draw, target, b, edges, upperEdge[0], v, planes);
-    else ScanSplit<false>(pipeline, draw, target, b, edges, lowerEdge[0], v, planes);
+    if (lowers == 2) ScanSplit<kCommon, true>(pipeline, draw, target, b, edges, upperEdge[0], v, planes);
+    else ScanSplit<kCommon, false>(pipeline, draw, target, b, edges, lowerEdge[0], v, planes);
     return;
   }
   // Any other triangle (counter-clockwise or flat, which cover no pixel, or
@@ -382,7 +386,7 @@ HWY_INLINE void ScanWith(const Pipeline& pipeline, const Draw& draw, const Targe
   EdgeStepper lower[2], upper[2];
   for (int i = 0; i < lowers; ++i) lower[i] = MakeStepper(edges[lowerEdge[i]], b.yFirst);
   for (int i = 0; i < uppers; ++i) upper[i] = MakeStepper(edges[upperEdge[i]], b.yFirst);
-  ScanRows(pipeline, draw, target, b, planes, [&](i64, i64& lo, i64& hi) {
+  ScanRows<kCommon>(pipeline, draw, target, b, planes, [&](i64, i64& lo, i64& hi) {
     for (int i = 0; i < lowers; ++i) {
       lo = std::max(lo, lower[i].Bound());
       lower[i].Next();
@@ -397,7 +401,7 @@ HWY_INLINE void ScanWith(const Pipeline& pipeline, const Draw& draw, const Targe
 void ScanTriangleVector(const Pipeline& pipeline, SpanRoutine routine, const Target& target,
                         const Scissor& scissor, const ScreenVertex& v0, const ScreenVertex& v1,
                         const ScreenVertex& v2) {
-  ScanWith(pipeline, [&](Span& span) { routine(pipeline, span); }, target, scissor, v0, v1, v2);
+  ScanWith<false>(pipeline, [&](Span& span) { routine(pipeline, span); }, target, scissor, v0, v1, v2);
 }
 
 #if HWY_TARGET == HWY_SCALAR || HWY_TARGET == HWY_EMU128
@@ -409,7 +413,7 @@ template <TexelFormat F, bool kBilinear>
 void ScanTriangleCommon(const Pipeline& pipeline, SpanRoutine, const Target& target, const Scissor& scissor,
                         const ScreenVertex& v0, const ScreenVertex& v1, const ScreenVertex& v2) {
   auto draw = [&](Span& span) { lanes::DrawSpanLoop<F, kBilinear, true>(pipeline, span); };
-  ScanWith(pipeline, draw, target, scissor, v0, v1, v2);
+  ScanWith<true>(pipeline, draw, target, scissor, v0, v1, v2);
 }
 
 // The 3D scene's texel formats get the inline loop; the others the span routine.
