@@ -48,19 +48,16 @@ inline i64 CeilDiv(i64 a, i64 b) { return -FloorDiv(-a, b); }
 inline i64 FloorDivSub(i64 a) { return a >> kSubBits; }
 inline i64 CeilDivSub(i64 a) { return -((-a) >> kSubBits); }
 
-// Edge from a to b: E(X, Y) = dx (Y - ay) - dy (X - ax) >= bias inside.
+// Edge from a to b: E(X, Y) = dx (Y - ay) - dy (X - ax) >= Bias(edge) inside.
 struct Edge {
   i64 dx, dy, ax, ay;
-  i64 bias;  // 0 on top and left edges, 1 elsewhere
 };
 
-inline Edge MakeEdge(const ScreenVertex& a, const ScreenVertex& b) {
-  Edge e{b.sx - a.sx, b.sy - a.sy, a.sx, a.sy, 1};
-  bool left = e.dy < 0;
-  bool top = e.dy == 0 && e.dx > 0;
-  if (left || top) e.bias = 0;
-  return e;
-}
+inline Edge MakeEdge(const ScreenVertex& a, const ScreenVertex& b) { return {b.sx - a.sx, b.sy - a.sy, a.sx, a.sy}; }
+
+// 0 on top and left edges, 1 elsewhere. (A sloped edge's is 0 when it is a
+// left edge, dy < 0; MakeStepper finds it so without this test.)
+inline i64 Bias(const Edge& e) { return e.dy < 0 || (e.dy == 0 && e.dx > 0) ? 0 : 1; }
 
 // Room for the last attributes to load as one vector of four lanes.
 constexpr int kPlaneLanes = kAttrCount + 1;
@@ -71,20 +68,34 @@ struct Planes {
   float dy[kPlaneLanes];
 };
 
-inline Planes MakePlanes(const ScreenVertex& v0, const ScreenVertex& v1, const ScreenVertex& v2) {
-  Planes p;
+// The triangle's two edge vectors from v0 in pixels and the inverse of twice
+// its area: what every attribute's plane is made of.
+struct PlaneFrame {
+  float e1x, e1y, e2x, e2y, inv;
+};
+inline PlaneFrame MakePlaneFrame(const ScreenVertex& v0, const ScreenVertex& v1, const ScreenVertex& v2,
+                                 Planes& p) {
   constexpr float kInv = 1.0f / kSub;
   p.x0 = static_cast<float>(v0.sx) * kInv;
   p.y0 = static_cast<float>(v0.sy) * kInv;
-  float e1x = static_cast<float>(v1.sx - v0.sx) * kInv, e1y = static_cast<float>(v1.sy - v0.sy) * kInv;
-  float e2x = static_cast<float>(v2.sx - v0.sx) * kInv, e2y = static_cast<float>(v2.sy - v0.sy) * kInv;
-  float inv = 1.0f / (e1x * e2y - e2x * e1y);
+  PlaneFrame f;
+  f.e1x = static_cast<float>(v1.sx - v0.sx) * kInv;
+  f.e1y = static_cast<float>(v1.sy - v0.sy) * kInv;
+  f.e2x = static_cast<float>(v2.sx - v0.sx) * kInv;
+  f.e2y = static_cast<float>(v2.sy - v0.sy) * kInv;
+  f.inv = 1.0f / (f.e1x * f.e2y - f.e2x * f.e1y);
   p.base[kAttrCount] = p.dx[kAttrCount] = p.dy[kAttrCount] = 0.0f;
+  return f;
+}
+
+inline Planes MakePlanes(const ScreenVertex& v0, const ScreenVertex& v1, const ScreenVertex& v2) {
+  Planes p;
+  const PlaneFrame f = MakePlaneFrame(v0, v1, v2, p);
   for (int k = 0; k < kAttrCount; ++k) {
     float d1 = v1.attr[k] - v0.attr[k], d2 = v2.attr[k] - v0.attr[k];
     p.base[k] = v0.attr[k];
-    p.dx[k] = (d1 * e2y - d2 * e1y) * inv;
-    p.dy[k] = (d2 * e1x - d1 * e2x) * inv;
+    p.dx[k] = (d1 * f.e2y - d2 * f.e1y) * f.inv;
+    p.dy[k] = (d2 * f.e1x - d1 * f.e2x) * f.inv;
   }
   return p;
 }
@@ -120,12 +131,15 @@ inline bool MakeBounds(const Scissor& scissor, const ScreenVertex& v0, const Scr
   return b.yFirst <= b.yLast && b.xFirst <= b.xLast;
 }
 
-// Points a span at row y from x0 to x1.
+// Points a span at row y from x0 to x1. kCommon: the pipeline span::Common()
+// accepts, whose four bytes a pixel and depth test are known.
+template <bool kCommon = false>
 inline void PlaceSpan(const Pipeline& pipeline, const Target& target, int x0, int x1, int y, Span& span) {
+  const int bytesPerPixel = kCommon ? 4 : target.bytesPerPixel;
   span.count = x1 - x0 + 1;
   span.color = target.pixels + static_cast<std::ptrdiff_t>(y) * target.pitch +
-               static_cast<std::ptrdiff_t>(x0) * target.bytesPerPixel;
-  span.depth = pipeline.depthTest
+               static_cast<std::ptrdiff_t>(x0) * bytesPerPixel;
+  span.depth = kCommon || pipeline.depthTest
                    ? target.depth + static_cast<std::ptrdiff_t>(y) * target.depthPitch + 2 * x0
                    : nullptr;
 }
@@ -161,9 +175,10 @@ struct EdgeStepper {
 // or 1 the test is Y - ay >= bias for dx > 0 and ay - Y >= bias for dx < 0;
 // an edge of length 0 has E = 0 < bias (1) on every row.
 inline void NarrowRows(const Edge& e, i64& yFirst, i64& yLast) {
-  if (e.dx > 0) yFirst = std::max(yFirst, CeilDivSub(e.ay + e.bias));
-  else if (e.dx < 0) yLast = std::min(yLast, FloorDivSub(e.ay - e.bias));
-  else if (e.bias > 0) yLast = yFirst - 1;
+  const i64 bias = Bias(e);
+  if (e.dx > 0) yFirst = std::max(yFirst, CeilDivSub(e.ay + bias));
+  else if (e.dx < 0) yLast = std::min(yLast, FloorDivSub(e.ay - bias));
+  else if (bias > 0) yLast = yFirst - 1;
 }
 
 // Twice the signed area of v0 v1 v2 in snapped units; > 0: clockwise on
@@ -172,19 +187,37 @@ inline i64 SnappedArea(const ScreenVertex& v0, const ScreenVertex& v1, const Scr
   return static_cast<i64>(v1.sx - v0.sx) * (v2.sy - v0.sy) - static_cast<i64>(v2.sx - v0.sx) * (v1.sy - v0.sy);
 }
 
-// The stepper of an edge with dy != 0, on row yFirst.
-inline EdgeStepper MakeStepper(const Edge& e, i64 yFirst) {
+// floor(n / d) and the remainder n - q d in [0, d), for d > 0: the quotient
+// rounded towards zero, one less when the remainder is negative. One
+// division gives both, and no branch depends on the sign of n.
+inline void FloorDivMod(i64 n, i64 d, i64& q, i64& r) {
+  q = n / d;
+  r = n % d;
+  const i64 below = r < 0;
+  q -= below;
+  r += d & -below;
+}
+
+// The stepper of an edge with dy != 0, on row yFirst. Forced inline: a
+// triangle makes three, and the calls' own cost showed in the profile.
+[[gnu::always_inline]] inline EdgeStepper MakeStepper(const Edge& e, i64 yFirst) {
   EdgeStepper s{};
   const i64 k = e.dx * (yFirst * kSub - e.ay) + e.dy * e.ax;  // E at X = 0 on the first row
-  const i64 kStep = e.dx * kSub;
   // Left edge (dy < 0): X >= (bias - k) / d, right edge: X <= (k - bias) / d.
-  s.d = (e.dy < 0 ? -e.dy : e.dy) * kSub;
-  const i64 n = e.dy < 0 ? e.bias - k + s.d - 1 : k - e.bias;
-  const i64 step = e.dy < 0 ? -kStep : kStep;
-  s.q = FloorDiv(n, s.d);
-  s.r = n - s.q * s.d;
-  s.dq = FloorDiv(step, s.d);
-  s.dr = step - s.dq * s.d;
+  // `flip` is -1 on a left edge, 0 on a right one: (v ^ flip) - flip is v or
+  // -v without a branch on the edge's side, which is unpredictable.
+  const i64 flip = -static_cast<i64>(e.dy < 0);
+  const i64 dy = (e.dy ^ flip) - flip;
+  s.d = dy * kSub;
+  const i64 bias = 1 + flip;  // Bias(e): 0 on a left edge, 1 on a right one
+  const i64 n = (((k - bias) ^ flip) - flip) + ((s.d - 1) & flip);
+  FloorDivMod(n, s.d, s.q, s.r);
+  // The step of n per row is (+-dx) kSub and d = |dy| kSub: the quotient is
+  // that of +-dx by |dy| and the remainder kSub times theirs.
+  i64 dq, dr;
+  FloorDivMod((e.dx ^ flip) - flip, dy, dq, dr);
+  s.dq = dq;
+  s.dr = dr * kSub;
   return s;
 }
 
@@ -204,7 +237,9 @@ HWY_INLINE void SetUpFixed(const Planes& p, float fx0, float fx1, float fy, int 
   const hn::RebindToSigned<decltype(d)> di;
   const auto vy = hn::Set(d, fy), vx0 = hn::Set(d, fx0), vx1 = hn::Set(d, fx1);
   const auto zero = hn::Zero(d);
-  const auto vsteps = hn::Set(d, static_cast<float>(steps));
+  // A one-pixel run has b == a, so dividing by 1 gives its step of 0 without
+  // a branch, which the runs' lengths would mispredict.
+  const auto vsteps = hn::Set(d, static_cast<float>(std::max(steps, 1)));
   // ClampFixed: Max gives its second operand when the first is not a number
   // (on every target), and +0 for -0, which truncates to the same integers.
   auto clamp = [&](auto v, auto hi) { return hn::Min(hn::Max(v, zero), hi); };
@@ -216,9 +251,29 @@ HWY_INLINE void SetUpFixed(const Planes& p, float fx0, float fx1, float fy, int 
     const auto a = hn::Mul(clamp(hn::Add(row, hn::Mul(vx0, dx)), hi), scale);
     const auto b = hn::Mul(clamp(hn::Add(row, hn::Mul(vx1, dx)), hi), scale);
     hn::StoreU(hn::ConvertTo(di, a), di, s.fixed + k);
-    const auto step = steps > 0 ? hn::ConvertTo(di, hn::Div(hn::Sub(b, a), vsteps)) : hn::Zero(di);
-    hn::StoreU(step, di, s.fixedStep + k);
+    hn::StoreU(hn::ConvertTo(di, hn::Div(hn::Sub(b, a), vsteps)), di, s.fixedStep + k);
   }
+}
+
+// MakePlanes with the attributes a vector at a time, each lane the plain
+// form's operations in its order. The last vector ends on the last
+// attribute, overlapping the one before: a vertex has no room to load past it.
+HWY_INLINE Planes MakePlanesVector(const ScreenVertex& v0, const ScreenVertex& v1, const ScreenVertex& v2) {
+  const hn::CappedTag<float, 8> d;
+  constexpr int kLanes = static_cast<int>(hn::MaxLanes(d));
+  Planes p;
+  const PlaneFrame f = MakePlaneFrame(v0, v1, v2, p);
+  const auto e1x = hn::Set(d, f.e1x), e1y = hn::Set(d, f.e1y), e2x = hn::Set(d, f.e2x), e2y = hn::Set(d, f.e2y);
+  const auto inv = hn::Set(d, f.inv);
+  for (int i = 0; i < kAttrCount; i += kLanes) {
+    const int k = std::min(i, kAttrCount - kLanes);
+    const auto a0 = hn::LoadU(d, v0.attr + k);
+    const auto d1 = hn::Sub(hn::LoadU(d, v1.attr + k), a0), d2 = hn::Sub(hn::LoadU(d, v2.attr + k), a0);
+    hn::StoreU(a0, d, p.base + k);
+    hn::StoreU(hn::Mul(hn::Sub(hn::Mul(d1, e2y), hn::Mul(d2, e1y)), inv), d, p.dx + k);
+    hn::StoreU(hn::Mul(hn::Sub(hn::Mul(d2, e1x), hn::Mul(d1, e2x)), inv), d, p.dy + k);
+  }
+  return p;
 }
 
 // SetUpPerspective with its three sums in the lanes of one vector, each the
@@ -240,27 +295,19 @@ HWY_INLINE void SetUpPerspectiveVector(const Planes& p, float fx0, float fy, Spa
   }
 }
 
-// Rows first..last of a triangle whose runs there are bounded by `Lower` left
-// and `Upper` right edges (one or two each), with the steppers on row
-// `first`; they are left on the row after `last`. A run goes from the largest
-// left bound to the smallest right one.
-template <int Lower, int Upper, class Draw>
+// Rows yFirst..yLast of a triangle; `runOf(y, lo, hi)` narrows [lo, hi] to
+// row y's run and steps its edges to the next row. A run goes from the
+// largest left bound to the smallest right one.
+template <bool kCommon, class Draw, class RunOf>
 HWY_INLINE void ScanRows(const Pipeline& pipeline, const Draw& draw, const Target& target, const Bounds& b,
-                         i64 first, i64 last, EdgeStepper* lower, EdgeStepper* upper, const Planes& planes) {
+                         const Planes& planes, const RunOf& runOf) {
   Span span;
-  for (i64 y = first; y <= last; ++y) {
+  for (i64 y = b.yFirst; y <= b.yLast; ++y) {
     i64 lo = b.xFirst, hi = b.xLast;
-    for (int i = 0; i < Lower; ++i) {
-      lo = std::max(lo, lower[i].Bound());
-      lower[i].Next();
-    }
-    for (int i = 0; i < Upper; ++i) {
-      hi = std::min(hi, upper[i].Bound());
-      upper[i].Next();
-    }
+    runOf(y, lo, hi);
     if (lo > hi) continue;
     const int x0 = static_cast<int>(lo), x1 = static_cast<int>(hi), yy = static_cast<int>(y);
-    PlaceSpan(pipeline, target, x0, x1, yy, span);
+    PlaceSpan<kCommon>(pipeline, target, x0, x1, yy, span);
     const float fy = static_cast<float>(yy) - planes.y0;
     const float fx0 = static_cast<float>(x0) - planes.x0, fx1 = static_cast<float>(x1) - planes.x0;
     SetUpFixed(planes, fx0, fx1, fy, x1 - x0, span);
@@ -277,37 +324,39 @@ HWY_INLINE void ScanRows(const Pipeline& pipeline, const Draw& draw, const Targe
 // line), so every pixel the upper edge lets through the lower one does too,
 // and below M the other way round. On M's own row both lines cross at M and,
 // being on the same side, have the same bias: either gives the same bound.
-// So every row steps two edges.
-template <bool kPairLeft, class Draw>
+// Each row steps the stepper for its side of M, picked without a branch, and
+// the lower one starts on the first row below M: one loop, whose end is the
+// only branch on the triangle's shape (a loop for each part would end twice,
+// and the ends of loops this short are mispredicted).
+template <bool kCommon, bool kPairLeft, class Draw>
 HWY_INLINE void ScanSplit(const Pipeline& pipeline, const Draw& draw, const Target& target, const Bounds& b,
                           const Edge (&edges)[3], int single, const ScreenVertex* const (&v)[3],
                           const Planes& planes) {
   // The pair in the order of the triangle: edge `in` ends at M, `out` starts there.
-  const int in = (single + 1) % 3, out = (single + 2) % 3;
-  const i64 middle = v[out]->sy;
+  constexpr int kNext[3] = {1, 2, 0};
+  const int in = kNext[single], out = kNext[in];
   // A left pair runs upwards (dy < 0): `out` goes from M up; a right pair down.
-  const Edge& above = edges[kPairLeft ? out : in];
-  const Edge& below = edges[kPairLeft ? in : out];
+  const i64 firstBelow = CeilDivSub(v[out]->sy);  // the first row with Y = y kSub >= M's
+  EdgeStepper above = MakeStepper(edges[kPairLeft ? out : in], b.yFirst);
+  EdgeStepper below = MakeStepper(edges[kPairLeft ? in : out], std::max(b.yFirst, firstBelow));
   EdgeStepper alone = MakeStepper(edges[single], b.yFirst);
-  auto scan = [&](i64 first, i64 last, EdgeStepper& side) {
-    EdgeStepper* lower = kPairLeft ? &side : &alone;
-    EdgeStepper* upper = kPairLeft ? &alone : &side;
-    ScanRows<1, 1>(pipeline, draw, target, b, first, last, lower, upper, planes);
-  };
-  // Rows above M (Y = y kSub < M's), then the rest; `alone` steps on through both.
-  const i64 aboveLast = std::min(b.yLast, CeilDivSub(middle) - 1);
-  if (b.yFirst <= aboveLast) {
-    EdgeStepper upperPart = MakeStepper(above, b.yFirst);
-    scan(b.yFirst, aboveLast, upperPart);
-  }
-  const i64 next = std::max(b.yFirst, aboveLast + 1);
-  if (next > b.yLast) return;
-  EdgeStepper lowerPart = MakeStepper(below, next);
-  scan(next, b.yLast, lowerPart);
+  ScanRows<kCommon>(pipeline, draw, target, b, planes, [&](i64 y, i64& lo, i64& hi) {
+    EdgeStepper& pair = *(y < firstBelow ? &above : &below);
+    if constexpr (kPairLeft) {
+      lo = std::max(lo, pair.Bound());
+      hi = std::min(hi, alone.Bound());
+    } else {
+      lo = std::max(lo, alone.Bound());
+      hi = std::min(hi, pair.Bound());
+    }
+    pair.Next();
+    alone.Next();
+  });
 }
 
-// The runs of a triangle, each set up and handed to draw(span).
-template <class Draw>
+// The runs of a triangle, each set up and handed to draw(span); kCommon as
+// for PlaceSpan.
+template <bool kCommon, class Draw>
 HWY_INLINE void ScanWith(const Pipeline& pipeline, const Draw& draw, const Target& target, const Scissor& scissor,
                          const ScreenVertex& v0, const ScreenVertex& v1, const ScreenVertex& v2) {
   Bounds b;
@@ -325,11 +374,11 @@ HWY_INLINE void ScanWith(const Pipeline& pipeline, const Draw& draw, const Targe
     else if (edges[k].dy > 0) upperEdge[uppers++] = k;
   }
   if (lowers == 0 || uppers == 0) return;
-  const Planes planes = MakePlanes(v0, v1, v2);
+  const Planes planes = MakePlanesVector(v0, v1, v2);
   if (lowers + uppers == 3 && SnappedArea(v0, v1, v2) > 0) {
     const ScreenVertex* const v[3] = {&v0, &v1, &v2};
-    if (lowers == 2) ScanSplit<true>(pipeline, draw, target, b, edges, upperEdge[0], v, planes);
-    else ScanSplit<false>(pipeline, draw, target, b, edges, lowerEdge[0], v, planes);
+    if (lowers == 2) ScanSplit<kCommon, true>(pipeline, draw, target, b, edges, upperEdge[0], v, planes);
+    else ScanSplit<kCommon, false>(pipeline, draw, target, b, edges, lowerEdge[0], v, planes);
     return;
   }
   // Any other triangle (counter-clockwise or flat, which cover no pixel, or
@@ -337,15 +386,22 @@ HWY_INLINE void ScanWith(const Pipeline& pipeline, const Draw& draw, const Targe
   EdgeStepper lower[2], upper[2];
   for (int i = 0; i < lowers; ++i) lower[i] = MakeStepper(edges[lowerEdge[i]], b.yFirst);
   for (int i = 0; i < uppers; ++i) upper[i] = MakeStepper(edges[upperEdge[i]], b.yFirst);
-  if (lowers == 1 && uppers == 1) ScanRows<1, 1>(pipeline, draw, target, b, b.yFirst, b.yLast, lower, upper, planes);
-  else if (lowers == 1) ScanRows<1, 2>(pipeline, draw, target, b, b.yFirst, b.yLast, lower, upper, planes);
-  else ScanRows<2, 1>(pipeline, draw, target, b, b.yFirst, b.yLast, lower, upper, planes);
+  ScanRows<kCommon>(pipeline, draw, target, b, planes, [&](i64, i64& lo, i64& hi) {
+    for (int i = 0; i < lowers; ++i) {
+      lo = std::max(lo, lower[i].Bound());
+      lower[i].Next();
+    }
+    for (int i = 0; i < uppers; ++i) {
+      hi = std::min(hi, upper[i].Bound());
+      upper[i].Next();
+    }
+  });
 }
 
 void ScanTriangleVector(const Pipeline& pipeline, SpanRoutine routine, const Target& target,
                         const Scissor& scissor, const ScreenVertex& v0, const ScreenVertex& v1,
                         const ScreenVertex& v2) {
-  ScanWith(pipeline, [&](Span& span) { routine(pipeline, span); }, target, scissor, v0, v1, v2);
+  ScanWith<false>(pipeline, [&](Span& span) { routine(pipeline, span); }, target, scissor, v0, v1, v2);
 }
 
 #if HWY_TARGET == HWY_SCALAR || HWY_TARGET == HWY_EMU128
@@ -357,7 +413,7 @@ template <TexelFormat F, bool kBilinear>
 void ScanTriangleCommon(const Pipeline& pipeline, SpanRoutine, const Target& target, const Scissor& scissor,
                         const ScreenVertex& v0, const ScreenVertex& v1, const ScreenVertex& v2) {
   auto draw = [&](Span& span) { lanes::DrawSpanLoop<F, kBilinear, true>(pipeline, span); };
-  ScanWith(pipeline, draw, target, scissor, v0, v1, v2);
+  ScanWith<true>(pipeline, draw, target, scissor, v0, v1, v2);
 }
 
 // The 3D scene's texel formats get the inline loop; the others the span routine.
@@ -417,9 +473,9 @@ void ScanTrianglePlain(const Pipeline& pipeline, SpanRoutine routine, const Targ
     i64 row = y * kSub;
     for (const Edge& e : edges) {
       i64 k = e.dx * (row - e.ay) + e.dy * e.ax;  // E at X = 0
-      if (e.dy < 0) lo = std::max(lo, CeilDiv(e.bias - k, -e.dy * kSub));
-      else if (e.dy > 0) hi = std::min(hi, FloorDiv(k - e.bias, e.dy * kSub));
-      else if (k < e.bias) hi = lo - 1;
+      if (e.dy < 0) lo = std::max(lo, CeilDiv(Bias(e) - k, -e.dy * kSub));
+      else if (e.dy > 0) hi = std::min(hi, FloorDiv(k - Bias(e), e.dy * kSub));
+      else if (k < Bias(e)) hi = lo - 1;
     }
     if (lo > hi) continue;
     int x0 = static_cast<int>(lo), x1 = static_cast<int>(hi), yy = static_cast<int>(y);

@@ -243,7 +243,9 @@ TEST(FastRaster, VectorScanMatchesThePlainScan) {
     cases.push_back(c);
   }
   // A right edge whose function is exactly 1 (its bias) at a pixel centre on
-  // the second row: the stepped remainder reaches the divisor there.
+  // the second row: the stepped remainder reaches the divisor there. Again
+  // with that row the first the scissor lets through, where the remainder is
+  // found by division, not stepped.
   for (int shift = 0; shift < 8; ++shift) {
     Case c = cases[static_cast<std::size_t>(shift)];
     c.scissor = scissors[0];
@@ -252,6 +254,8 @@ TEST(FastRaster, VectorScanMatchesThePlainScan) {
       c.v[k].sx = corners[k][0] + (10 + shift) * raster::detail::kSub;
       c.v[k].sy = corners[k][1] + (30 + shift) * raster::detail::kSub;
     }
+    cases.push_back(c);
+    c.scissor.y0 = 31 + shift;
     cases.push_back(c);
   }
   int spans = 0;
