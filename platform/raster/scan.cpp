@@ -256,24 +256,34 @@ HWY_INLINE void SetUpFixed(const Planes& p, float fx0, float fx1, float fy, int 
 }
 
 // MakePlanes with the attributes a vector at a time, each lane the plain
-// form's operations in its order. The last vector ends on the last
-// attribute, overlapping the one before: a vertex has no room to load past it.
-HWY_INLINE Planes MakePlanesVector(const ScreenVertex& v0, const ScreenVertex& v1, const ScreenVertex& v2) {
-  const hn::CappedTag<float, 8> d;
-  constexpr int kLanes = static_cast<int>(hn::MaxLanes(d));
-  Planes p;
+// form's operations in its order, stored so that every later load of the
+// planes finds all its bytes in one store and takes them straight from it (a
+// load across two stores waits for both to reach the cache): the eight
+// fixed-point attributes in the vectors SetUpFixed loads, and the
+// perspective terms in one vector of four lanes from kIw. A vertex has no
+// room to load past its last attribute, so those are loaded from kIw - 1 and
+// moved down a lane.
+HWY_INLINE void MakePlanesVector(const ScreenVertex& v0, const ScreenVertex& v1, const ScreenVertex& v2,
+                                 Planes& p) {
   const PlaneFrame f = MakePlaneFrame(v0, v1, v2, p);
-  const auto e1x = hn::Set(d, f.e1x), e1y = hn::Set(d, f.e1y), e2x = hn::Set(d, f.e2x), e2y = hn::Set(d, f.e2y);
-  const auto inv = hn::Set(d, f.inv);
-  for (int i = 0; i < kAttrCount; i += kLanes) {
-    const int k = std::min(i, kAttrCount - kLanes);
+  // The planes of attributes k.. in the lanes of a vector: base, dx, dy.
+  auto planes = [&](auto d, int k, auto store) {
     const auto a0 = hn::LoadU(d, v0.attr + k);
     const auto d1 = hn::Sub(hn::LoadU(d, v1.attr + k), a0), d2 = hn::Sub(hn::LoadU(d, v2.attr + k), a0);
-    hn::StoreU(a0, d, p.base + k);
-    hn::StoreU(hn::Mul(hn::Sub(hn::Mul(d1, e2y), hn::Mul(d2, e1y)), inv), d, p.dx + k);
-    hn::StoreU(hn::Mul(hn::Sub(hn::Mul(d2, e1x), hn::Mul(d1, e2x)), inv), d, p.dy + k);
-  }
-  return p;
+    const auto inv = hn::Set(d, f.inv);
+    store(a0, p.base);
+    store(hn::Mul(hn::Sub(hn::Mul(d1, hn::Set(d, f.e2y)), hn::Mul(d2, hn::Set(d, f.e1y))), inv), p.dx);
+    store(hn::Mul(hn::Sub(hn::Mul(d2, hn::Set(d, f.e1x)), hn::Mul(d1, hn::Set(d, f.e2x))), inv), p.dy);
+  };
+  const hn::CappedTag<float, kFixedAttrs> d8;
+  for (int k = 0; k < kFixedAttrs; k += static_cast<int>(hn::Lanes(d8)))
+    planes(d8, k, [&](auto v, float* to) { hn::StoreU(v, d8, to + k); });
+  const hn::CappedTag<float, 4> d4;
+#if HWY_TARGET == HWY_SCALAR  // one lane
+  for (int k = kIw; k < kAttrCount; ++k) planes(d4, k, [&](auto v, float* to) { hn::StoreU(v, d4, to + k); });
+#else
+  planes(d4, kIw - 1, [&](auto v, float* to) { hn::StoreU(hn::ShiftRightLanes<1>(d4, v), d4, to + kIw); });
+#endif
 }
 
 // SetUpPerspective with its three sums in the lanes of one vector, each the
@@ -374,7 +384,8 @@ HWY_INLINE void ScanWith(const Pipeline& pipeline, const Draw& draw, const Targe
     else if (edges[k].dy > 0) upperEdge[uppers++] = k;
   }
   if (lowers == 0 || uppers == 0) return;
-  const Planes planes = MakePlanesVector(v0, v1, v2);
+  Planes planes;
+  MakePlanesVector(v0, v1, v2, planes);
   if (lowers + uppers == 3 && SnappedArea(v0, v1, v2) > 0) {
     const ScreenVertex* const v[3] = {&v0, &v1, &v2};
     if (lowers == 2) ScanSplit<kCommon, true>(pipeline, draw, target, b, edges, upperEdge[0], v, planes);
