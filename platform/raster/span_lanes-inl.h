@@ -65,11 +65,12 @@ HWY_INLINE hn::Vec<decltype(kU16)> BilinearLanes(const Quad& q) {
     const auto both = hn::Set(d64, static_cast<std::uint64_t>(second) << 32 | first);
     return hn::PromoteTo(d16, hn::BitCast(hn::Rebind<std::uint8_t, decltype(d16)>(), both));
   };
+  // Each weight and its complement to 256, the complement taken in the lanes.
   const auto wx = hn::Set(d16, static_cast<std::uint16_t>(q.wx));
-  const auto ix = hn::Set(d16, static_cast<std::uint16_t>(256 - q.wx));
+  const auto ix = hn::Sub(hn::Set(d16, 256), wx);
   const auto rows = hn::ShiftRight<8>(hn::Add(hn::Mul(pair(q.t00, q.t10), ix), hn::Mul(pair(q.t01, q.t11), wx)));
   const auto wy = hn::Set(kU16, static_cast<std::uint16_t>(q.wy));
-  const auto iy = hn::Set(kU16, static_cast<std::uint16_t>(256 - q.wy));
+  const auto iy = hn::Sub(hn::Set(kU16, 256), wy);
   const auto v = hn::ShiftRight<8>(hn::Add(hn::Mul(hn::LowerHalf(kU16, rows), iy), hn::Mul(hn::UpperHalf(kU16, rows), wy)));
   alignas(8) static constexpr std::uint16_t kAlpha[4] = {0, 0, 0, 255};
   alignas(8) static constexpr std::uint16_t kColour[4] = {0xFFFF, 0xFFFF, 0xFFFF, 0};
