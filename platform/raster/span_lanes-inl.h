@@ -78,37 +78,39 @@ HWY_INLINE hn::Vec<decltype(kU16)> BilinearLanes(const Quad& q) {
 }
 
 // Colour and specular stepped along a span, four channels at once. Lanes hold
-// blue, green, red, alpha in 16.16 fixed point.
+// blue, green, red, alpha in 16.16 fixed point. Without specular its lanes
+// hold 0, whose sum changes nothing, so no pixel tests for it.
 class ShadeLanes {
  public:
-  explicit ShadeLanes(const Span& s)
+  ShadeLanes(const Span& s, bool specular)
       : color_(Lanes(s.fixed + kB)), colorStep_(Lanes(s.fixedStep + kB)),
-        spec_(hn::And(Lanes(s.fixed + kSb), NoFourth())), specStep_(hn::And(Lanes(s.fixedStep + kSb), NoFourth())) {}
+        spec_(hn::And(Lanes(s.fixed + kSb), SpecularLanes(specular))),
+        specStep_(hn::And(Lanes(s.fixedStep + kSb), SpecularLanes(specular))) {}
   void Advance() {
     color_ = hn::Add(color_, colorStep_);
     spec_ = hn::Add(spec_, specStep_);
   }
   template <bool kTextured>
-  std::uint32_t Pixel(std::uint32_t texel, bool specular) const {
-    return Modulated<kTextured>(Bytes(texel | 0xFF000000u), specular);
+  std::uint32_t Pixel(std::uint32_t texel) const {
+    return Modulated<kTextured>(Bytes(texel | 0xFF000000u));
   }
   // Pixel, the texel given as its channels in lanes (alpha 255).
   template <bool kTextured>
-  std::uint32_t Modulated(hn::Vec<decltype(kU16)> texel, bool specular) const {
+  std::uint32_t Modulated(hn::Vec<decltype(kU16)> texel) const {
     auto c = Whole(color_);
     if constexpr (kTextured) c = Div255Lanes(hn::Mul(texel, c));
-    if (specular) c = hn::Add(c, Whole(spec_));
-    return Pack(c);
+    return Pack(hn::Add(c, Whole(spec_)));
   }
 
  private:
   using V = hn::Vec<decltype(kU32)>;
   static_assert(kG == kB + 1 && kR == kB + 2 && kA == kB + 3 && kSg == kSb + 1 && kSr == kSb + 2);
   static V Lanes(const std::int32_t* v) { return hn::BitCast(kU32, hn::LoadU(kI32, v)); }
-  // Specular has no alpha: its fourth lane (depth) is cleared.
-  static V NoFourth() {
+  // Specular has no alpha: its fourth lane (depth) is cleared, and every
+  // lane when specular is off.
+  static V SpecularLanes(bool specular) {
     alignas(16) static constexpr std::uint32_t kMask[4] = {~0u, ~0u, ~0u, 0u};
-    return hn::Load(kU32, kMask);
+    return specular ? hn::Load(kU32, kMask) : hn::Zero(kU32);
   }
   // The whole part of each lane in 16 bits, saturating as a signed pack does.
   static hn::Vec<decltype(kU16)> Whole(V v) {
@@ -157,7 +159,7 @@ HWY_INLINE void DrawSpanLoop(const Pipeline& p, Span& s) {
   const int bpp = kCommon ? 4 : p.bytesPerPixel;
   std::uint32_t z = static_cast<std::uint32_t>(s.fixed[kZ]);
   const std::uint32_t zStep = static_cast<std::uint32_t>(s.fixedStep[kZ]);
-  ShadeLanes shade(s);
+  ShadeLanes shade(s, p.specular);
   float iw = s.iw;
   CoordLanes coords(s);
   auto advance = [&] {
@@ -182,10 +184,10 @@ HWY_INLINE void DrawSpanLoop(const Pipeline& p, Span& s) {
     if constexpr (kTextured) {
       int x, y;
       coords.Floored<kBilinear>(1.0f / iw, x, y);
-      argb = kBilinear ? shade.Modulated<true>(BilinearLanes(QuadAtFixed<F, kCommon>(p, x, y)), p.specular)
-                       : shade.Pixel<true>(SampleNearestAt<F, kCommon>(p, x, y), p.specular);
+      argb = kBilinear ? shade.Modulated<true>(BilinearLanes(QuadAtFixed<F, kCommon>(p, x, y)))
+                       : shade.Pixel<true>(SampleNearestAt<F, kCommon>(p, x, y));
     } else {
-      argb = shade.Pixel<false>(0, p.specular);
+      argb = shade.Pixel<false>(0);
     }
     if constexpr (kCommon) {
       const std::uint32_t a = argb >> 24, rgb = argb & 0xFFFFFFu;
