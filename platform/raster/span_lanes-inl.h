@@ -59,16 +59,18 @@ HWY_INLINE std::uint32_t BlendSrcAlpha32Lanes(const std::uint8_t* out, std::uint
 // Lerp's filtering of a quad of texels, every channel of two texels at once
 // (no product or sum leaves its 16-bit lane), as channels with alpha 255.
 HWY_INLINE hn::Vec<decltype(kU16)> BilinearLanes(const Quad& q) {
+  const hn::FixedTag<std::uint32_t, 4> d32;
   const hn::FixedTag<std::uint16_t, 8> d16;
-  const hn::FixedTag<std::uint64_t, 1> d64;
-  auto pair = [&](std::uint32_t first, std::uint32_t second) {
-    const auto both = hn::Set(d64, static_cast<std::uint64_t>(second) << 32 | first);
-    return hn::PromoteTo(d16, hn::BitCast(hn::Rebind<std::uint8_t, decltype(d16)>(), both));
-  };
+  const hn::Repartition<std::uint8_t, decltype(d32)> d8;
+  // Column x0 of both rows, then column x1, in one vector (the texels' loads
+  // go straight into its lanes), widened to the pairs (t00, t10), (t01, t11).
+  const auto quad = hn::InsertLane(hn::InsertLane(hn::InsertLane(hn::Set(d32, q.t00), 1, q.t10), 2, q.t01), 3, q.t11);
+  const auto bytes = hn::BitCast(d8, quad), zero = hn::Zero(d8);
   // Each weight and its complement to 256, the complement taken in the lanes.
   const auto wx = hn::Set(d16, static_cast<std::uint16_t>(q.wx));
   const auto ix = hn::Sub(hn::Set(d16, 256), wx);
-  const auto rows = hn::ShiftRight<8>(hn::Add(hn::Mul(pair(q.t00, q.t10), ix), hn::Mul(pair(q.t01, q.t11), wx)));
+  const auto rows = hn::ShiftRight<8>(
+      hn::Add(hn::Mul(hn::ZipLower(d16, bytes, zero), ix), hn::Mul(hn::ZipUpper(d16, bytes, zero), wx)));
   const auto wy = hn::Set(kU16, static_cast<std::uint16_t>(q.wy));
   const auto iy = hn::Sub(hn::Set(kU16, 256), wy);
   const auto v = hn::ShiftRight<8>(hn::Add(hn::Mul(hn::LowerHalf(kU16, rows), iy), hn::Mul(hn::UpperHalf(kU16, rows), wy)));
