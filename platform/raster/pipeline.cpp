@@ -147,7 +147,11 @@ inline void WrapCoordinate(float (&t)[3], bool wrap) {
       else if (d < -0.5f) t[i] += 1.0f;
     }
   }
-  float low = std::floor(std::min({t[0], t[1], t[2]}));
+  const float least = std::min({t[0], t[1], t[2]});
+  // Within the first tile the move is by +0, which changes no value: most
+  // triangles skip the floor.
+  if (least >= 0.0f && least < 1.0f) return;
+  const float low = std::floor(least);
   if (std::isfinite(low))
     for (float& x : t) x -= low;
 }
@@ -210,7 +214,7 @@ bool TextureAttributes(float u, float v, bool perspective, float iw, ScreenVerte
   s.attr[kIw] = tw;
   s.attr[kUw] = u * tw;
   s.attr[kVw] = v * tw;
-  return Finite(tw) && Finite(s.attr[kUw]) && Finite(s.attr[kVw]);
+  return Finite(tw) & Finite(s.attr[kUw]) & Finite(s.attr[kVw]);
 }
 
 // Division by w and screen mapping; false when the vertex cannot be drawn.
@@ -285,10 +289,17 @@ bool MakeScissor(const DrawContext& ctx, bool depthTest, Scissor& s) {
 }
 
 // Texels per pixel above one: the triangle is minified.
+// The six quotients u/w / 1/w and v/w / 1/w take two vector divisions
+// instead of six: each lane is the very division done alone.
 bool Minified(const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c, float area) {
-  auto u = [](const ScreenVertex& v) { return v.attr[kUw] / v.attr[kIw]; };
-  auto v = [](const ScreenVertex& s) { return s.attr[kVw] / s.attr[kIw]; };
-  float texArea = (u(b) - u(a)) * (v(c) - v(a)) - (u(c) - u(a)) * (v(b) - v(a));
+  using Float4 = float __attribute__((vector_size(16)));
+  const Float4 first = Float4{a.attr[kUw], b.attr[kUw], c.attr[kUw], a.attr[kVw]} /
+                       Float4{a.attr[kIw], b.attr[kIw], c.attr[kIw], a.attr[kIw]};
+  const Float4 second = Float4{b.attr[kVw], c.attr[kVw], 0.0f, 0.0f} /
+                        Float4{b.attr[kIw], c.attr[kIw], 1.0f, 1.0f};
+  const float ua = first[0], ub = first[1], uc = first[2], va = first[3];
+  const float vb = second[0], vc = second[1];
+  float texArea = (ub - ua) * (vc - va) - (uc - ua) * (vb - va);
   return std::fabs(texArea) > std::fabs(area);
 }
 
@@ -309,7 +320,9 @@ bool Culled(const States& st, long long area) {
 // only when the vertex is projected.
 void PrepareVertex(const DrawContext& ctx, const Vertex& in, PreparedVertex& p) {
   p.clip = ToClipSpace(ctx.transform, in);
-  p.outside = OutsidePlanes(p.clip, ctx.viewport);
+  p.outside = static_cast<std::uint8_t>(OutsidePlanes(p.clip, ctx.viewport));
+  p.u = p.clip.v[cU];
+  p.v = p.clip.v[cV];
   float shade[kFixedAttrs];
   p.projected = p.outside == 0 && ProjectPosition(p.clip, ctx.viewport, p.screen, p.iw);
   p.shadeFinite = false;
@@ -405,16 +418,19 @@ DrawState PrepareState(const DrawContext& ctx) {
   for (int i = 0; i < 3; ++i) {
     const PreparedVertex& p = *corner[i];
     screen[i] = p.screen;
-    u[i] = p.clip.v[cU];
-    v[i] = p.clip.v[cV];
+    u[i] = p.u;
+    v[i] = p.v;
   }
   if (st.flat)  // every colour of the first corner, each corner's own depth
     for (int i = 1; i < 3; ++i)
       for (int k = 0; k < kFixedAttrs; ++k)
         if (k != kZ) screen[i].attr[k] = screen[0].attr[k];
   TriangleCoordinates(ctx, state.textured, u, v);
+  // One test for the three corners: a triangle is rarely dropped here.
+  bool finite = true;
   for (int i = 0; i < 3; ++i)
-    if (!TextureAttributes(u[i], v[i], st.perspective, corner[i]->iw, screen[i])) return;
+    finite &= TextureAttributes(u[i], v[i], st.perspective, corner[i]->iw, screen[i]);
+  if (!finite) return;
   DrawScreenTriangle(ctx, state, screen[0], &screen[1], &screen[2], area);
 }
 

@@ -6,6 +6,7 @@
 // a routine chosen per triangle for the texture format and filter.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <vector>
@@ -71,16 +72,20 @@ struct ClipVertex {
 // A vertex in clip space with what a triangle's set-up asks of it first: the
 // clip planes it lies outside of and, when it is inside them all, its
 // screen position, exact and snapped, and the screen attributes that do not
-// depend on the triangle (depth and colours, kSb..kA).
+// depend on the triangle (depth and colours, kSb..kA). What culling reads
+// comes first, then what a drawn triangle reads, then the clip-space vertex,
+// which only clipping needs: a batch entry keeps them on as few cache lines
+// as it can.
 struct PreparedVertex {
-  ClipVertex clip;
-  unsigned outside;  // one bit per plane
-  bool projected;    // inside every plane and its position can be drawn
-  bool shadeFinite;  // projected, and its depth is finite
-  float iw;          // 1 / w
+  std::uint8_t outside;  // one bit per plane
+  bool projected;        // inside every plane and its position can be drawn
+  bool shadeFinite;      // projected, and its depth is finite
+  float iw;              // 1 / w
   // When projected: x, y, sx, sy and the attributes kSb..kA, so that a
   // triangle takes them in one copy and adds its own texture attributes.
   ScreenVertex screen;
+  float u, v;  // clip.v[cU] and clip.v[cV], beside the screen attributes
+  ClipVertex clip;
 };
 // The span routine for a texel format and filter: the vector form on the
 // best SIMD target this processor runs, or the plain reference.
@@ -116,7 +121,10 @@ struct DrawState {
 // changes; a reset forgets everything without touching the stored entries.
 struct Batch {
   static constexpr int kVertices = 1024;  // a power of two
-  struct Entry {
+  // Aligned to a cache line: the key, the stamp and what culling reads of
+  // the prepared vertex share the first line, so a culled triangle touches
+  // one line a corner; a drawn one also reads the second.
+  struct alignas(64) Entry {
     Vertex key;
     std::uint32_t stamp = 0;
     PreparedVertex prepared;
@@ -157,6 +165,10 @@ ScanRoutine ChooseScanRoutine(const Pipeline& pipeline, TexelFormat format, bool
 void ScanTrianglePlain(const Pipeline& pipeline, SpanRoutine routine, const Target& target,
                        const Scissor& scissor, const ScreenVertex& a, const ScreenVertex& b,
                        const ScreenVertex& c);
+
+static_assert(offsetof(Batch::Entry, prepared) + offsetof(PreparedVertex, screen) +
+                      offsetof(ScreenVertex, attr) <= 64,
+              "culling reads only the first cache line of a batch entry");
 
 // --- small helpers shared by the stages ---
 
