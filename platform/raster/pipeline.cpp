@@ -33,14 +33,30 @@ Matrix Multiply(const Matrix& a, const Matrix& b) {
 
 namespace {
 
+// Four floats or ints, each lane worked on as the scalar would be: the
+// compiler's generic vectors, which the browser build has as well.
+using Float4 = float __attribute__((vector_size(16)));
+
+Float4 LoadFloat4(const float* p) {
+  Float4 r;
+  std::memcpy(&r, p, sizeof r);
+  return r;
+}
+
 // Each plane adds at most one vertex to a convex polygon (9 in all); rounding
 // can bend that rule, so there is room to spare and a hard limit.
 constexpr int kMaxPolygon = 16;
 
+// The position row by row (x * row 0 + y * row 1 + z * row 2 + row 3 in
+// each lane) and the colours' bytes as floats 0..255, four at a time.
 ClipVertex ToClipSpace(const Matrix& m, const Vertex& in) {
+  static_assert(cY == cX + 1 && cZ == cX + 2 && cW == cX + 3 && cG == cR + 1 && cB == cR + 2 &&
+                    cA == cR + 3 && cSg == cSr + 1 && cSb == cSr + 2 && cU == cSb + 1,
+                "position, colour and specular lie in order");
   ClipVertex out;
-  for (int j = 0; j < 4; ++j)
-    out.v[cX + j] = in.x * m.m[0][j] + in.y * m.m[1][j] + in.z * m.m[2][j] + m.m[3][j];
+  const Float4 position = in.x * LoadFloat4(m.m[0]) + in.y * LoadFloat4(m.m[1]) +
+                          in.z * LoadFloat4(m.m[2]) + LoadFloat4(m.m[3]);
+  std::memcpy(out.v + cX, &position, sizeof position);
   auto channel = [](std::uint32_t c, int shift) { return static_cast<float>((c >> shift) & 255); };
   out.v[cR] = channel(in.color, 16);
   out.v[cG] = channel(in.color, 8);
@@ -358,13 +374,12 @@ const PreparedVertex& Prepared(const DrawContext& ctx, Batch& batch, const Verte
 // routine for its texture's filter.
 [[gnu::always_inline]] inline void DrawScreenTriangle(const DrawContext& ctx, const DrawState& state,
                         const ScreenVertex& p0, const ScreenVertex* p1, const ScreenVertex* p2, long long area) {
-  const States& st = ctx.states;
   if (area < 0) std::swap(p1, p2);
-  bool bilinear = false;
-  if (state.textured) {
+  // Whether the triangle is minified matters only when the two filters differ.
+  bool bilinear = state.linear[0];
+  if (state.linear[0] != state.linear[1]) {
     float pixelArea = static_cast<float>(std::llabs(area)) / (kSub * kSub);
-    bool minified = Minified(p0, *p1, *p2, pixelArea);
-    bilinear = IsLinear(minified ? st.minFilter : st.magFilter);
+    bilinear = state.linear[Minified(p0, *p1, *p2, pixelArea)];
   }
   state.scan[bilinear](state.pipeline, state.routine[bilinear], ctx.target, state.scissor, p0, *p1, *p2);
 }
@@ -391,6 +406,8 @@ DrawState PrepareState(const DrawContext& ctx) {
   const Target& target = ctx.target;
   if (!target.pixels || (target.bytesPerPixel != 3 && target.bytesPerPixel != 4)) return s;
   s.textured = UsableTexture(ctx.texture);
+  s.linear[0] = s.textured && IsLinear(ctx.states.magFilter);
+  s.linear[1] = s.textured && IsLinear(ctx.states.minFilter);
   s.pipeline = MakePipeline(ctx, s.textured);
   s.drawable = MakeScissor(ctx, s.pipeline.depthTest, s.scissor);
   const TexelFormat format = s.textured ? ctx.texture.format : TexelFormat::None;

@@ -108,6 +108,7 @@ using ScanRoutine = void (*)(const Pipeline& pipeline, SpanRoutine routine, cons
 struct DrawState {
   bool drawable = false;  // false: nothing can be drawn with the context
   bool textured = false;
+  bool linear[2] = {};  // textured and the filter is bilinear: magnified, minified
   Pipeline pipeline;
   Scissor scissor{};
   SpanRoutine routine[2] = {};
