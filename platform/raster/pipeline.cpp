@@ -360,7 +360,7 @@ std::uint32_t Slot(const Vertex& in) {
 
 // The prepared vertex of `in` from entry `slot` of the batch, prepared now if
 // it is not there.
-const PreparedVertex& Prepared(const DrawContext& ctx, Batch& batch, const Vertex& in, std::uint32_t slot) {
+PreparedVertex& Prepared(const DrawContext& ctx, Batch& batch, const Vertex& in, std::uint32_t slot) {
   Batch::Entry& e = batch.entries[slot];
   if (e.stamp != batch.stamp || std::memcmp(&e.key, &in, sizeof in) != 0) {
     e.key = in;
@@ -421,34 +421,41 @@ DrawState PrepareState(const DrawContext& ctx) {
 // A triangle wholly inside the clip volume stays one triangle, so its
 // winding is known from its projected corners: a culled one is dropped
 // before anything else is worked on. Depth and colours come prepared with
-// the corners; only the texture coordinates belong to the triangle.
+// the corners; only the texture coordinates belong to the triangle, and
+// they are written into the corners' own screen vertices (nothing else
+// reads them there), which the scan then takes without a copy.
 [[gnu::always_inline]] inline void DrawInside(const DrawContext& ctx, const DrawState& state,
-                                              const PreparedVertex* const (&corner)[3]) {
+                                              PreparedVertex* const (&corner)[3]) {
   const States& st = ctx.states;
   // Each test drops the triangle, so their order does not matter; a corner
   // whose shade is finite is projected.
   if (!(corner[0]->shadeFinite & corner[1]->shadeFinite & corner[2]->shadeFinite)) return;
   const long long area = SnappedArea(corner[0]->screen, corner[1]->screen, corner[2]->screen);
   if (Culled(st, area)) return;
-  ScreenVertex screen[3];
+  ScreenVertex* screen[3];
   float u[3], v[3];
   for (int i = 0; i < 3; ++i) {
-    const PreparedVertex& p = *corner[i];
-    screen[i] = p.screen;
-    u[i] = p.u;
-    v[i] = p.v;
+    screen[i] = &corner[i]->screen;
+    u[i] = corner[i]->u;
+    v[i] = corner[i]->v;
   }
-  if (st.flat)  // every colour of the first corner, each corner's own depth
+  ScreenVertex flat[3];
+  if (st.flat) {  // every colour of the first corner, each corner's own depth
+    for (int i = 0; i < 3; ++i) {
+      flat[i] = *screen[i];
+      screen[i] = &flat[i];
+    }
     for (int i = 1; i < 3; ++i)
       for (int k = 0; k < kFixedAttrs; ++k)
-        if (k != kZ) screen[i].attr[k] = screen[0].attr[k];
+        if (k != kZ) flat[i].attr[k] = flat[0].attr[k];
+  }
   TriangleCoordinates(ctx, state.textured, u, v);
   // One test for the three corners: a triangle is rarely dropped here.
   bool finite = true;
   for (int i = 0; i < 3; ++i)
-    finite &= TextureAttributes(u[i], v[i], st.perspective, corner[i]->iw, screen[i]);
+    finite &= TextureAttributes(u[i], v[i], st.perspective, corner[i]->iw, *screen[i]);
   if (!finite) return;
-  DrawScreenTriangle(ctx, state, screen[0], &screen[1], &screen[2], area);
+  DrawScreenTriangle(ctx, state, *screen[0], screen[1], screen[2], area);
 }
 
 // A triangle that crosses a plane of the clip volume: clipped in clip space
@@ -482,7 +489,7 @@ DrawState PrepareState(const DrawContext& ctx) {
 // Inline in the batch's DrawTriangle: most triangles are culled in a few
 // instructions, and a call would cost as much.
 [[gnu::always_inline]] inline void DrawPrepared(const DrawContext& ctx, const DrawState& state,
-                                                const PreparedVertex* const (&corner)[3]) {
+                                                PreparedVertex* const (&corner)[3]) {
   if ((corner[0]->outside | corner[1]->outside | corner[2]->outside) == 0)
     DrawInside(ctx, state, corner);
   else
@@ -498,7 +505,7 @@ void DrawTriangle(const DrawContext& ctx, const Vertex& a, const Vertex& b, cons
   PrepareVertex(ctx, a, prepared[0]);
   PrepareVertex(ctx, b, prepared[1]);
   PrepareVertex(ctx, c, prepared[2]);
-  const PreparedVertex* corner[3] = {&prepared[0], &prepared[1], &prepared[2]};
+  PreparedVertex* const corner[3] = {&prepared[0], &prepared[1], &prepared[2]};
   DrawPrepared(ctx, state, corner);
 }
 
@@ -518,15 +525,15 @@ void DrawTriangle(const DrawContext& ctx, Batch& batch, const Vertex& a, const V
   }
   if (!batch.state.drawable) return;
   if (sa != sb && sb != sc && sa != sc) {
-    const PreparedVertex* corner[3] = {&Prepared(ctx, batch, a, sa), &Prepared(ctx, batch, b, sb),
+    PreparedVertex* const corner[3] = {&Prepared(ctx, batch, a, sa), &Prepared(ctx, batch, b, sb),
                                        &Prepared(ctx, batch, c, sc)};
     DrawPrepared(ctx, batch.state, corner);
     return;
   }
   // Copies: a later look-up may take the entry of an earlier one.
-  const PreparedVertex copies[3] = {Prepared(ctx, batch, a, sa), Prepared(ctx, batch, b, sb),
+  PreparedVertex copies[3] = {Prepared(ctx, batch, a, sa), Prepared(ctx, batch, b, sb),
                                     Prepared(ctx, batch, c, sc)};
-  const PreparedVertex* corner[3] = {&copies[0], &copies[1], &copies[2]};
+  PreparedVertex* const corner[3] = {&copies[0], &copies[1], &copies[2]};
   DrawPrepared(ctx, batch.state, corner);
 }
 

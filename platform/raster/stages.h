@@ -81,8 +81,9 @@ struct PreparedVertex {
   bool projected;        // inside every plane and its position can be drawn
   bool shadeFinite;      // projected, and its depth is finite
   float iw;              // 1 / w
-  // When projected: x, y, sx, sy and the attributes kSb..kA, so that a
-  // triangle takes them in one copy and adds its own texture attributes.
+  // When projected: x, y, sx, sy and the attributes kSb..kA. A triangle
+  // that is drawn writes its own texture attributes (kIw..kVw) here and
+  // hands this to the scan as it is.
   ScreenVertex screen;
   float u, v;  // clip.v[cU] and clip.v[cV], beside the screen attributes
   ClipVertex clip;
