@@ -6,7 +6,6 @@
 // a routine chosen per triangle for the texture format and filter.
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <vector>
@@ -74,8 +73,7 @@ struct ClipVertex {
 // screen position, exact and snapped, and the screen attributes that do not
 // depend on the triangle (depth and colours, kSb..kA). What culling reads
 // comes first, then what a drawn triangle reads, then the clip-space vertex,
-// which only clipping needs: a batch entry keeps them on as few cache lines
-// as it can.
+// which only clipping needs, so that a triangle touches few cache lines.
 struct PreparedVertex {
   std::uint8_t outside;  // one bit per plane
   bool projected;        // inside every plane and its position can be drawn
@@ -123,10 +121,7 @@ struct DrawState {
 // changes; a reset forgets everything without touching the stored entries.
 struct Batch {
   static constexpr int kVertices = 1024;  // a power of two
-  // Aligned to a cache line: the key, the stamp and what culling reads of
-  // the prepared vertex share the first line, so a culled triangle touches
-  // one line a corner; a drawn one also reads the second.
-  struct alignas(64) Entry {
+  struct Entry {
     Vertex key;
     std::uint32_t stamp = 0;
     PreparedVertex prepared;
@@ -167,10 +162,6 @@ ScanRoutine ChooseScanRoutine(const Pipeline& pipeline, TexelFormat format, bool
 void ScanTrianglePlain(const Pipeline& pipeline, SpanRoutine routine, const Target& target,
                        const Scissor& scissor, const ScreenVertex& a, const ScreenVertex& b,
                        const ScreenVertex& c);
-
-static_assert(offsetof(Batch::Entry, prepared) + offsetof(PreparedVertex, screen) +
-                      offsetof(ScreenVertex, attr) <= 64,
-              "culling reads only the first cache line of a batch entry");
 
 // --- small helpers shared by the stages ---
 
