@@ -230,7 +230,8 @@ bool TextureAttributes(float u, float v, bool perspective, float iw, ScreenVerte
   s.attr[kIw] = tw;
   s.attr[kUw] = u * tw;
   s.attr[kVw] = v * tw;
-  return Finite(tw) & Finite(s.attr[kUw]) & Finite(s.attr[kVw]);
+  const bool finiteW = Finite(tw), finiteU = Finite(s.attr[kUw]), finiteV = Finite(s.attr[kVw]);
+  return finiteW & finiteU & finiteV;  // without short cuts: one branch for the caller
 }
 
 // Division by w and screen mapping; false when the vertex cannot be drawn.
