@@ -359,13 +359,16 @@ std::uint32_t Slot(const Vertex& in) {
   return (hash >> 16) & (Batch::kVertices - 1);
 }
 
-// The prepared vertex of `in` from entry `slot` of the batch, prepared now if
-// it is not there.
-PreparedVertex& Prepared(const DrawContext& ctx, Batch& batch, const Vertex& in, std::uint32_t slot) {
-  Batch::Entry& e = batch.entries[slot];
-  if (e.stamp != batch.stamp || std::memcmp(&e.key, &in, sizeof in) != 0) {
+// The prepared vertex of `in` from entry `slot` of a batch's entries with
+// the batch's current stamp, prepared now if it is not there. (The caller
+// keeps both in registers: after a call to PrepareVertex they would be
+// loaded anew from the batch.)
+PreparedVertex& Prepared(const DrawContext& ctx, Batch::Entry* entries, std::uint32_t stamp, const Vertex& in,
+                         std::uint32_t slot) {
+  Batch::Entry& e = entries[slot];
+  if (e.stamp != stamp || std::memcmp(&e.key, &in, sizeof in) != 0) {
     e.key = in;
-    e.stamp = batch.stamp;
+    e.stamp = stamp;
     PrepareVertex(ctx, in, e.prepared);
   }
   return e.prepared;
@@ -525,15 +528,18 @@ void DrawTriangle(const DrawContext& ctx, Batch& batch, const Vertex& a, const V
     batch.ready = true;
   }
   if (!batch.state.drawable) return;
+  Batch::Entry* const entries = batch.entries.data();
+  const std::uint32_t stamp = batch.stamp;
   if (sa != sb && sb != sc && sa != sc) {
-    PreparedVertex* const corner[3] = {&Prepared(ctx, batch, a, sa), &Prepared(ctx, batch, b, sb),
-                                       &Prepared(ctx, batch, c, sc)};
+    PreparedVertex* const corner[3] = {&Prepared(ctx, entries, stamp, a, sa),
+                                       &Prepared(ctx, entries, stamp, b, sb),
+                                       &Prepared(ctx, entries, stamp, c, sc)};
     DrawPrepared(ctx, batch.state, corner);
     return;
   }
   // Copies: a later look-up may take the entry of an earlier one.
-  PreparedVertex copies[3] = {Prepared(ctx, batch, a, sa), Prepared(ctx, batch, b, sb),
-                                    Prepared(ctx, batch, c, sc)};
+  PreparedVertex copies[3] = {Prepared(ctx, entries, stamp, a, sa), Prepared(ctx, entries, stamp, b, sb),
+                              Prepared(ctx, entries, stamp, c, sc)};
   PreparedVertex* const corner[3] = {&copies[0], &copies[1], &copies[2]};
   DrawPrepared(ctx, batch.state, corner);
 }
