@@ -33,8 +33,8 @@ Matrix Multiply(const Matrix& a, const Matrix& b) {
 
 namespace {
 
-// Four floats or ints, each lane worked on as the scalar would be: the
-// compiler's generic vectors, which the browser build has as well.
+// Four floats, each lane worked on as the scalar would be: the compiler's
+// generic vectors, which the browser build has as well.
 using Float4 = float __attribute__((vector_size(16)));
 
 Float4 LoadFloat4(const float* p) {
@@ -47,12 +47,10 @@ Float4 LoadFloat4(const float* p) {
 // can bend that rule, so there is room to spare and a hard limit.
 constexpr int kMaxPolygon = 16;
 
-// The position row by row (x * row 0 + y * row 1 + z * row 2 + row 3 in
-// each lane) and the colours' bytes as floats 0..255, four at a time.
+// The position as x * row 0 + y * row 1 + z * row 2 + row 3, the four
+// coordinates at once.
 ClipVertex ToClipSpace(const Matrix& m, const Vertex& in) {
-  static_assert(cY == cX + 1 && cZ == cX + 2 && cW == cX + 3 && cG == cR + 1 && cB == cR + 2 &&
-                    cA == cR + 3 && cSg == cSr + 1 && cSb == cSr + 2 && cU == cSb + 1,
-                "position, colour and specular lie in order");
+  static_assert(cY == cX + 1 && cZ == cX + 2 && cW == cX + 3, "x, y, z, w lie in order");
   ClipVertex out;
   const Float4 position = in.x * LoadFloat4(m.m[0]) + in.y * LoadFloat4(m.m[1]) +
                           in.z * LoadFloat4(m.m[2]) + LoadFloat4(m.m[3]);
@@ -309,7 +307,6 @@ bool MakeScissor(const DrawContext& ctx, bool depthTest, Scissor& s) {
 // The six quotients u/w / 1/w and v/w / 1/w take two vector divisions
 // instead of six: each lane is the very division done alone.
 bool Minified(const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c, float area) {
-  using Float4 = float __attribute__((vector_size(16)));
   const Float4 first = Float4{a.attr[kUw], b.attr[kUw], c.attr[kUw], a.attr[kVw]} /
                        Float4{a.attr[kIw], b.attr[kIw], c.attr[kIw], a.attr[kIw]};
   const Float4 second = Float4{b.attr[kVw], c.attr[kVw], 0.0f, 0.0f} /
