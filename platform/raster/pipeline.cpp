@@ -162,9 +162,10 @@ inline void WrapCoordinate(float (&t)[3], bool wrap) {
     }
   }
   const float least = std::min({t[0], t[1], t[2]});
-  // Within the first tile the move is by +0, which changes no value: most
-  // triangles skip the floor.
-  if (least >= 0.0f && least < 1.0f) return;
+  // From +0 up to 1 the move is by +0, which changes no value, so most
+  // triangles skip the floor. Compared as bits: no -0 (its floor -0 turns
+  // a -0 coordinate into +0) and no NaN passes.
+  if (__builtin_bit_cast(std::uint32_t, least) < __builtin_bit_cast(std::uint32_t, 1.0f)) return;
   const float low = std::floor(least);
   if (std::isfinite(low))
     for (float& x : t) x -= low;
