@@ -33,14 +33,28 @@ Matrix Multiply(const Matrix& a, const Matrix& b) {
 
 namespace {
 
+// Four floats, each lane worked on as the scalar would be: the compiler's
+// generic vectors, which the browser build has as well.
+using Float4 = float __attribute__((vector_size(16)));
+
+Float4 LoadFloat4(const float* p) {
+  Float4 r;
+  std::memcpy(&r, p, sizeof r);
+  return r;
+}
+
 // Each plane adds at most one vertex to a convex polygon (9 in all); rounding
 // can bend that rule, so there is room to spare and a hard limit.
 constexpr int kMaxPolygon = 16;
 
+// The position as x * row 0 + y * row 1 + z * row 2 + row 3, the four
+// coordinates at once.
 ClipVertex ToClipSpace(const Matrix& m, const Vertex& in) {
+  static_assert(cY == cX + 1 && cZ == cX + 2 && cW == cX + 3, "x, y, z, w lie in order");
   ClipVertex out;
-  for (int j = 0; j < 4; ++j)
-    out.v[cX + j] = in.x * m.m[0][j] + in.y * m.m[1][j] + in.z * m.m[2][j] + m.m[3][j];
+  const Float4 position = in.x * LoadFloat4(m.m[0]) + in.y * LoadFloat4(m.m[1]) +
+                          in.z * LoadFloat4(m.m[2]) + LoadFloat4(m.m[3]);
+  std::memcpy(out.v + cX, &position, sizeof position);
   auto channel = [](std::uint32_t c, int shift) { return static_cast<float>((c >> shift) & 255); };
   out.v[cR] = channel(in.color, 16);
   out.v[cG] = channel(in.color, 8);
@@ -147,7 +161,12 @@ inline void WrapCoordinate(float (&t)[3], bool wrap) {
       else if (d < -0.5f) t[i] += 1.0f;
     }
   }
-  float low = std::floor(std::min({t[0], t[1], t[2]}));
+  const float least = std::min({t[0], t[1], t[2]});
+  // From +0 up to 1 the move is by +0, which changes no value, so most
+  // triangles skip the floor. Compared as bits: no -0 (its floor -0 turns
+  // a -0 coordinate into +0) and no NaN passes.
+  if (__builtin_bit_cast(std::uint32_t, least) < __builtin_bit_cast(std::uint32_t, 1.0f)) return;
+  const float low = std::floor(least);
   if (std::isfinite(low))
     for (float& x : t) x -= low;
 }
@@ -210,7 +229,8 @@ bool TextureAttributes(float u, float v, bool perspective, float iw, ScreenVerte
   s.attr[kIw] = tw;
   s.attr[kUw] = u * tw;
   s.attr[kVw] = v * tw;
-  return Finite(tw) && Finite(s.attr[kUw]) && Finite(s.attr[kVw]);
+  const bool finiteW = Finite(tw), finiteU = Finite(s.attr[kUw]), finiteV = Finite(s.attr[kVw]);
+  return finiteW & finiteU & finiteV;  // without short cuts: one branch for the caller
 }
 
 // Division by w and screen mapping; false when the vertex cannot be drawn.
@@ -285,10 +305,16 @@ bool MakeScissor(const DrawContext& ctx, bool depthTest, Scissor& s) {
 }
 
 // Texels per pixel above one: the triangle is minified.
+// The six quotients u/w / 1/w and v/w / 1/w take two vector divisions
+// instead of six: each lane is the very division done alone.
 bool Minified(const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c, float area) {
-  auto u = [](const ScreenVertex& v) { return v.attr[kUw] / v.attr[kIw]; };
-  auto v = [](const ScreenVertex& s) { return s.attr[kVw] / s.attr[kIw]; };
-  float texArea = (u(b) - u(a)) * (v(c) - v(a)) - (u(c) - u(a)) * (v(b) - v(a));
+  const Float4 first = Float4{a.attr[kUw], b.attr[kUw], c.attr[kUw], a.attr[kVw]} /
+                       Float4{a.attr[kIw], b.attr[kIw], c.attr[kIw], a.attr[kIw]};
+  const Float4 second = Float4{b.attr[kVw], c.attr[kVw], 0.0f, 0.0f} /
+                        Float4{b.attr[kIw], c.attr[kIw], 1.0f, 1.0f};
+  const float ua = first[0], ub = first[1], uc = first[2], va = first[3];
+  const float vb = second[0], vc = second[1];
+  float texArea = (ub - ua) * (vc - va) - (uc - ua) * (vb - va);
   return std::fabs(texArea) > std::fabs(area);
 }
 
@@ -309,7 +335,9 @@ bool Culled(const States& st, long long area) {
 // only when the vertex is projected.
 void PrepareVertex(const DrawContext& ctx, const Vertex& in, PreparedVertex& p) {
   p.clip = ToClipSpace(ctx.transform, in);
-  p.outside = OutsidePlanes(p.clip, ctx.viewport);
+  p.outside = static_cast<std::uint8_t>(OutsidePlanes(p.clip, ctx.viewport));
+  p.u = p.clip.v[cU];
+  p.v = p.clip.v[cV];
   float shade[kFixedAttrs];
   p.projected = p.outside == 0 && ProjectPosition(p.clip, ctx.viewport, p.screen, p.iw);
   p.shadeFinite = false;
@@ -329,13 +357,16 @@ std::uint32_t Slot(const Vertex& in) {
   return (hash >> 16) & (Batch::kVertices - 1);
 }
 
-// The prepared vertex of `in` from entry `slot` of the batch, prepared now if
-// it is not there.
-const PreparedVertex& Prepared(const DrawContext& ctx, Batch& batch, const Vertex& in, std::uint32_t slot) {
-  Batch::Entry& e = batch.entries[slot];
-  if (e.stamp != batch.stamp || std::memcmp(&e.key, &in, sizeof in) != 0) {
+// The prepared vertex of `in` from entry `slot` of a batch's entries with
+// the batch's current stamp, prepared now if it is not there. (The caller
+// keeps both in registers: after a call to PrepareVertex they would be
+// loaded anew from the batch.)
+PreparedVertex& Prepared(const DrawContext& ctx, Batch::Entry* entries, std::uint32_t stamp, const Vertex& in,
+                         std::uint32_t slot) {
+  Batch::Entry& e = entries[slot];
+  if (e.stamp != stamp || std::memcmp(&e.key, &in, sizeof in) != 0) {
     e.key = in;
-    e.stamp = batch.stamp;
+    e.stamp = stamp;
     PrepareVertex(ctx, in, e.prepared);
   }
   return e.prepared;
@@ -345,13 +376,12 @@ const PreparedVertex& Prepared(const DrawContext& ctx, Batch& batch, const Verte
 // routine for its texture's filter.
 [[gnu::always_inline]] inline void DrawScreenTriangle(const DrawContext& ctx, const DrawState& state,
                         const ScreenVertex& p0, const ScreenVertex* p1, const ScreenVertex* p2, long long area) {
-  const States& st = ctx.states;
   if (area < 0) std::swap(p1, p2);
-  bool bilinear = false;
-  if (state.textured) {
+  // Whether the triangle is minified matters only when the two filters differ.
+  bool bilinear = state.linear[0];
+  if (state.linear[0] != state.linear[1]) {
     float pixelArea = static_cast<float>(std::llabs(area)) / (kSub * kSub);
-    bool minified = Minified(p0, *p1, *p2, pixelArea);
-    bilinear = IsLinear(minified ? st.minFilter : st.magFilter);
+    bilinear = state.linear[Minified(p0, *p1, *p2, pixelArea)];
   }
   state.scan[bilinear](state.pipeline, state.routine[bilinear], ctx.target, state.scissor, p0, *p1, *p2);
 }
@@ -378,6 +408,8 @@ DrawState PrepareState(const DrawContext& ctx) {
   const Target& target = ctx.target;
   if (!target.pixels || (target.bytesPerPixel != 3 && target.bytesPerPixel != 4)) return s;
   s.textured = UsableTexture(ctx.texture);
+  s.linear[0] = s.textured && IsLinear(ctx.states.magFilter);
+  s.linear[1] = s.textured && IsLinear(ctx.states.minFilter);
   s.pipeline = MakePipeline(ctx, s.textured);
   s.drawable = MakeScissor(ctx, s.pipeline.depthTest, s.scissor);
   const TexelFormat format = s.textured ? ctx.texture.format : TexelFormat::None;
@@ -391,31 +423,41 @@ DrawState PrepareState(const DrawContext& ctx) {
 // A triangle wholly inside the clip volume stays one triangle, so its
 // winding is known from its projected corners: a culled one is dropped
 // before anything else is worked on. Depth and colours come prepared with
-// the corners; only the texture coordinates belong to the triangle.
+// the corners; only the texture coordinates belong to the triangle, and
+// they are written into the corners' own screen vertices (nothing else
+// reads them there), which the scan then takes without a copy.
 [[gnu::always_inline]] inline void DrawInside(const DrawContext& ctx, const DrawState& state,
-                                              const PreparedVertex* const (&corner)[3]) {
+                                              PreparedVertex* const (&corner)[3]) {
   const States& st = ctx.states;
   // Each test drops the triangle, so their order does not matter; a corner
   // whose shade is finite is projected.
   if (!(corner[0]->shadeFinite & corner[1]->shadeFinite & corner[2]->shadeFinite)) return;
   const long long area = SnappedArea(corner[0]->screen, corner[1]->screen, corner[2]->screen);
   if (Culled(st, area)) return;
-  ScreenVertex screen[3];
+  ScreenVertex* screen[3];
   float u[3], v[3];
   for (int i = 0; i < 3; ++i) {
-    const PreparedVertex& p = *corner[i];
-    screen[i] = p.screen;
-    u[i] = p.clip.v[cU];
-    v[i] = p.clip.v[cV];
+    screen[i] = &corner[i]->screen;
+    u[i] = corner[i]->u;
+    v[i] = corner[i]->v;
   }
-  if (st.flat)  // every colour of the first corner, each corner's own depth
+  ScreenVertex flat[3];
+  if (st.flat) {  // every colour of the first corner, each corner's own depth
+    for (int i = 0; i < 3; ++i) {
+      flat[i] = *screen[i];
+      screen[i] = &flat[i];
+    }
     for (int i = 1; i < 3; ++i)
       for (int k = 0; k < kFixedAttrs; ++k)
-        if (k != kZ) screen[i].attr[k] = screen[0].attr[k];
+        if (k != kZ) flat[i].attr[k] = flat[0].attr[k];
+  }
   TriangleCoordinates(ctx, state.textured, u, v);
+  // One test for the three corners: a triangle is rarely dropped here.
+  bool finite = true;
   for (int i = 0; i < 3; ++i)
-    if (!TextureAttributes(u[i], v[i], st.perspective, corner[i]->iw, screen[i])) return;
-  DrawScreenTriangle(ctx, state, screen[0], &screen[1], &screen[2], area);
+    finite &= TextureAttributes(u[i], v[i], st.perspective, corner[i]->iw, *screen[i]);
+  if (!finite) return;
+  DrawScreenTriangle(ctx, state, *screen[0], screen[1], screen[2], area);
 }
 
 // A triangle that crosses a plane of the clip volume: clipped in clip space
@@ -449,7 +491,7 @@ DrawState PrepareState(const DrawContext& ctx) {
 // Inline in the batch's DrawTriangle: most triangles are culled in a few
 // instructions, and a call would cost as much.
 [[gnu::always_inline]] inline void DrawPrepared(const DrawContext& ctx, const DrawState& state,
-                                                const PreparedVertex* const (&corner)[3]) {
+                                                PreparedVertex* const (&corner)[3]) {
   if ((corner[0]->outside | corner[1]->outside | corner[2]->outside) == 0)
     DrawInside(ctx, state, corner);
   else
@@ -465,7 +507,7 @@ void DrawTriangle(const DrawContext& ctx, const Vertex& a, const Vertex& b, cons
   PrepareVertex(ctx, a, prepared[0]);
   PrepareVertex(ctx, b, prepared[1]);
   PrepareVertex(ctx, c, prepared[2]);
-  const PreparedVertex* corner[3] = {&prepared[0], &prepared[1], &prepared[2]};
+  PreparedVertex* const corner[3] = {&prepared[0], &prepared[1], &prepared[2]};
   DrawPrepared(ctx, state, corner);
 }
 
@@ -484,16 +526,19 @@ void DrawTriangle(const DrawContext& ctx, Batch& batch, const Vertex& a, const V
     batch.ready = true;
   }
   if (!batch.state.drawable) return;
+  Batch::Entry* const entries = batch.entries.data();
+  const std::uint32_t stamp = batch.stamp;
   if (sa != sb && sb != sc && sa != sc) {
-    const PreparedVertex* corner[3] = {&Prepared(ctx, batch, a, sa), &Prepared(ctx, batch, b, sb),
-                                       &Prepared(ctx, batch, c, sc)};
+    PreparedVertex* const corner[3] = {&Prepared(ctx, entries, stamp, a, sa),
+                                       &Prepared(ctx, entries, stamp, b, sb),
+                                       &Prepared(ctx, entries, stamp, c, sc)};
     DrawPrepared(ctx, batch.state, corner);
     return;
   }
   // Copies: a later look-up may take the entry of an earlier one.
-  const PreparedVertex copies[3] = {Prepared(ctx, batch, a, sa), Prepared(ctx, batch, b, sb),
-                                    Prepared(ctx, batch, c, sc)};
-  const PreparedVertex* corner[3] = {&copies[0], &copies[1], &copies[2]};
+  PreparedVertex copies[3] = {Prepared(ctx, entries, stamp, a, sa), Prepared(ctx, entries, stamp, b, sb),
+                              Prepared(ctx, entries, stamp, c, sc)};
+  PreparedVertex* const corner[3] = {&copies[0], &copies[1], &copies[2]};
   DrawPrepared(ctx, batch.state, corner);
 }
 

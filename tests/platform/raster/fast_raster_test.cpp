@@ -144,6 +144,50 @@ TEST(FastRaster, TheBatchForgetsItsVerticesWhenItsResetCounterWraps) {
   EXPECT_EQ(batched.color, plain.color);
 }
 
+// The texture coordinates a triangle hands to the scan, recorded in place of
+// the scan through the batch's state.
+float scannedU[3];
+void RecordU(const raster::detail::Pipeline&, raster::detail::SpanRoutine, const raster::Target&,
+             const raster::detail::Scissor&, const raster::detail::ScreenVertex& a,
+             const raster::detail::ScreenVertex& b, const raster::detail::ScreenVertex& c) {
+  scannedU[0] = a.attr[raster::detail::kUw];
+  scannedU[1] = b.attr[raster::detail::kUw];
+  scannedU[2] = c.attr[raster::detail::kUw];
+}
+
+// Without wrapping or perspective a triangle's u moves by whole tiles, the
+// floor of the least, so the least lies in [0, 1): not at all from +0 up to
+// 1, by -0 from -0 (which turns a -0 into +0), by 1 from 1. In texels of a
+// texture 4 wide, bit for bit.
+TEST(FastRaster, TextureCoordinatesMoveByWholeTilesTowardsZero) {
+  struct Case {
+    float u[3], texels[3];
+  };
+  const Case cases[] = {
+      {{0.25f, 0.5f, 0.75f}, {1, 2, 3}},  {{0.0f, 0.5f, 0.75f}, {0, 2, 3}},
+      {{-0.0f, 0.5f, 0.75f}, {0, 2, 3}},  {{1.0f, 1.5f, 1.75f}, {0, 2, 3}},
+      {{-0.75f, -0.5f, 0.25f}, {1, 2, 5}}, {{1.5f, 3.25f, 1.75f}, {2, 9, 3}},
+  };
+  const std::uint32_t texels[4] = {};
+  Canvas canvas(8, 8);
+  raster::DrawContext c = rastertest::ScreenContext(canvas);
+  c.texture = {reinterpret_cast<const std::uint8_t*>(texels), 4, 1, 16, raster::TexelFormat::Xrgb8888, nullptr};
+  raster::detail::Batch batch;
+  const raster::Vertex first = rastertest::V(0, 0), right = rastertest::V(8, 0), down = rastertest::V(0, 8);
+  raster::detail::DrawTriangle(c, batch, first, right, down);  // makes the batch's state
+  batch.state.scan[0] = batch.state.scan[1] = RecordU;
+  for (const Case& k : cases) {
+    raster::Vertex corner[3] = {first, right, down};
+    for (int i = 0; i < 3; ++i) corner[i].u = k.u[i];
+    std::fill(std::begin(scannedU), std::end(scannedU), -1.0f);
+    raster::detail::DrawTriangle(c, batch, corner[0], corner[1], corner[2]);
+    for (int i = 0; i < 3; ++i) {
+      EXPECT_EQ(scannedU[i], k.texels[i]) << "u " << k.u[0] << " " << k.u[1] << " " << k.u[2];
+      EXPECT_FALSE(std::signbit(scannedU[i])) << "corner " << i << " of u " << k.u[0];
+    }
+  }
+}
+
 // One untextured triangle of a single colour and alpha over a background.
 std::uint32_t BlendThroughRasterizer(int bpp, std::uint32_t background, std::uint32_t rgb,
                                      std::uint32_t alpha) {
