@@ -39,17 +39,12 @@ float SpotFacing(const SceneLight& light, Vec3 n) {
 
 }  // namespace
 
-namespace {
-
-// The cosine of the angle between the spot's axis and the way from the light to p.
-float SpotCosine(const SceneLight& light, Vec3 p) {
+float SpotLightIntensity(const SceneLight& light, Vec3 p, Vec3 n) {
   const Vec3 d{p.x - light.position.x, p.y - light.position.y, p.z - light.position.z};
   const float distance = std::sqrt(d.x * d.x + d.y * d.y + d.z * d.z);
   const Vec3& axis = light.direction;
-  return (d.x / distance) * axis.x + (d.y / distance) * axis.y + (d.z / distance) * axis.z;
-}
-
-float SpotIntensityAt(const SceneLight& light, float cosine, Vec3 n) {
+  const float cosine = (d.x / distance) * axis.x + (d.y / distance) * axis.y +
+                       (d.z / distance) * axis.z;
   const float angle = std::acos(cosine);
   if (angle > light.falloff) return 0.0f;
   float intensity = SpotFacing(light, n);
@@ -58,21 +53,6 @@ float SpotIntensityAt(const SceneLight& light, float cosine, Vec3 n) {
   if (angle > hotspot && falloff > hotspot)
     intensity *= 1.0f - (angle - hotspot) / (falloff - hotspot);
   return intensity;
-}
-
-// A cosine below which the arc cosine lies beyond `falloff` for certain, so
-// that most vertices outside the cone skip it: the margin is far above the
-// arc cosine's error, and the arc cosine falls at least as fast as its
-// argument. -2 (no vertex) when the falloff is not an angle below pi.
-float CertainlyOutside(float falloff) {
-  if (!(falloff >= 0.0f && falloff < 3.1f)) return -2.0f;
-  return static_cast<float>(std::cos(static_cast<double>(falloff)) - 1e-4);
-}
-
-}  // namespace
-
-float SpotLightIntensity(const SceneLight& light, Vec3 p, Vec3 n) {
-  return SpotIntensityAt(light, SpotCosine(light, p), n);
 }
 
 namespace {
@@ -135,13 +115,10 @@ void AddPointLight(const SceneLight& light, Columns& c, std::size_t count) {
 }
 
 void AddSpotLight(const SceneLight& light, Columns& c, std::size_t count) {
-  const float outside = CertainlyOutside(light.falloff);
   for (std::size_t i = 0; i < count; ++i) {
     const Vec3 n{c.nx[i], c.ny[i], c.nz[i]};
     if (!(SpotFacing(light, n) > 0.0f)) continue;
-    const float cosine = SpotCosine(light, {c.px[i], c.py[i], c.pz[i]});
-    if (cosine < outside) continue;  // SpotLightIntensity gives 0
-    const float intensity = SpotIntensityAt(light, cosine, n);
+    const float intensity = SpotLightIntensity(light, {c.px[i], c.py[i], c.pz[i]}, n);
     if (!(intensity > 0.0f)) continue;  // also drops not-a-number
     c.red[i] += intensity * light.color[0];
     c.green[i] += intensity * light.color[1];
