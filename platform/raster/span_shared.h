@@ -72,6 +72,15 @@ template <TexelFormat F, bool kPow2 = false>
   return SampleNearestAt<F, kPow2>(p, FloorToInt(ClampCoord(u)), FloorToInt(ClampCoord(v)));
 }
 
+// A texel as filtering reads it: a 32-bit texel's top byte is left as stored,
+// as no pixel takes its alpha from the texture (the vertex's alpha is kept).
+template <TexelFormat F>
+[[gnu::always_inline]] inline std::uint32_t FilteredTexel(const std::uint8_t* row, int x,
+                                                          const std::uint32_t* palette) {
+  if constexpr (F == TexelFormat::Xrgb8888) return Load32(row + 4 * x);
+  return DecodeTexel<F>(row, x, palette);
+}
+
 // The four texels around texel coordinates u, v and the fractions (0..255)
 // that weigh them.
 struct Quad {
@@ -88,8 +97,8 @@ template <TexelFormat F, bool kPow2 = false>
   const int y1 = WrapAfter<kPow2>(y0, p.texHeight, p.texMaskV);
   const std::uint8_t* row0 = p.texels + static_cast<std::ptrdiff_t>(y0) * p.texPitch;
   const std::uint8_t* row1 = p.texels + static_cast<std::ptrdiff_t>(y1) * p.texPitch;
-  return {DecodeTexel<F>(row0, x0, p.palette), DecodeTexel<F>(row0, x1, p.palette),
-          DecodeTexel<F>(row1, x0, p.palette), DecodeTexel<F>(row1, x1, p.palette),
+  return {FilteredTexel<F>(row0, x0, p.palette), FilteredTexel<F>(row0, x1, p.palette),
+          FilteredTexel<F>(row1, x0, p.palette), FilteredTexel<F>(row1, x1, p.palette),
           static_cast<std::uint32_t>(fu & 255), static_cast<std::uint32_t>(fv & 255)};
 }
 
