@@ -61,6 +61,7 @@ namespace {
 // that a light is evaluated for several vertices per instruction.
 struct Columns {
   std::vector<float> px, py, pz, nx, ny, nz, red, green, blue;
+  std::vector<float> facing, angle;  // a spotlight's terms per vertex
 };
 
 Columns& Gather(const SceneMesh& mesh, std::size_t count) {
@@ -114,16 +115,59 @@ void AddPointLight(const SceneLight& light, Columns& c, std::size_t count) {
                        c.nx.data(), c.ny.data(), c.nz.data(), c.red.data(), c.green.data(), c.blue.data(), count);
 }
 
-void AddSpotLight(const SceneLight& light, Columns& c, std::size_t count) {
+// SpotLightIntensity's operations before the arc cosine, for every vertex:
+// the facing term -(n . D) and the cosine of the angle off the spot's axis.
+void SpotCosines(const SceneLight& light, const Columns& c, float* __restrict facing,
+                 float* __restrict cosine, std::size_t count) {
+  const float lx = light.position.x, ly = light.position.y, lz = light.position.z;
+  const float ax = light.direction.x, ay = light.direction.y, az = light.direction.z;
+  const float* __restrict px = c.px.data();
+  const float* __restrict py = c.py.data();
+  const float* __restrict pz = c.pz.data();
+  const float* __restrict nx = c.nx.data();
+  const float* __restrict ny = c.ny.data();
+  const float* __restrict nz = c.nz.data();
   for (std::size_t i = 0; i < count; ++i) {
-    const Vec3 n{c.nx[i], c.ny[i], c.nz[i]};
-    if (!(SpotFacing(light, n) > 0.0f)) continue;
-    const float intensity = SpotLightIntensity(light, {c.px[i], c.py[i], c.pz[i]}, n);
-    if (!(intensity > 0.0f)) continue;  // also drops not-a-number
-    c.red[i] += intensity * light.color[0];
-    c.green[i] += intensity * light.color[1];
-    c.blue[i] += intensity * light.color[2];
+    facing[i] = -(nx[i] * ax + ny[i] * ay + nz[i] * az);
+    const float dx = px[i] - lx, dy = py[i] - ly, dz = pz[i] - lz;
+    const float distance = std::sqrt(dx * dx + dy * dy + dz * dz);
+    cosine[i] = (dx / distance) * ax + (dy / distance) * ay + (dz / distance) * az;
   }
+}
+
+// Adds the spot's light where SpotLightIntensity would give a positive
+// value: the cone ramp for every vertex without a branch (as AddPointLight),
+// only the sums chosen. `angle` holds an arc cosine for every vertex facing
+// the spot; the others are not added whatever it holds.
+void AddSpotRamp(const SceneLight& light, const float* __restrict facing, const float* __restrict angle,
+                 float* __restrict red, float* __restrict green, float* __restrict blue, std::size_t count) {
+  const float hotspot = light.hotspot, falloff = light.falloff;
+  const float r = light.color[0], g = light.color[1], b = light.color[2];
+  for (std::size_t i = 0; i < count; ++i) {
+    const float ramp = 1.0f - (angle[i] - hotspot) / (falloff - hotspot);
+    const int ramps = int{angle[i] > hotspot} & int{falloff > hotspot};
+    const float intensity = ramps ? facing[i] * ramp : facing[i];
+    // NaN angles (a vertex on the light, a cosine past 1) fail both cone tests.
+    const int adds = int{facing[i] > 0.0f} & int{!(angle[i] > falloff)} & int{intensity > 0.0f};
+    const float addRed = intensity * r, addGreen = intensity * g, addBlue = intensity * b;
+    red[i] += adds ? addRed : 0.0f;
+    green[i] += adds ? addGreen : 0.0f;
+    blue[i] += adds ? addBlue : 0.0f;
+  }
+}
+
+// A spotlight in three passes: the cosines for all vertices, the arc cosine
+// (libm's, one call a vertex) only where the vertex faces the spot, then the
+// ramp and the sums.
+void AddSpotLight(const SceneLight& light, Columns& c, std::size_t count) {
+  c.facing.resize(count);
+  c.angle.resize(count);
+  float* const facing = c.facing.data();
+  float* const angle = c.angle.data();
+  SpotCosines(light, c, facing, angle, count);
+  for (std::size_t i = 0; i < count; ++i)
+    if (facing[i] > 0.0f) angle[i] = std::acos(angle[i]);
+  AddSpotRamp(light, facing, angle, c.red.data(), c.green.data(), c.blue.data(), count);
 }
 
 }  // namespace
