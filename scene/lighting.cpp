@@ -57,26 +57,6 @@ float SpotLightIntensity(const SceneLight& light, Vec3 p, Vec3 n) {
 
 namespace {
 
-// The lit vertices of a mesh with each component in a column of its own, so
-// that a light is evaluated for several vertices per instruction.
-struct Columns {
-  std::vector<float> px, py, pz, nx, ny, nz, red, green, blue;
-  std::vector<float> facing, angle;  // a spotlight's terms per vertex
-};
-
-Columns& Gather(const SceneMesh& mesh, std::size_t count) {
-  thread_local Columns c;
-  // Positions and normals are all written below; only the sums start at 0.
-  for (std::vector<float>* column : {&c.px, &c.py, &c.pz, &c.nx, &c.ny, &c.nz}) column->resize(count);
-  for (std::vector<float>* column : {&c.red, &c.green, &c.blue}) column->assign(count, 0.0f);
-  for (std::size_t i = 0; i < count; ++i) {
-    const SceneLitVertex& lit = mesh.litVertices[i];
-    c.px[i] = lit.x, c.py[i] = lit.y, c.pz[i] = lit.z;
-    c.nx[i] = lit.nx, c.ny[i] = lit.ny, c.nz[i] = lit.nz;
-  }
-  return c;
-}
-
 // AddPointLight over plain columns.
 void AddPointLightColumns(float range, const float* light, const float* k, const float* colour,
                           const float* __restrict px, const float* __restrict py, const float* __restrict pz,
@@ -108,7 +88,7 @@ void AddPointLightColumns(float range, const float* light, const float* k, const
 // several vertices per instruction. Every operation runs for every vertex;
 // only the sums are chosen. Sums start at +0 and never become -0, so adding
 // 0 leaves them as they are.
-void AddPointLight(const SceneLight& light, Columns& c, std::size_t count) {
+void AddPointLight(const SceneLight& light, VertexColumns& c, std::size_t count) {
   const float range = light.range;
   const float position[3] = {light.position.x, light.position.y, light.position.z};
   AddPointLightColumns(range, position, light.attenuation, light.color, c.px.data(), c.py.data(), c.pz.data(),
@@ -117,7 +97,7 @@ void AddPointLight(const SceneLight& light, Columns& c, std::size_t count) {
 
 // SpotLightIntensity's operations before the arc cosine, for every vertex:
 // the facing term -(n . D) and the cosine of the angle off the spot's axis.
-void SpotCosines(const SceneLight& light, const Columns& c, float* __restrict facing,
+void SpotCosines(const SceneLight& light, const VertexColumns& c, float* __restrict facing,
                  float* __restrict cosine, std::size_t count) {
   const float lx = light.position.x, ly = light.position.y, lz = light.position.z;
   const float ax = light.direction.x, ay = light.direction.y, az = light.direction.z;
@@ -159,7 +139,7 @@ void AddSpotRamp(const SceneLight& light, const float* __restrict facing, const 
 // A spotlight in three passes: the cosines for all vertices, the arc cosine
 // (libm's, one call a vertex) only where the vertex faces the spot, then the
 // ramp and the sums.
-void AddSpotLight(const SceneLight& light, Columns& c, std::size_t count) {
+void AddSpotLight(const SceneLight& light, VertexColumns& c, std::size_t count) {
   c.facing.resize(count);
   c.angle.resize(count);
   float* const facing = c.facing.data();
@@ -170,11 +150,28 @@ void AddSpotLight(const SceneLight& light, Columns& c, std::size_t count) {
   AddSpotRamp(light, facing, angle, c.red.data(), c.green.data(), c.blue.data(), count);
 }
 
+// Each sum clamped at 1, then times the material's diffuse colour.
+void ClampAndTint(const float diffuse[3], float* __restrict red, float* __restrict green, float* __restrict blue,
+                  std::size_t count) {
+  const float r = diffuse[0], g = diffuse[1], b = diffuse[2];
+  for (std::size_t i = 0; i < count; ++i) {
+    red[i] = r * std::min(red[i], 1.0f);
+    green[i] = g * std::min(green[i], 1.0f);
+    blue[i] = b * std::min(blue[i], 1.0f);
+  }
+}
+
 }  // namespace
 
-void LightMesh(const Scene& scene, const float diffuse[3], SceneMesh* mesh, std::size_t count) {
+void VertexColumns::Resize(std::size_t count) {
+  for (std::vector<float>* column : {&px, &py, &pz, &nx, &ny, &nz, &red, &green, &blue}) column->resize(count);
+}
+
+void LightColumns(const Scene& scene, const float diffuse[3], VertexColumns& c, std::size_t count) {
   const std::size_t lights = std::min<std::size_t>(scene.lightCount, scene.lights.size());
-  Columns& c = Gather(*mesh, count);
+  std::fill_n(c.red.data(), count, 0.0f);
+  std::fill_n(c.green.data(), count, 0.0f);
+  std::fill_n(c.blue.data(), count, 0.0f);
   // Light by light, in the scene's order: each vertex's sums add up as they
   // would vertex by vertex.
   for (std::size_t k = 0; k < lights; ++k) {
@@ -182,10 +179,20 @@ void LightMesh(const Scene& scene, const float diffuse[3], SceneMesh* mesh, std:
     if (light.type == LIGHT_POINT) AddPointLight(light, c, count);
     else if (light.type == LIGHT_SPOT) AddSpotLight(light, c, count);
   }
+  ClampAndTint(diffuse, c.red.data(), c.green.data(), c.blue.data(), count);
+}
+
+void LightMesh(const Scene& scene, const float diffuse[3], SceneMesh* mesh, std::size_t count) {
+  thread_local VertexColumns c;
+  c.Resize(count);
+  for (std::size_t i = 0; i < count; ++i) {
+    const SceneLitVertex& lit = mesh->litVertices[i];
+    c.px[i] = lit.x, c.py[i] = lit.y, c.pz[i] = lit.z;
+    c.nx[i] = lit.nx, c.ny[i] = lit.ny, c.nz[i] = lit.nz;
+  }
+  LightColumns(scene, diffuse, c, count);
   for (std::size_t i = 0; i < count; ++i) {
     SceneLitVertex& lit = mesh->litVertices[i];
-    lit.red = diffuse[0] * std::min(c.red[i], 1.0f);
-    lit.green = diffuse[1] * std::min(c.green[i], 1.0f);
-    lit.blue = diffuse[2] * std::min(c.blue[i], 1.0f);
+    lit.red = c.red[i], lit.green = c.green[i], lit.blue = c.blue[i];
   }
 }
