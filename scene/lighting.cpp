@@ -6,56 +6,26 @@
 // cone to the falloff cone. A not-a-number intensity (a vertex on the light,
 // a range of 0) adds nothing; one from a rounding step past the spot's axis
 // (arc cosine of a dot product just above 1) passes both cone tests.
+//
+// The loops over a mesh's columns have no branch, so the compiler takes
+// several vertices per instruction; they are compiled once per SIMD target
+// the build knows (Highway's targets, each with its own vector width) and
+// the best one this processor runs is chosen at the first call. The same
+// operations run in the same order on every target.
+#undef HWY_TARGET_INCLUDE
+#define HWY_TARGET_INCLUDE "scene/lighting.cpp"
+#include <hwy/foreach_target.h>  // IWYU pragma: keep
+#include <hwy/highway.h>
+
 #include <algorithm>
 #include <cmath>
 #include <vector>
 
 #include "scene/lighting.h"
 
-float PointLightIntensity(const SceneLight& light, Vec3 p, Vec3 n) {
-  const float range = light.range;
-  const float dx = p.x - light.position.x;
-  const float dy = p.y - light.position.y;
-  const float dz = p.z - light.position.z;
-  // Per-axis test first: most vertices are out of reach without a square root.
-  if (std::fabs(dx) > range || std::fabs(dy) > range || std::fabs(dz) > range) return 0.0f;
-  const float distance = std::sqrt(dx * dx + dy * dy + dz * dz);
-  if (distance > range) return 0.0f;
-  const float f = (range - distance) / range;
-  const float facing = (-dx / distance) * n.x + (-dy / distance) * n.y + (-dz / distance) * n.z;
-  const float* c = light.attenuation;
-  return (c[0] + c[1] * f + c[2] * f * f) * facing;
-}
-
-namespace {
-
-// -(n . D): the spotlight's intensity before the cone ramp. The ramp factor
-// lies between 0 and 1, so when this is not above 0 neither is the
-// intensity, and a vertex can skip the arc cosine.
-float SpotFacing(const SceneLight& light, Vec3 n) {
-  const Vec3& axis = light.direction;
-  return -(n.x * axis.x + n.y * axis.y + n.z * axis.z);
-}
-
-}  // namespace
-
-float SpotLightIntensity(const SceneLight& light, Vec3 p, Vec3 n) {
-  const Vec3 d{p.x - light.position.x, p.y - light.position.y, p.z - light.position.z};
-  const float distance = std::sqrt(d.x * d.x + d.y * d.y + d.z * d.z);
-  const Vec3& axis = light.direction;
-  const float cosine = (d.x / distance) * axis.x + (d.y / distance) * axis.y +
-                       (d.z / distance) * axis.z;
-  const float angle = std::acos(cosine);
-  if (angle > light.falloff) return 0.0f;
-  float intensity = SpotFacing(light, n);
-  const float hotspot = light.hotspot;
-  const float falloff = light.falloff;
-  if (angle > hotspot && falloff > hotspot)
-    intensity *= 1.0f - (angle - hotspot) / (falloff - hotspot);
-  return intensity;
-}
-
-namespace {
+HWY_BEFORE_NAMESPACE();
+namespace vuxa_lighting {
+namespace HWY_NAMESPACE {
 
 // AddPointLight over plain columns.
 void AddPointLightColumns(float range, const float* light, const float* k, const float* colour,
@@ -118,7 +88,9 @@ void SpotCosines(const SceneLight& light, const VertexColumns& c, float* __restr
 // Adds the spot's light where SpotLightIntensity would give a positive
 // value: the cone ramp for every vertex without a branch (as AddPointLight),
 // only the sums chosen. `angle` holds an arc cosine for every vertex facing
-// the spot; the others are not added whatever it holds.
+// the spot; for the others the intensity is the facing term (not above 0)
+// or that times a ramp from 0 to 1 (inside the falloff cone), so whatever
+// `angle` holds, the test for a positive intensity leaves them out.
 void AddSpotRamp(const SceneLight& light, const float* __restrict facing, const float* __restrict angle,
                  float* __restrict red, float* __restrict green, float* __restrict blue, std::size_t count) {
   const float hotspot = light.hotspot, falloff = light.falloff;
@@ -128,7 +100,7 @@ void AddSpotRamp(const SceneLight& light, const float* __restrict facing, const 
     const int ramps = int{angle[i] > hotspot} & int{falloff > hotspot};
     const float intensity = ramps ? facing[i] * ramp : facing[i];
     // NaN angles (a vertex on the light, a cosine past 1) fail both cone tests.
-    const int adds = int{facing[i] > 0.0f} & int{!(angle[i] > falloff)} & int{intensity > 0.0f};
+    const int adds = int{!(angle[i] > falloff)} & int{intensity > 0.0f};
     const float addRed = intensity * r, addGreen = intensity * g, addBlue = intensity * b;
     red[i] += adds ? addRed : 0.0f;
     green[i] += adds ? addGreen : 0.0f;
@@ -161,13 +133,7 @@ void ClampAndTint(const float diffuse[3], float* __restrict red, float* __restri
   }
 }
 
-}  // namespace
-
-void VertexColumns::Resize(std::size_t count) {
-  for (std::vector<float>* column : {&px, &py, &pz, &nx, &ny, &nz, &red, &green, &blue}) column->resize(count);
-}
-
-void LightColumns(const Scene& scene, const float diffuse[3], VertexColumns& c, std::size_t count) {
+void LightColumnsLanes(const Scene& scene, const float diffuse[3], VertexColumns& c, std::size_t count) {
   const std::size_t lights = std::min<std::size_t>(scene.lightCount, scene.lights.size());
   std::fill_n(c.red.data(), count, 0.0f);
   std::fill_n(c.green.data(), count, 0.0f);
@@ -180,6 +146,71 @@ void LightColumns(const Scene& scene, const float diffuse[3], VertexColumns& c, 
     else if (light.type == LIGHT_SPOT) AddSpotLight(light, c, count);
   }
   ClampAndTint(diffuse, c.red.data(), c.green.data(), c.blue.data(), count);
+}
+
+}  // namespace HWY_NAMESPACE
+}  // namespace vuxa_lighting
+HWY_AFTER_NAMESPACE();
+
+#if HWY_ONCE
+// The dispatch table and its call live in the kernels' namespace (with one
+// target, the dispatch names the function relative to it).
+namespace vuxa_lighting {
+HWY_EXPORT(LightColumnsLanes);
+void Light(const Scene& scene, const float diffuse[3], VertexColumns& c, std::size_t count) {
+  HWY_DYNAMIC_DISPATCH(LightColumnsLanes)(scene, diffuse, c, count);
+}
+}  // namespace vuxa_lighting
+
+float PointLightIntensity(const SceneLight& light, Vec3 p, Vec3 n) {
+  const float range = light.range;
+  const float dx = p.x - light.position.x;
+  const float dy = p.y - light.position.y;
+  const float dz = p.z - light.position.z;
+  // Per-axis test first: most vertices are out of reach without a square root.
+  if (std::fabs(dx) > range || std::fabs(dy) > range || std::fabs(dz) > range) return 0.0f;
+  const float distance = std::sqrt(dx * dx + dy * dy + dz * dz);
+  if (distance > range) return 0.0f;
+  const float f = (range - distance) / range;
+  const float facing = (-dx / distance) * n.x + (-dy / distance) * n.y + (-dz / distance) * n.z;
+  const float* c = light.attenuation;
+  return (c[0] + c[1] * f + c[2] * f * f) * facing;
+}
+
+namespace {
+
+// -(n . D): the spotlight's intensity before the cone ramp. The ramp factor
+// lies between 0 and 1, so when this is not above 0 neither is the
+// intensity, and a vertex can skip the arc cosine.
+float SpotFacing(const SceneLight& light, Vec3 n) {
+  const Vec3& axis = light.direction;
+  return -(n.x * axis.x + n.y * axis.y + n.z * axis.z);
+}
+
+}  // namespace
+
+float SpotLightIntensity(const SceneLight& light, Vec3 p, Vec3 n) {
+  const Vec3 d{p.x - light.position.x, p.y - light.position.y, p.z - light.position.z};
+  const float distance = std::sqrt(d.x * d.x + d.y * d.y + d.z * d.z);
+  const Vec3& axis = light.direction;
+  const float cosine = (d.x / distance) * axis.x + (d.y / distance) * axis.y +
+                       (d.z / distance) * axis.z;
+  const float angle = std::acos(cosine);
+  if (angle > light.falloff) return 0.0f;
+  float intensity = SpotFacing(light, n);
+  const float hotspot = light.hotspot;
+  const float falloff = light.falloff;
+  if (angle > hotspot && falloff > hotspot)
+    intensity *= 1.0f - (angle - hotspot) / (falloff - hotspot);
+  return intensity;
+}
+
+void VertexColumns::Resize(std::size_t count) {
+  for (std::vector<float>* column : {&px, &py, &pz, &nx, &ny, &nz, &red, &green, &blue}) column->resize(count);
+}
+
+void LightColumns(const Scene& scene, const float diffuse[3], VertexColumns& c, std::size_t count) {
+  vuxa_lighting::Light(scene, diffuse, c, count);
 }
 
 void LightMesh(const Scene& scene, const float diffuse[3], SceneMesh* mesh, std::size_t count) {
@@ -196,3 +227,4 @@ void LightMesh(const Scene& scene, const float diffuse[3], SceneMesh* mesh, std:
     lit.red = c.red[i], lit.green = c.green[i], lit.blue = c.blue[i];
   }
 }
+#endif  // HWY_ONCE
