@@ -70,39 +70,17 @@ void PackColors(const VertexColumns& c, DWORD alpha, D3DCOLOR* __restrict out, s
     out[i] = alpha | PackByte(red[i]) << 16 | PackByte(green[i]) << 8 | PackByte(blue[i]);
 }
 
-// The largest corner index of the faces, in one pass without a branch. One
-// running maximum per corner lets the compiler take four faces per
-// instruction (a single one over the three corners stays scalar).
-std::uint32_t LargestIndex(const SceneFace* faces, std::size_t count) {
-  std::uint32_t first = 0, second = 0, third = 0;
-  for (std::size_t f = 0; f < count; ++f) {
-    first = std::max(first, faces[f].index[0]);
-    second = std::max(second, faces[f].index[1]);
-    third = std::max(third, faces[f].index[2]);
-  }
-  return std::max({first, second, third});
-}
-
-// Hands each face's three records to the device in order. Faces naming a
-// vertex past `vertices` are skipped; when no face does (the usual case,
-// found in one pass), the loop runs without a test per face.
+// Hands each face's three records to the device in order, skipping faces
+// that name a vertex past `vertices`. One test for the three corners, and
+// the three calls written out: a loop over the corners keeps its own
+// counter and bounds test around every call.
 void SubmitFaces(IDirect3DDevice2* device, const SceneFace* faces, std::size_t count, D3DLVERTEX* record,
                  std::size_t vertices) {
-  if (count == 0) return;
-  if (LargestIndex(faces, count) < vertices) {
-    // Corners written out: a loop over the three keeps its own counter and
-    // bounds test around every call.
-    for (const SceneFace* face = faces; face != faces + count; ++face) {
-      device->Vertex(record + face->index[0]);
-      device->Vertex(record + face->index[1]);
-      device->Vertex(record + face->index[2]);
-    }
-    return;
-  }
-  for (std::size_t f = 0; f < count; ++f) {
-    const SceneFace& face = faces[f];
-    if (std::max({face.index[0], face.index[1], face.index[2]}) >= vertices) continue;
-    for (const std::uint32_t i : face.index) device->Vertex(record + i);
+  for (const SceneFace* face = faces; face != faces + count; ++face) {
+    if (std::max({face->index[0], face->index[1], face->index[2]}) >= vertices) continue;
+    device->Vertex(record + face->index[0]);
+    device->Vertex(record + face->index[1]);
+    device->Vertex(record + face->index[2]);
   }
 }
 
