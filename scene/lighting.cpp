@@ -133,6 +133,7 @@ void ClampAndTint(const float diffuse[3], float* __restrict red, float* __restri
   }
 }
 
+// LightColumns on this target.
 void LightColumnsLanes(const Scene& scene, const float diffuse[3], VertexColumns& c, std::size_t count) {
   const std::size_t lights = std::min<std::size_t>(scene.lightCount, scene.lights.size());
   std::fill_n(c.red.data(), count, 0.0f);

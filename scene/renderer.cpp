@@ -36,8 +36,8 @@ DWORD TextureHandle(const Scene& scene, std::uint32_t materialIndex) {
 }
 
 // value x 255 truncated toward zero, low 8 bits; a value beyond any integer
-// (only from outlandish light colours) packs as 0.
-// A select rather than an early return, so that a loop of these vectorizes.
+// (only from outlandish light colours) packs as 0. A select rather than an
+// early return, so that a loop of these vectorizes.
 DWORD PackByte(float value) {
   const float scaled = value * 255.0f;
   const bool representable = scaled > -2147483648.0f && scaled < 2147483648.0f;
