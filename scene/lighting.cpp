@@ -6,11 +6,162 @@
 // cone to the falloff cone. A not-a-number intensity (a vertex on the light,
 // a range of 0) adds nothing; one from a rounding step past the spot's axis
 // (arc cosine of a dot product just above 1) passes both cone tests.
+//
+// The loops over a mesh's columns have no branch, so the compiler takes
+// several vertices per instruction; they are compiled once per SIMD target
+// the build knows (Highway's targets, each with its own vector width) and
+// the best one this processor runs is chosen at the first call. The same
+// operations run in the same order on every target.
+#undef HWY_TARGET_INCLUDE
+#define HWY_TARGET_INCLUDE "scene/lighting.cpp"
+#include <hwy/foreach_target.h>  // IWYU pragma: keep
+#include <hwy/highway.h>
+
 #include <algorithm>
 #include <cmath>
 #include <vector>
 
 #include "scene/lighting.h"
+
+HWY_BEFORE_NAMESPACE();
+namespace vuxa_lighting {
+namespace HWY_NAMESPACE {
+
+// AddPointLight over plain columns.
+void AddPointLightColumns(float range, const float* light, const float* k, const float* colour,
+                          const float* __restrict px, const float* __restrict py, const float* __restrict pz,
+                          const float* __restrict nx, const float* __restrict ny, const float* __restrict nz,
+                          float* __restrict red, float* __restrict green, float* __restrict blue,
+                          std::size_t count) {
+  const float lx = light[0], ly = light[1], lz = light[2];
+  const float c0 = k[0], c1 = k[1], c2 = k[2];
+  const float r = colour[0], g = colour[1], b = colour[2];
+  for (std::size_t i = 0; i < count; ++i) {
+    const float dx = px[i] - lx, dy = py[i] - ly, dz = pz[i] - lz;
+    // Tests counted, not short-circuit: a branch in the loop would keep it scalar.
+    const int far = int{std::fabs(dx) > range} + int{std::fabs(dy) > range} + int{std::fabs(dz) > range};
+    const float distance = std::sqrt(dx * dx + dy * dy + dz * dz);
+    const float f = (range - distance) / range;
+    const float facing = (-dx / distance) * nx[i] + (-dy / distance) * ny[i] + (-dz / distance) * nz[i];
+    const float intensity = (c0 + c1 * f + c2 * f * f) * facing;
+    const int adds = int{far == 0} & int{!(distance > range)} & int{intensity > 0.0f};
+    const float addRed = intensity * r, addGreen = intensity * g, addBlue = intensity * b;
+    red[i] += adds ? addRed : 0.0f;
+    green[i] += adds ? addGreen : 0.0f;
+    blue[i] += adds ? addBlue : 0.0f;
+  }
+}
+
+// Adds a point light to every vertex: PointLightIntensity's operations with
+// its early returns folded into the test for a positive intensity (they
+// return 0), so that the loop has no branch and the compiler evaluates
+// several vertices per instruction. Every operation runs for every vertex;
+// only the sums are chosen. Sums start at +0 and never become -0, so adding
+// 0 leaves them as they are.
+void AddPointLight(const SceneLight& light, VertexColumns& c, std::size_t count) {
+  const float range = light.range;
+  const float position[3] = {light.position.x, light.position.y, light.position.z};
+  AddPointLightColumns(range, position, light.attenuation, light.color, c.px.data(), c.py.data(), c.pz.data(),
+                       c.nx.data(), c.ny.data(), c.nz.data(), c.red.data(), c.green.data(), c.blue.data(), count);
+}
+
+// SpotLightIntensity's operations before the arc cosine, for every vertex:
+// the facing term -(n . D) and the cosine of the angle off the spot's axis.
+void SpotCosines(const SceneLight& light, const VertexColumns& c, float* __restrict facing,
+                 float* __restrict cosine, std::size_t count) {
+  const float lx = light.position.x, ly = light.position.y, lz = light.position.z;
+  const float ax = light.direction.x, ay = light.direction.y, az = light.direction.z;
+  const float* __restrict px = c.px.data();
+  const float* __restrict py = c.py.data();
+  const float* __restrict pz = c.pz.data();
+  const float* __restrict nx = c.nx.data();
+  const float* __restrict ny = c.ny.data();
+  const float* __restrict nz = c.nz.data();
+  for (std::size_t i = 0; i < count; ++i) {
+    facing[i] = -(nx[i] * ax + ny[i] * ay + nz[i] * az);
+    const float dx = px[i] - lx, dy = py[i] - ly, dz = pz[i] - lz;
+    const float distance = std::sqrt(dx * dx + dy * dy + dz * dz);
+    cosine[i] = (dx / distance) * ax + (dy / distance) * ay + (dz / distance) * az;
+  }
+}
+
+// Adds the spot's light where SpotLightIntensity would give a positive
+// value: the cone ramp for every vertex without a branch (as AddPointLight),
+// only the sums chosen. `angle` holds an arc cosine for every vertex facing
+// the spot; for the others the intensity is the facing term (not above 0)
+// or that times a ramp from 0 to 1 (inside the falloff cone), so whatever
+// `angle` holds, the test for a positive intensity leaves them out.
+void AddSpotRamp(const SceneLight& light, const float* __restrict facing, const float* __restrict angle,
+                 float* __restrict red, float* __restrict green, float* __restrict blue, std::size_t count) {
+  const float hotspot = light.hotspot, falloff = light.falloff;
+  const float r = light.color[0], g = light.color[1], b = light.color[2];
+  for (std::size_t i = 0; i < count; ++i) {
+    const float ramp = 1.0f - (angle[i] - hotspot) / (falloff - hotspot);
+    const int ramps = int{angle[i] > hotspot} & int{falloff > hotspot};
+    const float intensity = ramps ? facing[i] * ramp : facing[i];
+    // NaN angles (a vertex on the light, a cosine past 1) fail both cone tests.
+    const int adds = int{!(angle[i] > falloff)} & int{intensity > 0.0f};
+    const float addRed = intensity * r, addGreen = intensity * g, addBlue = intensity * b;
+    red[i] += adds ? addRed : 0.0f;
+    green[i] += adds ? addGreen : 0.0f;
+    blue[i] += adds ? addBlue : 0.0f;
+  }
+}
+
+// A spotlight in three passes: the cosines for all vertices, the arc cosine
+// (libm's, one call a vertex) only where the vertex faces the spot, then the
+// ramp and the sums.
+void AddSpotLight(const SceneLight& light, VertexColumns& c, std::size_t count) {
+  c.facing.resize(count);
+  c.angle.resize(count);
+  float* const facing = c.facing.data();
+  float* const angle = c.angle.data();
+  SpotCosines(light, c, facing, angle, count);
+  for (std::size_t i = 0; i < count; ++i)
+    if (facing[i] > 0.0f) angle[i] = std::acos(angle[i]);
+  AddSpotRamp(light, facing, angle, c.red.data(), c.green.data(), c.blue.data(), count);
+}
+
+// Each sum clamped at 1, then times the material's diffuse colour.
+void ClampAndTint(const float diffuse[3], float* __restrict red, float* __restrict green, float* __restrict blue,
+                  std::size_t count) {
+  const float r = diffuse[0], g = diffuse[1], b = diffuse[2];
+  for (std::size_t i = 0; i < count; ++i) {
+    red[i] = r * std::min(red[i], 1.0f);
+    green[i] = g * std::min(green[i], 1.0f);
+    blue[i] = b * std::min(blue[i], 1.0f);
+  }
+}
+
+// LightColumns on this target.
+void LightColumnsLanes(const Scene& scene, const float diffuse[3], VertexColumns& c, std::size_t count) {
+  const std::size_t lights = std::min<std::size_t>(scene.lightCount, scene.lights.size());
+  std::fill_n(c.red.data(), count, 0.0f);
+  std::fill_n(c.green.data(), count, 0.0f);
+  std::fill_n(c.blue.data(), count, 0.0f);
+  // Light by light, in the scene's order: each vertex's sums add up as they
+  // would vertex by vertex.
+  for (std::size_t k = 0; k < lights; ++k) {
+    const SceneLight& light = scene.lights[k];
+    if (light.type == LIGHT_POINT) AddPointLight(light, c, count);
+    else if (light.type == LIGHT_SPOT) AddSpotLight(light, c, count);
+  }
+  ClampAndTint(diffuse, c.red.data(), c.green.data(), c.blue.data(), count);
+}
+
+}  // namespace HWY_NAMESPACE
+}  // namespace vuxa_lighting
+HWY_AFTER_NAMESPACE();
+
+#if HWY_ONCE
+// The dispatch table and its call live in the kernels' namespace (with one
+// target, the dispatch names the function relative to it).
+namespace vuxa_lighting {
+HWY_EXPORT(LightColumnsLanes);
+void Light(const Scene& scene, const float diffuse[3], VertexColumns& c, std::size_t count) {
+  HWY_DYNAMIC_DISPATCH(LightColumnsLanes)(scene, diffuse, c, count);
+}
+}  // namespace vuxa_lighting
 
 float PointLightIntensity(const SceneLight& light, Vec3 p, Vec3 n) {
   const float range = light.range;
@@ -55,93 +206,26 @@ float SpotLightIntensity(const SceneLight& light, Vec3 p, Vec3 n) {
   return intensity;
 }
 
-namespace {
+void VertexColumns::Resize(std::size_t count) {
+  for (std::vector<float>* column : {&px, &py, &pz, &nx, &ny, &nz, &red, &green, &blue}) column->resize(count);
+}
 
-// The lit vertices of a mesh with each component in a column of its own, so
-// that a light is evaluated for several vertices per instruction.
-struct Columns {
-  std::vector<float> px, py, pz, nx, ny, nz, red, green, blue;
-};
+void LightColumns(const Scene& scene, const float diffuse[3], VertexColumns& c, std::size_t count) {
+  vuxa_lighting::Light(scene, diffuse, c, count);
+}
 
-Columns& Gather(const SceneMesh& mesh, std::size_t count) {
-  thread_local Columns c;
-  // Positions and normals are all written below; only the sums start at 0.
-  for (std::vector<float>* column : {&c.px, &c.py, &c.pz, &c.nx, &c.ny, &c.nz}) column->resize(count);
-  for (std::vector<float>* column : {&c.red, &c.green, &c.blue}) column->assign(count, 0.0f);
+void LightMesh(const Scene& scene, const float diffuse[3], SceneMesh* mesh, std::size_t count) {
+  thread_local VertexColumns c;
+  c.Resize(count);
   for (std::size_t i = 0; i < count; ++i) {
-    const SceneLitVertex& lit = mesh.litVertices[i];
+    const SceneLitVertex& lit = mesh->litVertices[i];
     c.px[i] = lit.x, c.py[i] = lit.y, c.pz[i] = lit.z;
     c.nx[i] = lit.nx, c.ny[i] = lit.ny, c.nz[i] = lit.nz;
   }
-  return c;
-}
-
-// AddPointLight over plain columns.
-void AddPointLightColumns(float range, const float* light, const float* k, const float* colour,
-                          const float* __restrict px, const float* __restrict py, const float* __restrict pz,
-                          const float* __restrict nx, const float* __restrict ny, const float* __restrict nz,
-                          float* __restrict red, float* __restrict green, float* __restrict blue,
-                          std::size_t count) {
-  const float lx = light[0], ly = light[1], lz = light[2];
-  const float c0 = k[0], c1 = k[1], c2 = k[2];
-  const float r = colour[0], g = colour[1], b = colour[2];
-  for (std::size_t i = 0; i < count; ++i) {
-    const float dx = px[i] - lx, dy = py[i] - ly, dz = pz[i] - lz;
-    // Tests counted, not short-circuit: a branch in the loop would keep it scalar.
-    const int far = int{std::fabs(dx) > range} + int{std::fabs(dy) > range} + int{std::fabs(dz) > range};
-    const float distance = std::sqrt(dx * dx + dy * dy + dz * dz);
-    const float f = (range - distance) / range;
-    const float facing = (-dx / distance) * nx[i] + (-dy / distance) * ny[i] + (-dz / distance) * nz[i];
-    const float intensity = (c0 + c1 * f + c2 * f * f) * facing;
-    const int adds = int{far == 0} & int{!(distance > range)} & int{intensity > 0.0f};
-    const float addRed = intensity * r, addGreen = intensity * g, addBlue = intensity * b;
-    red[i] += adds ? addRed : 0.0f;
-    green[i] += adds ? addGreen : 0.0f;
-    blue[i] += adds ? addBlue : 0.0f;
-  }
-}
-
-// Adds a point light to every vertex: PointLightIntensity's operations with
-// its early returns folded into the test for a positive intensity (they
-// return 0), so that the loop has no branch and the compiler evaluates
-// several vertices per instruction. Every operation runs for every vertex;
-// only the sums are chosen. Sums start at +0 and never become -0, so adding
-// 0 leaves them as they are.
-void AddPointLight(const SceneLight& light, Columns& c, std::size_t count) {
-  const float range = light.range;
-  const float position[3] = {light.position.x, light.position.y, light.position.z};
-  AddPointLightColumns(range, position, light.attenuation, light.color, c.px.data(), c.py.data(), c.pz.data(),
-                       c.nx.data(), c.ny.data(), c.nz.data(), c.red.data(), c.green.data(), c.blue.data(), count);
-}
-
-void AddSpotLight(const SceneLight& light, Columns& c, std::size_t count) {
-  for (std::size_t i = 0; i < count; ++i) {
-    const Vec3 n{c.nx[i], c.ny[i], c.nz[i]};
-    if (!(SpotFacing(light, n) > 0.0f)) continue;
-    const float intensity = SpotLightIntensity(light, {c.px[i], c.py[i], c.pz[i]}, n);
-    if (!(intensity > 0.0f)) continue;  // also drops not-a-number
-    c.red[i] += intensity * light.color[0];
-    c.green[i] += intensity * light.color[1];
-    c.blue[i] += intensity * light.color[2];
-  }
-}
-
-}  // namespace
-
-void LightMesh(const Scene& scene, const float diffuse[3], SceneMesh* mesh, std::size_t count) {
-  const std::size_t lights = std::min<std::size_t>(scene.lightCount, scene.lights.size());
-  Columns& c = Gather(*mesh, count);
-  // Light by light, in the scene's order: each vertex's sums add up as they
-  // would vertex by vertex.
-  for (std::size_t k = 0; k < lights; ++k) {
-    const SceneLight& light = scene.lights[k];
-    if (light.type == LIGHT_POINT) AddPointLight(light, c, count);
-    else if (light.type == LIGHT_SPOT) AddSpotLight(light, c, count);
-  }
+  LightColumns(scene, diffuse, c, count);
   for (std::size_t i = 0; i < count; ++i) {
     SceneLitVertex& lit = mesh->litVertices[i];
-    lit.red = diffuse[0] * std::min(c.red[i], 1.0f);
-    lit.green = diffuse[1] * std::min(c.green[i], 1.0f);
-    lit.blue = diffuse[2] * std::min(c.blue[i], 1.0f);
+    lit.red = c.red[i], lit.green = c.green[i], lit.blue = c.blue[i];
   }
 }
+#endif  // HWY_ONCE

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <vector>
 
 #include "scene/scene.h"
 
@@ -14,3 +15,17 @@ float SpotLightIntensity(const SceneLight& light, Vec3 p, Vec3 n);
 // normals already written) against every light of the scene, clamps each
 // channel at 1 and multiplies by the material's diffuse colour.
 void LightMesh(const Scene& scene, const float diffuse[3], SceneMesh* mesh, std::size_t count);
+
+// A mesh's vertices with each component in a column of its own, so that a
+// light is evaluated for several vertices per instruction.
+struct VertexColumns {
+  std::vector<float> px, py, pz, nx, ny, nz;  // placed positions and normals
+  std::vector<float> red, green, blue;        // the lit colour
+  std::vector<float> facing, angle;           // a spotlight's terms, scratch
+  // Every column but the scratch ones `count` long.
+  void Resize(std::size_t count);
+};
+
+// LightMesh on columns: the first `count` placed positions and normals in,
+// the lit colour out (red, green, blue overwritten).
+void LightColumns(const Scene& scene, const float diffuse[3], VertexColumns& c, std::size_t count);

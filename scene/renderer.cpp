@@ -3,7 +3,9 @@
 // Each call sets the camera's view and projection, orders the meshes by
 // material, moves every vertex into world coordinates by its mesh's placement
 // (a column-vector transform; a diagonal of exactly 1 is taken as a pure
-// translation), lights it, and submits pre-lit triangle lists. The texture
+// translation), lights it, and submits pre-lit triangle lists. Vertices pass
+// through each step as columns (one array per component), so that each
+// step's loop takes several vertices per instruction. The texture
 // handle changes only where the material changes along the draw order.
 // A camera that gives no usable view (eye on target, no field of view, no
 // finite matrix) draws nothing. Faces naming missing vertices are skipped.
@@ -14,6 +16,7 @@
 #include <vector>
 
 #include "scene/lighting.h"
+#include "scene/placement.h"
 #include "scene/scene.h"
 
 namespace {
@@ -33,11 +36,12 @@ DWORD TextureHandle(const Scene& scene, std::uint32_t materialIndex) {
 }
 
 // value x 255 truncated toward zero, low 8 bits; a value beyond any integer
-// (only from outlandish light colours) packs as 0.
+// (only from outlandish light colours) packs as 0. A select rather than an
+// early return, so that a loop of these vectorizes.
 DWORD PackByte(float value) {
   const float scaled = value * 255.0f;
-  if (!(scaled > -2147483648.0f && scaled < 2147483648.0f)) return 0;
-  return static_cast<DWORD>(static_cast<std::int32_t>(scaled)) & 0xFF;
+  const bool representable = scaled > -2147483648.0f && scaled < 2147483648.0f;
+  return representable ? static_cast<DWORD>(static_cast<std::int32_t>(scaled)) & 0xFF : 0;
 }
 
 D3DCOLOR PackColor(float alpha, float red, float green, float blue) {
@@ -57,76 +61,61 @@ bool CameraUsable(const Scene& scene, const Matrix4& view, const Matrix4& projec
   return IsFinite(view) && IsFinite(projection);
 }
 
-// Vertices usable this frame: the lit buffer follows the points if a caller
-// left the two out of step.
-std::size_t PrepareVertices(SceneMesh& mesh) {
-  const std::size_t count = std::min<std::size_t>(mesh.vertexCount, mesh.vertices.size());
-  if (mesh.litVertices.size() < count) mesh.litVertices.resize(count);
-  return count;
+// Each vertex's colour packed as the device takes it, alpha from the mesh.
+void PackColors(const VertexColumns& c, DWORD alpha, D3DCOLOR* __restrict out, std::size_t count) {
+  const float* __restrict red = c.red.data();
+  const float* __restrict green = c.green.data();
+  const float* __restrict blue = c.blue.data();
+  for (std::size_t i = 0; i < count; ++i)
+    out[i] = alpha | PackByte(red[i]) << 16 | PackByte(green[i]) << 8 | PackByte(blue[i]);
 }
 
-void PlaceVertices(SceneMesh& mesh, std::size_t count) {
-  const Matrix4& m = mesh.placement;
-  if (m._11 == 1.0f && m._22 == 1.0f && m._33 == 1.0f) {
-    for (std::size_t i = 0; i < count; ++i) {
-      const SceneVertex& v = mesh.vertices[i];
-      SceneLitVertex& lit = mesh.litVertices[i];
-      lit.x = v.x + m._14;
-      lit.y = v.y + m._24;
-      lit.z = v.z + m._34;
-      lit.nx = v.nx;
-      lit.ny = v.ny;
-      lit.nz = v.nz;
-    }
-    return;
-  }
-  for (std::size_t i = 0; i < count; ++i) {
-    const SceneVertex& v = mesh.vertices[i];
-    SceneLitVertex& lit = mesh.litVertices[i];
-    lit.x = m._11 * v.x + m._12 * v.y + m._13 * v.z + m._14;
-    lit.y = m._21 * v.x + m._22 * v.y + m._23 * v.z + m._24;
-    lit.z = m._31 * v.x + m._32 * v.y + m._33 * v.z + m._34;
-    lit.nx = m._11 * v.nx + m._12 * v.ny + m._13 * v.nz;
-    lit.ny = m._21 * v.nx + m._22 * v.ny + m._23 * v.nz;
-    lit.nz = m._31 * v.nx + m._32 * v.ny + m._33 * v.nz;
+// Hands each face's three records to the device in order, skipping faces
+// that name a vertex past `vertices`. One test for the three corners, and
+// the three calls written out: a loop over the corners keeps its own
+// counter and bounds test around every call.
+void SubmitFaces(IDirect3DDevice2* device, const SceneFace* faces, std::size_t count, D3DLVERTEX* record,
+                 std::size_t vertices) {
+  for (const SceneFace* face = faces; face != faces + count; ++face) {
+    if (std::max({face->index[0], face->index[1], face->index[2]}) >= vertices) continue;
+    device->Vertex(record + face->index[0]);
+    device->Vertex(record + face->index[1]);
+    device->Vertex(record + face->index[2]);
   }
 }
 
-void SubmitMesh(IDirect3DDevice2* device, const SceneMesh& mesh, std::size_t count,
+// Fills each vertex's record once (faces share vertices several times over)
+// and hands the faces to the device.
+void SubmitMesh(IDirect3DDevice2* device, const SceneMesh& mesh, const VertexColumns& c, std::size_t count,
                 D3DCOLOR specular) {
-  // Each vertex's record is filled once; faces share vertices several times over.
+  thread_local std::vector<D3DCOLOR> colors;
   thread_local std::vector<D3DLVERTEX> records;
+  colors.resize(count);
   records.resize(count);
-  const DWORD alpha = PackByte(mesh.opacity) << 24;  // the same for the whole mesh
+  PackColors(c, PackByte(mesh.opacity) << 24, colors.data(), count);
   for (std::size_t i = 0; i < count; ++i) {
-    const SceneLitVertex& lit = mesh.litVertices[i];
     const SceneVertex& v = mesh.vertices[i];
-    const D3DCOLOR color = alpha | PackColor(0.0f, lit.red, lit.green, lit.blue);
-    records[i] = D3DLVERTEX{lit.x, lit.y, lit.z, 0, color, specular, v.u, v.v};
+    records[i] = D3DLVERTEX{c.px[i], c.py[i], c.pz[i], 0, colors[i], specular, v.u, v.v};
   }
   device->Begin(D3DPT_TRIANGLELIST, D3DVT_LVERTEX, 0);
   const std::size_t faces = std::min<std::size_t>(mesh.faceCount, mesh.faces.size());
-  D3DLVERTEX* const record = records.data();
-  for (std::size_t f = 0; f < faces; ++f) {
-    const SceneFace& face = mesh.faces[f];
-    // One test for the three corners, without a branch for each.
-    if (std::max({face.index[0], face.index[1], face.index[2]}) >= count) continue;
-    for (const std::uint32_t i : face.index) device->Vertex(record + i);
-  }
+  SubmitFaces(device, mesh.faces.data(), faces, records.data(), count);
   device->End(0);
 }
 
-void DrawMesh(const Scene& scene, SceneMesh& mesh, IDirect3DDevice2* device) {
+void DrawMesh(const Scene& scene, const SceneMesh& mesh, IDirect3DDevice2* device) {
   static constexpr float WHITE[3] = {1.0f, 1.0f, 1.0f};
   static constexpr float BLACK[3] = {0.0f, 0.0f, 0.0f};
   const SceneMaterial* material = MaterialAt(scene, mesh.materialIndex);
   const float* diffuse = material != nullptr ? material->diffuse : WHITE;
   const float* shine = material != nullptr ? material->specular : BLACK;
   const D3DCOLOR specular = PackColor(1.0f, shine[0], shine[1], shine[2]);
-  const std::size_t count = PrepareVertices(mesh);
-  PlaceVertices(mesh, count);
-  LightMesh(scene, diffuse, &mesh, count);
-  SubmitMesh(device, mesh, count, specular);
+  const std::size_t count = std::min<std::size_t>(mesh.vertexCount, mesh.vertices.size());
+  thread_local VertexColumns columns;
+  columns.Resize(count);
+  PlaceVertices(mesh.placement, mesh.vertices.data(), columns, count);
+  LightColumns(scene, diffuse, columns, count);
+  SubmitMesh(device, mesh, columns, count, specular);
 }
 
 }  // namespace

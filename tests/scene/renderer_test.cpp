@@ -12,6 +12,7 @@
 #include "scene/loader.h"
 #include "scene/scene.h"
 #include "scene/scene_recording_device.h"
+#include "support/simd_targets.h"
 
 namespace {
 
@@ -163,8 +164,8 @@ TEST(SceneRenderer, VertexColoursAtTheLightsEdges) {
   EXPECT_NEAR(SpotLightIntensity(Spot({0, 0, 0}, {0, 0, 1}, 0, 2 * cone), {6, 0, 8}, {0, 0, -1}), 0.5f, 1e-6);
 }
 
-// A mesh large enough for every lane of the lighting's loops and their tails:
-// each vertex gets exactly the sum, in the lights' order, of the positive
+// A mesh large enough for every lane of the lighting's loops and their tails,
+// on every SIMD target: each vertex gets exactly the sum, in the lights' order, of the positive
 // intensities the lights give it alone, clamped at 1, times the diffuse colour.
 TEST(SceneRenderer, EveryVertexOfALargeMeshIsLitAsIfAlone) {
   Scene s = CameraScene();
@@ -186,24 +187,27 @@ TEST(SceneRenderer, EveryVertexOfALargeMeshIsLitAsIfAlone) {
   mesh.litVertices[5].x = 0, mesh.litVertices[5].y = 0, mesh.litVertices[5].z = 10;  // on a light
   mesh.litVertices[6].x = 1, mesh.litVertices[6].y = 1, mesh.litVertices[6].z = 1;   // on the light of range 0
   const float diffuse[3] = {0.9f, 0.8f, 0.7f};
-  LightMesh(s, diffuse, &mesh, count);
-  int lit = 0;
-  for (std::size_t i = 0; i < count; ++i) {
-    const SceneLitVertex& v = mesh.litVertices[i];
-    float sum[3] = {0, 0, 0};
-    for (const SceneLight& light : s.lights) {
-      const Vec3 p{v.x, v.y, v.z}, n{v.nx, v.ny, v.nz};
-      const float k = light.type == LIGHT_POINT ? PointLightIntensity(light, p, n) : SpotLightIntensity(light, p, n);
-      if (k > 0)
-        for (int c = 0; c < 3; ++c) sum[c] += k * light.color[c];
+  ForEachSimdTarget([&](const char* target) {
+    for (SceneLitVertex& v : mesh.litVertices) v.red = v.green = v.blue = -1;
+    LightMesh(s, diffuse, &mesh, count);
+    int lit = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+      const SceneLitVertex& v = mesh.litVertices[i];
+      float sum[3] = {0, 0, 0};
+      for (const SceneLight& light : s.lights) {
+        const Vec3 p{v.x, v.y, v.z}, n{v.nx, v.ny, v.nz};
+        const float k = light.type == LIGHT_POINT ? PointLightIntensity(light, p, n) : SpotLightIntensity(light, p, n);
+        if (k > 0)
+          for (int c = 0; c < 3; ++c) sum[c] += k * light.color[c];
+      }
+      lit += sum[0] > 0;
+      EXPECT_EQ(v.red, diffuse[0] * std::min(sum[0], 1.0f)) << target << " " << i;
+      EXPECT_EQ(v.green, diffuse[1] * std::min(sum[1], 1.0f)) << target << " " << i;
+      EXPECT_EQ(v.blue, diffuse[2] * std::min(sum[2], 1.0f)) << target << " " << i;
     }
-    lit += sum[0] > 0;
-    EXPECT_EQ(v.red, diffuse[0] * std::min(sum[0], 1.0f)) << i;
-    EXPECT_EQ(v.green, diffuse[1] * std::min(sum[1], 1.0f)) << i;
-    EXPECT_EQ(v.blue, diffuse[2] * std::min(sum[2], 1.0f)) << i;
-  }
-  EXPECT_GT(lit, 50) << "most vertices are in reach of a light";
-  EXPECT_LT(lit, 190) << "some are in reach of none";
+    EXPECT_GT(lit, 50) << target << ": most vertices are in reach of a light";
+    EXPECT_LT(lit, 190) << target << ": some are in reach of none";
+  });
 }
 
 }  // namespace
