@@ -70,6 +70,16 @@ void PackColors(const VertexColumns& c, DWORD alpha, D3DCOLOR* __restrict out, s
     out[i] = alpha | PackByte(red[i]) << 16 | PackByte(green[i]) << 8 | PackByte(blue[i]);
 }
 
+// The mesh's lit vertices from the columns: what a frame leaves in the
+// Scene for any later reader (the lit buffer follows the points if a caller
+// left the two out of step).
+void StoreLitVertices(SceneMesh& mesh, const VertexColumns& c, std::size_t count) {
+  if (mesh.litVertices.size() < count) mesh.litVertices.resize(count);
+  SceneLitVertex* lit = mesh.litVertices.data();
+  for (std::size_t i = 0; i < count; ++i)
+    lit[i] = SceneLitVertex{c.px[i], c.py[i], c.pz[i], c.red[i], c.green[i], c.blue[i], c.nx[i], c.ny[i], c.nz[i]};
+}
+
 // Hands each face's three records to the device in order, skipping faces
 // that name a vertex past `vertices`. One test for the three corners, and
 // the three calls written out: a loop over the corners keeps its own
@@ -103,7 +113,7 @@ void SubmitMesh(IDirect3DDevice2* device, const SceneMesh& mesh, const VertexCol
   device->End(0);
 }
 
-void DrawMesh(const Scene& scene, const SceneMesh& mesh, IDirect3DDevice2* device) {
+void DrawMesh(const Scene& scene, SceneMesh& mesh, IDirect3DDevice2* device) {
   static constexpr float WHITE[3] = {1.0f, 1.0f, 1.0f};
   static constexpr float BLACK[3] = {0.0f, 0.0f, 0.0f};
   const SceneMaterial* material = MaterialAt(scene, mesh.materialIndex);
@@ -115,6 +125,7 @@ void DrawMesh(const Scene& scene, const SceneMesh& mesh, IDirect3DDevice2* devic
   columns.Resize(count);
   PlaceVertices(mesh.placement, mesh.vertices.data(), columns, count);
   LightColumns(scene, diffuse, columns, count);
+  StoreLitVertices(mesh, columns, count);
   SubmitMesh(device, mesh, columns, count, specular);
 }
 

@@ -1,9 +1,9 @@
 // scene.h: the loaded 3D scene: materials, meshes, lights and one camera.
 //
 // Coordinates are the 3DS file's with y and z exchanged. Colours are floats
-// from 0 to 1. Names are 128-character fields. The loader fills the Scene once
-// (lit vertices sized for LightMesh; the renderer lights in columns of its
-// own); the spinning scene rewrites the placement and opacity of meshes 0 to 2.
+// from 0 to 1. Names are 128-character fields. The loader fills the Scene once;
+// the renderer rewrites the lit vertices every frame, and the spinning scene the
+// placement and opacity of meshes 0 to 2.
 #pragma once
 
 #include <cstdint>

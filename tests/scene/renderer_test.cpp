@@ -90,6 +90,10 @@ TEST(SceneRenderer, MeshesInMaterialOrderWithOneTextureSettingPerChange) {
   EXPECT_EQ(handles, (std::vector<DWORD>{10, 11, 12, 13}));
   EXPECT_EQ(meshOrder, (std::vector<float>{2, 0, 1, 3, 4}));
   EXPECT_EQ(meshY, (std::vector<float>{1, 6, 5, 1, 1}));
+  // The frame leaves each mesh's placed vertices in the Scene.
+  EXPECT_EQ(s.meshes[0].litVertices[1].y, 6);
+  EXPECT_EQ(s.meshes[1].litVertices[1].y, 5);
+  EXPECT_EQ(s.meshes[3].litVertices[2].z, 1);
   EXPECT_EQ(device.Vertices().size(), 15u);
   ASSERT_GE(device.calls.size(), 2u);
   EXPECT_TRUE(device.calls[0].a == D3DTRANSFORMSTATE_VIEW && device.calls[1].a == D3DTRANSFORMSTATE_PROJECTION);
@@ -160,6 +164,9 @@ TEST(SceneRenderer, VertexColoursAtTheLightsEdges) {
     EXPECT_EQ(device.Vertices()[0].color & 0xFFFF, c.colour & 0xFFFF) << c.what;
     EXPECT_EQ(device.Vertices()[0].color >> 24, 0xE5u) << c.what;  // 0.9 opacity
     EXPECT_EQ(device.Vertices()[2].specular, 0xFF7F0033u) << c.what;
+    const SceneLitVertex& lit = s.meshes[0].litVertices[0];  // the colour the record was packed from
+    EXPECT_EQ(device.Vertices()[0].color >> 8 & 0xFF, static_cast<DWORD>(lit.green * 255.0f)) << c.what;
+    EXPECT_EQ(lit.nz, c.n.z) << c.what;
   }
   EXPECT_NEAR(SpotLightIntensity(Spot({0, 0, 0}, {0, 0, 1}, 0, 2 * cone), {6, 0, 8}, {0, 0, -1}), 0.5f, 1e-6);
 }
