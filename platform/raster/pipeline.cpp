@@ -320,9 +320,11 @@ bool Minified(const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& 
 
 // Twice the signed screen area of p0 p1 p2 in snapped units; > 0: clockwise
 // on screen (y grows downwards).
+// (Widened before the differences, which are small enough either way: each
+// coordinate is then loaded and widened in one instruction.)
 long long SnappedArea(const ScreenVertex& p0, const ScreenVertex& p1, const ScreenVertex& p2) {
-  return static_cast<long long>(p1.sx - p0.sx) * (p2.sy - p0.sy) -
-         static_cast<long long>(p2.sx - p0.sx) * (p1.sy - p0.sy);
+  const long long x0 = p0.sx, y0 = p0.sy, x1 = p1.sx, y1 = p1.sy, x2 = p2.sx, y2 = p2.sy;
+  return (x1 - x0) * (y2 - y0) - (x2 - x0) * (y1 - y0);
 }
 
 // True when the culling of DrawFan would drop a triangle of this area.
