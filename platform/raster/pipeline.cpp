@@ -336,15 +336,15 @@ bool Culled(const States& st, long long area) {
 // Fills `p` in place (a batch entry): the screen position and shade are set
 // only when the vertex is projected.
 void PrepareVertex(const DrawContext& ctx, const Vertex& in, PreparedVertex& p) {
-  p.clip = ToClipSpace(ctx.transform, in);
-  p.outside = static_cast<std::uint8_t>(OutsidePlanes(p.clip, ctx.viewport));
-  p.u = p.clip.v[cU];
-  p.v = p.clip.v[cV];
+  const ClipVertex clip = ToClipSpace(ctx.transform, in);
+  p.outside = static_cast<std::uint8_t>(OutsidePlanes(clip, ctx.viewport));
+  p.u = clip.v[cU];
+  p.v = clip.v[cV];
   float shade[kFixedAttrs];
-  p.projected = p.outside == 0 && ProjectPosition(p.clip, ctx.viewport, p.screen, p.iw);
+  p.projected = p.outside == 0 && ProjectPosition(clip, ctx.viewport, p.screen, p.iw);
   p.shadeFinite = false;
   if (p.projected) {
-    p.shadeFinite = ShadeAttributes(p.clip, ctx.viewport, p.iw, shade);
+    p.shadeFinite = ShadeAttributes(clip, ctx.viewport, p.iw, shade);
     std::memcpy(p.screen.attr, shade, sizeof shade);
   }
 }
@@ -464,12 +464,14 @@ DrawState PrepareState(const DrawContext& ctx) {
 
 // A triangle that crosses a plane of the clip volume: clipped in clip space
 // and drawn as a fan.
-[[gnu::noinline]] void DrawClipped(const DrawContext& ctx, const DrawState& state,
-                                   const PreparedVertex* const (&corner)[3]) {
+[[gnu::noinline]] void DrawClipped(const DrawContext& ctx, const DrawState& state, const Vertex& a, const Vertex& b,
+                                   const Vertex& c) {
   const Viewport& vp = ctx.viewport;
   const States& st = ctx.states;
   ClipVertex poly[kMaxPolygon];
-  for (int i = 0; i < 3; ++i) poly[i] = corner[i]->clip;
+  poly[0] = ToClipSpace(ctx.transform, a);
+  poly[1] = ToClipSpace(ctx.transform, b);
+  poly[2] = ToClipSpace(ctx.transform, c);
   if (st.flat)
     for (int i = 1; i < 3; ++i) std::copy(poly[0].v + cR, poly[0].v + cU, poly[i].v + cR);
   float u[3], v[3];
@@ -492,12 +494,14 @@ DrawState PrepareState(const DrawContext& ctx) {
 
 // Inline in the batch's DrawTriangle: most triangles are culled in a few
 // instructions, and a call would cost as much.
+// `a`, `b` and `c` are the corners' vertices, which clipping starts from.
 [[gnu::always_inline]] inline void DrawPrepared(const DrawContext& ctx, const DrawState& state,
-                                                PreparedVertex* const (&corner)[3]) {
+                                                PreparedVertex* const (&corner)[3], const Vertex& a,
+                                                const Vertex& b, const Vertex& c) {
   if ((corner[0]->outside | corner[1]->outside | corner[2]->outside) == 0)
     DrawInside(ctx, state, corner);
   else
-    DrawClipped(ctx, state, corner);
+    DrawClipped(ctx, state, a, b, c);
 }
 
 }  // namespace
@@ -510,7 +514,7 @@ void DrawTriangle(const DrawContext& ctx, const Vertex& a, const Vertex& b, cons
   PrepareVertex(ctx, b, prepared[1]);
   PrepareVertex(ctx, c, prepared[2]);
   PreparedVertex* const corner[3] = {&prepared[0], &prepared[1], &prepared[2]};
-  DrawPrepared(ctx, state, corner);
+  DrawPrepared(ctx, state, corner, a, b, c);
 }
 
 namespace detail {
@@ -534,14 +538,14 @@ void DrawTriangle(const DrawContext& ctx, Batch& batch, const Vertex& a, const V
     PreparedVertex* const corner[3] = {&Prepared(ctx, entries, stamp, a, sa),
                                        &Prepared(ctx, entries, stamp, b, sb),
                                        &Prepared(ctx, entries, stamp, c, sc)};
-    DrawPrepared(ctx, batch.state, corner);
+    DrawPrepared(ctx, batch.state, corner, a, b, c);
     return;
   }
   // Copies: a later look-up may take the entry of an earlier one.
   PreparedVertex copies[3] = {Prepared(ctx, entries, stamp, a, sa), Prepared(ctx, entries, stamp, b, sb),
                               Prepared(ctx, entries, stamp, c, sc)};
   PreparedVertex* const corner[3] = {&copies[0], &copies[1], &copies[2]};
-  DrawPrepared(ctx, batch.state, corner);
+  DrawPrepared(ctx, batch.state, corner, a, b, c);
 }
 
 }  // namespace detail

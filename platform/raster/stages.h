@@ -68,12 +68,13 @@ struct ClipVertex {
   float v[kClipAttrCount];
 };
 
-// A vertex in clip space with what a triangle's set-up asks of it first: the
-// clip planes it lies outside of and, when it is inside them all, its
-// screen position, exact and snapped, and the screen attributes that do not
-// depend on the triangle (depth and colours, kSb..kA). What culling reads
-// comes first, then what a drawn triangle reads, then the clip-space vertex,
-// which only clipping needs, so that a triangle touches few cache lines.
+// A vertex with what a triangle's set-up asks of it first: the clip planes
+// it lies outside of and, when it is inside them all, its screen position,
+// exact and snapped, and the screen attributes that do not depend on the
+// triangle (depth and colours, kSb..kA). What culling reads comes first, then
+// what a drawn triangle reads. The clip-space vertex is not kept: only the
+// rare triangle that crosses a plane needs it, and it is made anew from the
+// vertex, with the same values; so a batch entry spans fewer cache lines.
 struct PreparedVertex {
   std::uint8_t outside;  // one bit per plane
   bool projected;        // inside every plane and its position can be drawn
@@ -83,8 +84,7 @@ struct PreparedVertex {
   // that is drawn writes its own texture attributes (kIw..kVw) here and
   // hands this to the scan as it is.
   ScreenVertex screen;
-  float u, v;  // clip.v[cU] and clip.v[cV], beside the screen attributes
-  ClipVertex clip;
+  float u, v;  // the vertex's texture coordinates, beside the screen attributes
 };
 // The span routine for a texel format and filter: the vector form on the
 // best SIMD target this processor runs, or the plain reference.
