@@ -182,6 +182,13 @@ HRESULT Direct3DDevice::Vertex(LPVOID vertex) {
   return TakeVertex(vertex);
 }
 
+// Inline in Vertex, which then needs a stack frame only on its way here.
+inline void Direct3DDevice::DrawPending() {
+  if (!contextValid_) return DrawPendingInNewContext();
+  raster::detail::DrawTriangle(context_, batch_, pending_[0].vertex, pending_[1].vertex, pending_[2].vertex,
+                               pendingSlots_);
+}
+
 inline HRESULT Direct3DDevice::TakeVertex(LPVOID vertex) {
   if (!inBegin_) return D3DERR_NOTINBEGIN;
   if (vertex == nullptr) return DDERR_INVALIDPARAMS;
@@ -293,14 +300,6 @@ raster::Target Direct3DDevice::RasterTarget() const {
   batch_.Reset();
   contextValid_ = true;
   return true;
-}
-
-// Not inline: Vertex then needs a stack frame only on its way here, and
-// this one none, as the drawing is its last call.
-[[gnu::noinline]] void Direct3DDevice::DrawPending() {
-  if (!contextValid_) return DrawPendingInNewContext();
-  raster::detail::DrawTriangle(context_, batch_, pending_[0].vertex, pending_[1].vertex, pending_[2].vertex,
-                               pendingSlots_);
 }
 
 [[gnu::noinline]] void Direct3DDevice::DrawPendingInNewContext() {
