@@ -222,15 +222,16 @@ bool ShadeAttributes(const ClipVertex& c, const Viewport& vp, float iw, float (&
   return Finite(shade[kZ]);
 }
 
-// 1 / w (1 without perspective) and the texture coordinates u and v over w;
-// false when any of them is not finite.
-bool TextureAttributes(float u, float v, bool perspective, float iw, ScreenVertex& s) {
-  float tw = perspective ? iw : 1.0f;
+// 1 / w (1 without perspective) and the texture coordinates u and v over w.
+// Returns +0 when all three are finite, else NaN: x - x is +0 for every
+// finite x and NaN for an infinity or NaN, and sums keep a NaN, so the
+// results of several calls add up to one test without a branch.
+float TextureAttributes(float u, float v, bool perspective, float iw, ScreenVertex& s) {
+  const float tw = perspective ? iw : 1.0f, uw = u * tw, vw = v * tw;
   s.attr[kIw] = tw;
-  s.attr[kUw] = u * tw;
-  s.attr[kVw] = v * tw;
-  const bool finiteW = Finite(tw), finiteU = Finite(s.attr[kUw]), finiteV = Finite(s.attr[kVw]);
-  return finiteW & finiteU & finiteV;  // without short cuts: one branch for the caller
+  s.attr[kUw] = uw;
+  s.attr[kVw] = vw;
+  return (tw - tw) + (uw - uw) + (vw - vw);
 }
 
 // Division by w and screen mapping; false when the vertex cannot be drawn.
@@ -242,7 +243,7 @@ bool Project(const ClipVertex& c, const Viewport& vp, bool perspective, ScreenVe
   for (float a : shade) finite &= Finite(a);
   if (!finite) return false;
   std::memcpy(s.attr, shade, sizeof shade);
-  return TextureAttributes(c.v[cU], c.v[cV], perspective, iw, s);
+  return TextureAttributes(c.v[cU], c.v[cV], perspective, iw, s) == 0.0f;
 }
 
 int PowerOfTwoMask(int n) { return (n > 0 && (n & (n - 1)) == 0) ? n - 1 : -1; }
@@ -455,10 +456,9 @@ DrawState PrepareState(const DrawContext& ctx) {
   }
   TriangleCoordinates(ctx, state.textured, u, v);
   // One test for the three corners: a triangle is rarely dropped here.
-  bool finite = true;
-  for (int i = 0; i < 3; ++i)
-    finite &= TextureAttributes(u[i], v[i], st.perspective, corner[i]->iw, *screen[i]);
-  if (!finite) return;
+  float finite = 0.0f;
+  for (int i = 0; i < 3; ++i) finite += TextureAttributes(u[i], v[i], st.perspective, corner[i]->iw, *screen[i]);
+  if (!(finite == 0.0f)) return;
   DrawScreenTriangle(ctx, state, *screen[0], screen[1], screen[2], area);
 }
 
