@@ -338,16 +338,18 @@ bool Culled(const States& st, long long area) {
 // only when the vertex is projected.
 void PrepareVertex(const DrawContext& ctx, const Vertex& in, PreparedVertex& p) {
   const ClipVertex clip = ToClipSpace(ctx.transform, in);
-  p.outside = static_cast<std::uint8_t>(OutsidePlanes(clip, ctx.viewport));
   p.u = clip.v[cU];
   p.v = clip.v[cV];
-  float shade[kFixedAttrs];
-  p.projected = p.outside == 0 && ProjectPosition(clip, ctx.viewport, p.screen, p.iw);
-  p.shadeFinite = false;
-  if (p.projected) {
-    p.shadeFinite = ShadeAttributes(clip, ctx.viewport, p.iw, shade);
-    std::memcpy(p.screen.attr, shade, sizeof shade);
+  if (OutsidePlanes(clip, ctx.viewport) != 0) {
+    p.kind = PreparedVertex::kOutside | PreparedVertex::kUndrawable;
+    return;
   }
+  p.kind = PreparedVertex::kUndrawable;
+  if (!ProjectPosition(clip, ctx.viewport, p.screen, p.iw)) return;
+  float shade[kFixedAttrs];
+  const bool shadeFinite = ShadeAttributes(clip, ctx.viewport, p.iw, shade);
+  std::memcpy(p.screen.attr, shade, sizeof shade);
+  if (shadeFinite) p.kind = 0;
 }
 
 // The batch entry that holds `in` when it is there.
@@ -423,18 +425,15 @@ DrawState PrepareState(const DrawContext& ctx) {
   return s;
 }
 
-// A triangle wholly inside the clip volume stays one triangle, so its
-// winding is known from its projected corners: a culled one is dropped
-// before anything else is worked on. Depth and colours come prepared with
+// A triangle wholly inside the clip volume whose corners are all drawable
+// stays one triangle, so its winding is known from its projected corners: a
+// culled one is dropped before anything else is worked on. Depth and colours come prepared with
 // the corners; only the texture coordinates belong to the triangle, and
 // they are written into the corners' own screen vertices (nothing else
 // reads them there), which the scan then takes without a copy.
 [[gnu::always_inline]] inline void DrawInside(const DrawContext& ctx, const DrawState& state,
                                               PreparedVertex* const (&corner)[3]) {
   const States& st = ctx.states;
-  // Each test drops the triangle, so their order does not matter; a corner
-  // whose shade is finite is projected.
-  if (!(corner[0]->shadeFinite & corner[1]->shadeFinite & corner[2]->shadeFinite)) return;
   const long long area = SnappedArea(corner[0]->screen, corner[1]->screen, corner[2]->screen);
   if (Culled(st, area)) return;
   ScreenVertex* screen[3];
@@ -498,10 +497,12 @@ DrawState PrepareState(const DrawContext& ctx) {
 [[gnu::always_inline]] inline void DrawPrepared(const DrawContext& ctx, const DrawState& state,
                                                 PreparedVertex* const (&corner)[3], const Vertex& a,
                                                 const Vertex& b, const Vertex& c) {
-  if ((corner[0]->outside | corner[1]->outside | corner[2]->outside) == 0)
+  const unsigned kinds = corner[0]->kind | corner[1]->kind | corner[2]->kind;
+  if (kinds == 0)
     DrawInside(ctx, state, corner);
-  else
+  else if (kinds & PreparedVertex::kOutside)
     DrawClipped(ctx, state, a, b, c);
+  // else: inside the clip volume, with a corner that cannot be drawn
 }
 
 }  // namespace

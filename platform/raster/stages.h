@@ -68,19 +68,20 @@ struct ClipVertex {
   float v[kClipAttrCount];
 };
 
-// A vertex with what a triangle's set-up asks of it first: the clip planes
-// it lies outside of and, when it is inside them all, its screen position,
-// exact and snapped, and the screen attributes that do not depend on the
-// triangle (depth and colours, kSb..kA). What culling reads comes first, then
-// what a drawn triangle reads. The clip-space vertex is not kept: only the
-// rare triangle that crosses a plane needs it, and it is made anew from the
-// vertex, with the same values; so a batch entry spans fewer cache lines.
+// A vertex with what a triangle's set-up asks of it first: whether it lies
+// outside the clip volume or cannot be drawn as it is and, when neither, its
+// screen position, exact and snapped, and the screen attributes that do not
+// depend on the triangle (depth and colours, kSb..kA). What culling reads
+// comes first, then what a drawn triangle reads. The clip-space vertex is not
+// kept: only the rare triangle that crosses a plane needs it, and it is made
+// anew from the vertex, with the same values; so a batch entry spans fewer
+// cache lines.
 struct PreparedVertex {
-  std::uint8_t outside;  // one bit per plane
-  bool projected;        // inside every plane and its position can be drawn
-  bool shadeFinite;      // projected, and its depth is finite
-  float iw;              // 1 / w
-  // When projected: x, y, sx, sy and the attributes kSb..kA. A triangle
+  static constexpr std::uint8_t kOutside = 1;     // outside a plane of the clip volume
+  static constexpr std::uint8_t kUndrawable = 2;  // outside, or its position or depth cannot be drawn
+  std::uint8_t kind;  // kOutside and kUndrawable bits: the corners' together decide a triangle's path
+  float iw;           // 1 / w
+  // When kind is 0: x, y, sx, sy and the attributes kSb..kA. A triangle
   // that is drawn writes its own texture attributes (kIw..kVw) here and
   // hands this to the scan as it is.
   ScreenVertex screen;
