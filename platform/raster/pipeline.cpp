@@ -335,7 +335,7 @@ bool Culled(const States& st, long long area) {
 }
 
 // Fills `p` in place (a batch entry): the screen position and shade are set
-// only when the vertex is projected.
+// only when the vertex is projected, and only a kind of 0 says both can be drawn.
 void PrepareVertex(const DrawContext& ctx, const Vertex& in, PreparedVertex& p) {
   const ClipVertex clip = ToClipSpace(ctx.transform, in);
   p.u = clip.v[cU];
@@ -425,12 +425,12 @@ DrawState PrepareState(const DrawContext& ctx) {
   return s;
 }
 
-// A triangle wholly inside the clip volume whose corners are all drawable
+// A triangle wholly inside the clip volume whose corners can all be drawn
 // stays one triangle, so its winding is known from its projected corners: a
-// culled one is dropped before anything else is worked on. Depth and colours come prepared with
-// the corners; only the texture coordinates belong to the triangle, and
-// they are written into the corners' own screen vertices (nothing else
-// reads them there), which the scan then takes without a copy.
+// culled one is dropped before anything else is worked on. Depth and colours
+// come prepared with the corners; only the texture coordinates belong to the
+// triangle, and they are written into the corners' own screen vertices
+// (nothing else reads them there), which the scan then takes without a copy.
 [[gnu::always_inline]] inline void DrawInside(const DrawContext& ctx, const DrawState& state,
                                               PreparedVertex* const (&corner)[3]) {
   const States& st = ctx.states;
@@ -492,8 +492,8 @@ DrawState PrepareState(const DrawContext& ctx) {
 }
 
 // Inline in the batch's DrawTriangle: most triangles are culled in a few
-// instructions, and a call would cost as much.
-// `a`, `b` and `c` are the corners' vertices, which clipping starts from.
+// instructions, and a call would cost as much. `a`, `b` and `c` are the
+// corners' vertices, which clipping starts from.
 [[gnu::always_inline]] inline void DrawPrepared(const DrawContext& ctx, const DrawState& state,
                                                 PreparedVertex* const (&corner)[3], const Vertex& a,
                                                 const Vertex& b, const Vertex& c) {
