@@ -222,16 +222,18 @@ bool ShadeAttributes(const ClipVertex& c, const Viewport& vp, float iw, float (&
   return Finite(shade[kZ]);
 }
 
-// 1 / w (1 without perspective) and the texture coordinates u and v over w.
-// Returns +0 when all three are finite, else NaN: x - x is +0 for every
-// finite x and NaN for an infinity or NaN, and sums keep a NaN, so the
-// results of several calls add up to one test without a branch.
+// 1 / w (1 without perspective) and the texture coordinates u and v over w,
+// for a vertex that ProjectPosition placed (its 1 / w is finite: an infinite
+// one leaves no finite screen position). Returns +0 when u and v over w are
+// finite, else NaN: x - x is +0 for every finite x and NaN for an infinity or
+// NaN, and sums keep a NaN, so the results of several calls add up to one
+// test without a branch.
 float TextureAttributes(float u, float v, bool perspective, float iw, ScreenVertex& s) {
   const float tw = perspective ? iw : 1.0f, uw = u * tw, vw = v * tw;
   s.attr[kIw] = tw;
   s.attr[kUw] = uw;
   s.attr[kVw] = vw;
-  return (tw - tw) + (uw - uw) + (vw - vw);
+  return (uw - uw) + (vw - vw);
 }
 
 // Division by w and screen mapping; false when the vertex cannot be drawn.
