@@ -330,11 +330,13 @@ long long SnappedArea(const ScreenVertex& p0, const ScreenVertex& p1, const Scre
   return (x1 - x0) * (y2 - y0) - (x2 - x0) * (y1 - y0);
 }
 
-// True when the culling of DrawFan would drop a triangle of this area.
-bool Culled(const States& st, long long area) {
-  return area == 0 || (st.cull == kCullCounterClockwise && area < 0) ||
-         (st.cull == kCullClockwise && area > 0);
+// The DrawState's cullSign for a culling state.
+long long CullSign(std::uint32_t cull) {
+  return cull == kCullCounterClockwise ? 1 : cull == kCullClockwise ? -1 : 0;
 }
+
+// True when culling drops a triangle of this snapped area.
+bool Culled(const DrawState& state, long long area) { return area == 0 || state.cullSign * area < 0; }
 
 // Fills `p` in place (a batch entry): the screen position and shade are set
 // only when the vertex is projected, and only a kind of 0 says both can be drawn.
@@ -399,7 +401,7 @@ void DrawFan(const DrawContext& ctx, const DrawState& state,
              const ScreenVertex* screen, int n) {
   for (int k = 1; k + 1 < n; ++k) {
     long long area = SnappedArea(screen[0], screen[k], screen[k + 1]);
-    if (!Culled(ctx.states, area))
+    if (!Culled(state, area))
       DrawScreenTriangle(ctx, state, screen[0], &screen[k], &screen[k + 1], area);
   }
 }
@@ -417,6 +419,7 @@ DrawState PrepareState(const DrawContext& ctx) {
   s.textured = UsableTexture(ctx.texture);
   s.linear[0] = s.textured && IsLinear(ctx.states.magFilter);
   s.linear[1] = s.textured && IsLinear(ctx.states.minFilter);
+  s.cullSign = CullSign(ctx.states.cull);
   s.pipeline = MakePipeline(ctx, s.textured);
   s.drawable = MakeScissor(ctx, s.pipeline.depthTest, s.scissor);
   const TexelFormat format = s.textured ? ctx.texture.format : TexelFormat::None;
@@ -437,7 +440,7 @@ DrawState PrepareState(const DrawContext& ctx) {
                                               PreparedVertex* const (&corner)[3]) {
   const States& st = ctx.states;
   const long long area = SnappedArea(corner[0]->screen, corner[1]->screen, corner[2]->screen);
-  if (Culled(st, area)) return;
+  if (Culled(state, area)) return;
   ScreenVertex* screen[3];
   float u[3], v[3];
   for (int i = 0; i < 3; ++i) {

@@ -109,6 +109,9 @@ struct DrawState {
   bool drawable = false;  // false: nothing can be drawn with the context
   bool textured = false;
   bool linear[2] = {};  // textured and the filter is bilinear: magnified, minified
+  // Culling: a triangle is dropped when cullSign * its snapped area < 0 (1:
+  // counter-clockwise ones, -1: clockwise ones, 0: neither) or its area is 0.
+  long long cullSign = 0;
   Pipeline pipeline;
   Scissor scissor{};
   SpanRoutine routine[2] = {};
