@@ -112,12 +112,13 @@ class Direct3DDevice final : public RefCounted<IDirect3DDevice2> {
   raster::DrawContext context_;
   raster::detail::Batch batch_;  // follows context_: reset whenever it is prepared
   std::array<std::uint32_t, 256> palette_{};
-  // 32 bytes a vertex, so that its place is found with a shift.
+  // 32 bytes a vertex, so that its place is found with a shift (aligned so
+  // that the compiler addresses it the same way whatever lies before it).
   struct PendingVertex {
     raster::Vertex vertex;
     std::uint32_t unused;
   };
-  PendingVertex pending_[3] = {};
+  alignas(32) PendingVertex pending_[3] = {};
   std::uint32_t pendingSlots_[3] = {};  // batch entries, by where each record lay
   int pendingCount_ = 0;
 };

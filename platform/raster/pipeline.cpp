@@ -173,13 +173,14 @@ inline void WrapCoordinate(float (&t)[3], bool wrap) {
 
 // The texture coordinates of a triangle's corners, wrapped and in texels
 // when it is textured.
-[[gnu::always_inline]] inline void TriangleCoordinates(const DrawContext& ctx, bool textured, float (&u)[3], float (&v)[3]) {
-  if (!textured) return;
+[[gnu::always_inline]] inline void TriangleCoordinates(const DrawContext& ctx, const DrawState& state, float (&u)[3],
+                                                       float (&v)[3]) {
+  if (!state.textured) return;
   WrapCoordinate(u, ctx.states.wrapU);
   WrapCoordinate(v, ctx.states.wrapV);
   for (int i = 0; i < 3; ++i) {
-    u[i] *= static_cast<float>(ctx.texture.width);
-    v[i] *= static_cast<float>(ctx.texture.height);
+    u[i] *= state.texWidth;
+    v[i] *= state.texHeight;
   }
 }
 
@@ -420,6 +421,8 @@ DrawState PrepareState(const DrawContext& ctx) {
   s.linear[0] = s.textured && IsLinear(ctx.states.magFilter);
   s.linear[1] = s.textured && IsLinear(ctx.states.minFilter);
   s.cullSign = CullSign(ctx.states.cull);
+  s.texWidth = static_cast<float>(ctx.texture.width);
+  s.texHeight = static_cast<float>(ctx.texture.height);
   s.pipeline = MakePipeline(ctx, s.textured);
   s.drawable = MakeScissor(ctx, s.pipeline.depthTest, s.scissor);
   const TexelFormat format = s.textured ? ctx.texture.format : TexelFormat::None;
@@ -458,7 +461,7 @@ DrawState PrepareState(const DrawContext& ctx) {
       for (int k = 0; k < kFixedAttrs; ++k)
         if (k != kZ) flat[i].attr[k] = flat[0].attr[k];
   }
-  TriangleCoordinates(ctx, state.textured, u, v);
+  TriangleCoordinates(ctx, state, u, v);
   // One test for the three corners: a triangle is rarely dropped here.
   float finite = 0.0f;
   for (int i = 0; i < 3; ++i) finite += TextureAttributes(u[i], v[i], st.perspective, corner[i]->iw, *screen[i]);
@@ -483,7 +486,7 @@ DrawState PrepareState(const DrawContext& ctx) {
     u[i] = poly[i].v[cU];
     v[i] = poly[i].v[cV];
   }
-  TriangleCoordinates(ctx, state.textured, u, v);
+  TriangleCoordinates(ctx, state, u, v);
   for (int i = 0; i < 3; ++i) {
     poly[i].v[cU] = u[i];
     poly[i].v[cV] = v[i];

@@ -116,6 +116,7 @@ struct DrawState {
   Scissor scissor{};
   SpanRoutine routine[2] = {};
   ScanRoutine scan[2] = {};
+  float texWidth = 0, texHeight = 0;  // the texture's size, which texture coordinates are scaled by
 };
 
 // What stays the same while triangles are drawn with one context: its
