@@ -170,14 +170,33 @@ HRESULT Direct3DDevice::Begin(D3DPRIMITIVETYPE primitive, D3DVERTEXTYPE vertexTy
   return D3D_OK;
 }
 
+// Vertex runs thousands of times a frame: its rare paths are calls in tail
+// position, so that it needs no stack frame of its own.
 HRESULT Direct3DDevice::Vertex(LPVOID vertex) {
-  if (HRESULT forced = Forced("Vertex")) return forced;
+  if (!failures.empty()) return VertexWithFailures(vertex);
+  return TakeVertex(vertex);
+}
+
+[[gnu::noinline]] HRESULT Direct3DDevice::VertexWithFailures(LPVOID vertex) {
+  if (HRESULT forced = host::ForcedFailure("Vertex")) return forced;
+  return TakeVertex(vertex);
+}
+
+// Inline in Vertex, which then needs a stack frame only on its way here.
+inline void Direct3DDevice::DrawPending() {
+  if (!contextValid_) return DrawPendingInNewContext();
+  raster::detail::DrawTriangle(context_, batch_, pending_[0].vertex, pending_[1].vertex, pending_[2].vertex,
+                               pendingSlots_);
+}
+
+inline HRESULT Direct3DDevice::TakeVertex(LPVOID vertex) {
   if (!inBegin_) return D3DERR_NOTINBEGIN;
   if (vertex == nullptr) return DDERR_INVALIDPARAMS;
   // Field by field: callers fill the record field by field just before, and
   // loads of the same widths take the stored values straight from the stores.
   const auto* in = static_cast<const D3DLVERTEX*>(vertex);
-  raster::Vertex& v = pending_[pendingCount_++];
+  const int n = pendingCount_;
+  raster::Vertex& v = pending_[n].vertex;
   v.x = in->x;
   v.y = in->y;
   v.z = in->z;
@@ -187,13 +206,14 @@ HRESULT Direct3DDevice::Vertex(LPVOID vertex) {
   v.v = in->tv;
   // Records of a mesh lie side by side, so their places give distinct
   // entries without hashing the values.
-  pendingSlots_[pendingCount_ - 1] =
-      static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(vertex) / sizeof(D3DLVERTEX)) &
-      (raster::detail::Batch::kVertices - 1);
-  if (pendingCount_ == 3) {
-    pendingCount_ = 0;  // first: nothing is left to do after the drawing
-    DrawPending();
+  pendingSlots_[n] = static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(vertex) / sizeof(D3DLVERTEX)) &
+                     (raster::detail::Batch::kVertices - 1);
+  if (n < 2) {
+    pendingCount_ = n + 1;
+    return D3D_OK;
   }
+  pendingCount_ = 0;  // first: nothing is left to do after the drawing
+  DrawPending();
   return D3D_OK;
 }
 
@@ -252,7 +272,7 @@ raster::Target Direct3DDevice::RasterTarget() const {
   return t;
 }
 
-bool Direct3DDevice::PrepareContext() {
+[[gnu::noinline]] bool Direct3DDevice::PrepareContext() {
   if (current_ == nullptr || !current_->HasData()) return false;
   raster::DrawContext& c = context_;
   c.target = RasterTarget();
@@ -282,9 +302,8 @@ bool Direct3DDevice::PrepareContext() {
   return true;
 }
 
-void Direct3DDevice::DrawPending() {
-  if (!contextValid_ && !PrepareContext()) return;
-  raster::detail::DrawTriangle(context_, batch_, pending_[0], pending_[1], pending_[2], pendingSlots_);
+[[gnu::noinline]] void Direct3DDevice::DrawPendingInNewContext() {
+  if (PrepareContext()) DrawPending();
 }
 
 }  // namespace platform

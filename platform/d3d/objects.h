@@ -95,7 +95,10 @@ class Direct3DDevice final : public RefCounted<IDirect3DDevice2> {
  private:
   ~Direct3DDevice() override;
   bool PrepareContext();  // false when there is nothing to draw into
+  HRESULT VertexWithFailures(LPVOID vertex);
+  HRESULT TakeVertex(LPVOID vertex);
   void DrawPending();
+  void DrawPendingInNewContext();
 
   Surface* target_;  // owned reference
   bool hardware_;
@@ -109,7 +112,13 @@ class Direct3DDevice final : public RefCounted<IDirect3DDevice2> {
   raster::DrawContext context_;
   raster::detail::Batch batch_;  // follows context_: reset whenever it is prepared
   std::array<std::uint32_t, 256> palette_{};
-  raster::Vertex pending_[3] = {};
+  // 32 bytes a vertex, so that its place is found with a shift (aligned so
+  // that the compiler addresses it the same way whatever lies before it).
+  struct PendingVertex {
+    raster::Vertex vertex;
+    std::uint32_t unused;
+  };
+  alignas(32) PendingVertex pending_[3] = {};
   std::uint32_t pendingSlots_[3] = {};  // batch entries, by where each record lay
   int pendingCount_ = 0;
 };

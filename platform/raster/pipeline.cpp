@@ -173,13 +173,14 @@ inline void WrapCoordinate(float (&t)[3], bool wrap) {
 
 // The texture coordinates of a triangle's corners, wrapped and in texels
 // when it is textured.
-[[gnu::always_inline]] inline void TriangleCoordinates(const DrawContext& ctx, bool textured, float (&u)[3], float (&v)[3]) {
-  if (!textured) return;
+[[gnu::always_inline]] inline void TriangleCoordinates(const DrawContext& ctx, const DrawState& state, float (&u)[3],
+                                                       float (&v)[3]) {
+  if (!state.textured) return;
   WrapCoordinate(u, ctx.states.wrapU);
   WrapCoordinate(v, ctx.states.wrapV);
   for (int i = 0; i < 3; ++i) {
-    u[i] *= static_cast<float>(ctx.texture.width);
-    v[i] *= static_cast<float>(ctx.texture.height);
+    u[i] *= state.texWidth;
+    v[i] *= state.texHeight;
   }
 }
 
@@ -222,15 +223,18 @@ bool ShadeAttributes(const ClipVertex& c, const Viewport& vp, float iw, float (&
   return Finite(shade[kZ]);
 }
 
-// 1 / w (1 without perspective) and the texture coordinates u and v over w;
-// false when any of them is not finite.
-bool TextureAttributes(float u, float v, bool perspective, float iw, ScreenVertex& s) {
-  float tw = perspective ? iw : 1.0f;
+// 1 / w (1 without perspective) and the texture coordinates u and v over w,
+// for a vertex that ProjectPosition placed (its 1 / w is finite: an infinite
+// one leaves no finite screen position). Returns +0 when u and v over w are
+// finite, else NaN: x - x is +0 for every finite x and NaN for an infinity or
+// NaN, and sums keep a NaN, so the results of several calls add up to one
+// test without a branch.
+float TextureAttributes(float u, float v, bool perspective, float iw, ScreenVertex& s) {
+  const float tw = perspective ? iw : 1.0f, uw = u * tw, vw = v * tw;
   s.attr[kIw] = tw;
-  s.attr[kUw] = u * tw;
-  s.attr[kVw] = v * tw;
-  const bool finiteW = Finite(tw), finiteU = Finite(s.attr[kUw]), finiteV = Finite(s.attr[kVw]);
-  return finiteW & finiteU & finiteV;  // without short cuts: one branch for the caller
+  s.attr[kUw] = uw;
+  s.attr[kVw] = vw;
+  return (uw - uw) + (vw - vw);
 }
 
 // Division by w and screen mapping; false when the vertex cannot be drawn.
@@ -242,7 +246,7 @@ bool Project(const ClipVertex& c, const Viewport& vp, bool perspective, ScreenVe
   for (float a : shade) finite &= Finite(a);
   if (!finite) return false;
   std::memcpy(s.attr, shade, sizeof shade);
-  return TextureAttributes(c.v[cU], c.v[cV], perspective, iw, s);
+  return TextureAttributes(c.v[cU], c.v[cV], perspective, iw, s) == 0.0f;
 }
 
 int PowerOfTwoMask(int n) { return (n > 0 && (n & (n - 1)) == 0) ? n - 1 : -1; }
@@ -320,31 +324,37 @@ bool Minified(const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& 
 
 // Twice the signed screen area of p0 p1 p2 in snapped units; > 0: clockwise
 // on screen (y grows downwards).
+// (Widened before the differences, which are small enough either way: each
+// coordinate is then loaded and widened in one instruction.)
 long long SnappedArea(const ScreenVertex& p0, const ScreenVertex& p1, const ScreenVertex& p2) {
-  return static_cast<long long>(p1.sx - p0.sx) * (p2.sy - p0.sy) -
-         static_cast<long long>(p2.sx - p0.sx) * (p1.sy - p0.sy);
+  const long long x0 = p0.sx, y0 = p0.sy, x1 = p1.sx, y1 = p1.sy, x2 = p2.sx, y2 = p2.sy;
+  return (x1 - x0) * (y2 - y0) - (x2 - x0) * (y1 - y0);
 }
 
-// True when the culling of DrawFan would drop a triangle of this area.
-bool Culled(const States& st, long long area) {
-  return area == 0 || (st.cull == kCullCounterClockwise && area < 0) ||
-         (st.cull == kCullClockwise && area > 0);
+// The DrawState's cullSign for a culling state.
+long long CullSign(std::uint32_t cull) {
+  return cull == kCullCounterClockwise ? 1 : cull == kCullClockwise ? -1 : 0;
 }
+
+// True when culling drops a triangle of this snapped area.
+bool Culled(const DrawState& state, long long area) { return area == 0 || state.cullSign * area < 0; }
 
 // Fills `p` in place (a batch entry): the screen position and shade are set
-// only when the vertex is projected.
+// only when the vertex is projected, and only a kind of 0 says both can be drawn.
 void PrepareVertex(const DrawContext& ctx, const Vertex& in, PreparedVertex& p) {
-  p.clip = ToClipSpace(ctx.transform, in);
-  p.outside = static_cast<std::uint8_t>(OutsidePlanes(p.clip, ctx.viewport));
-  p.u = p.clip.v[cU];
-  p.v = p.clip.v[cV];
-  float shade[kFixedAttrs];
-  p.projected = p.outside == 0 && ProjectPosition(p.clip, ctx.viewport, p.screen, p.iw);
-  p.shadeFinite = false;
-  if (p.projected) {
-    p.shadeFinite = ShadeAttributes(p.clip, ctx.viewport, p.iw, shade);
-    std::memcpy(p.screen.attr, shade, sizeof shade);
+  const ClipVertex clip = ToClipSpace(ctx.transform, in);
+  p.u = clip.v[cU];
+  p.v = clip.v[cV];
+  if (OutsidePlanes(clip, ctx.viewport) != 0) {
+    p.kind = PreparedVertex::kOutside | PreparedVertex::kUndrawable;
+    return;
   }
+  p.kind = PreparedVertex::kUndrawable;
+  if (!ProjectPosition(clip, ctx.viewport, p.screen, p.iw)) return;
+  float shade[kFixedAttrs];
+  const bool shadeFinite = ShadeAttributes(clip, ctx.viewport, p.iw, shade);
+  std::memcpy(p.screen.attr, shade, sizeof shade);
+  if (shadeFinite) p.kind = 0;
 }
 
 // The batch entry that holds `in` when it is there.
@@ -392,7 +402,7 @@ void DrawFan(const DrawContext& ctx, const DrawState& state,
              const ScreenVertex* screen, int n) {
   for (int k = 1; k + 1 < n; ++k) {
     long long area = SnappedArea(screen[0], screen[k], screen[k + 1]);
-    if (!Culled(ctx.states, area))
+    if (!Culled(state, area))
       DrawScreenTriangle(ctx, state, screen[0], &screen[k], &screen[k + 1], area);
   }
 }
@@ -410,6 +420,9 @@ DrawState PrepareState(const DrawContext& ctx) {
   s.textured = UsableTexture(ctx.texture);
   s.linear[0] = s.textured && IsLinear(ctx.states.magFilter);
   s.linear[1] = s.textured && IsLinear(ctx.states.minFilter);
+  s.cullSign = CullSign(ctx.states.cull);
+  s.texWidth = static_cast<float>(ctx.texture.width);
+  s.texHeight = static_cast<float>(ctx.texture.height);
   s.pipeline = MakePipeline(ctx, s.textured);
   s.drawable = MakeScissor(ctx, s.pipeline.depthTest, s.scissor);
   const TexelFormat format = s.textured ? ctx.texture.format : TexelFormat::None;
@@ -420,20 +433,17 @@ DrawState PrepareState(const DrawContext& ctx) {
   return s;
 }
 
-// A triangle wholly inside the clip volume stays one triangle, so its
-// winding is known from its projected corners: a culled one is dropped
-// before anything else is worked on. Depth and colours come prepared with
-// the corners; only the texture coordinates belong to the triangle, and
-// they are written into the corners' own screen vertices (nothing else
-// reads them there), which the scan then takes without a copy.
+// A triangle wholly inside the clip volume whose corners can all be drawn
+// stays one triangle, so its winding is known from its projected corners: a
+// culled one is dropped before anything else is worked on. Depth and colours
+// come prepared with the corners; only the texture coordinates belong to the
+// triangle, and they are written into the corners' own screen vertices
+// (nothing else reads them there), which the scan then takes without a copy.
 [[gnu::always_inline]] inline void DrawInside(const DrawContext& ctx, const DrawState& state,
                                               PreparedVertex* const (&corner)[3]) {
   const States& st = ctx.states;
-  // Each test drops the triangle, so their order does not matter; a corner
-  // whose shade is finite is projected.
-  if (!(corner[0]->shadeFinite & corner[1]->shadeFinite & corner[2]->shadeFinite)) return;
   const long long area = SnappedArea(corner[0]->screen, corner[1]->screen, corner[2]->screen);
-  if (Culled(st, area)) return;
+  if (Culled(state, area)) return;
   ScreenVertex* screen[3];
   float u[3], v[3];
   for (int i = 0; i < 3; ++i) {
@@ -451,23 +461,24 @@ DrawState PrepareState(const DrawContext& ctx) {
       for (int k = 0; k < kFixedAttrs; ++k)
         if (k != kZ) flat[i].attr[k] = flat[0].attr[k];
   }
-  TriangleCoordinates(ctx, state.textured, u, v);
+  TriangleCoordinates(ctx, state, u, v);
   // One test for the three corners: a triangle is rarely dropped here.
-  bool finite = true;
-  for (int i = 0; i < 3; ++i)
-    finite &= TextureAttributes(u[i], v[i], st.perspective, corner[i]->iw, *screen[i]);
-  if (!finite) return;
+  float finite = 0.0f;
+  for (int i = 0; i < 3; ++i) finite += TextureAttributes(u[i], v[i], st.perspective, corner[i]->iw, *screen[i]);
+  if (!(finite == 0.0f)) return;
   DrawScreenTriangle(ctx, state, *screen[0], screen[1], screen[2], area);
 }
 
 // A triangle that crosses a plane of the clip volume: clipped in clip space
 // and drawn as a fan.
-[[gnu::noinline]] void DrawClipped(const DrawContext& ctx, const DrawState& state,
-                                   const PreparedVertex* const (&corner)[3]) {
+[[gnu::noinline]] void DrawClipped(const DrawContext& ctx, const DrawState& state, const Vertex& a, const Vertex& b,
+                                   const Vertex& c) {
   const Viewport& vp = ctx.viewport;
   const States& st = ctx.states;
   ClipVertex poly[kMaxPolygon];
-  for (int i = 0; i < 3; ++i) poly[i] = corner[i]->clip;
+  poly[0] = ToClipSpace(ctx.transform, a);
+  poly[1] = ToClipSpace(ctx.transform, b);
+  poly[2] = ToClipSpace(ctx.transform, c);
   if (st.flat)
     for (int i = 1; i < 3; ++i) std::copy(poly[0].v + cR, poly[0].v + cU, poly[i].v + cR);
   float u[3], v[3];
@@ -475,7 +486,7 @@ DrawState PrepareState(const DrawContext& ctx) {
     u[i] = poly[i].v[cU];
     v[i] = poly[i].v[cV];
   }
-  TriangleCoordinates(ctx, state.textured, u, v);
+  TriangleCoordinates(ctx, state, u, v);
   for (int i = 0; i < 3; ++i) {
     poly[i].v[cU] = u[i];
     poly[i].v[cV] = v[i];
@@ -489,13 +500,17 @@ DrawState PrepareState(const DrawContext& ctx) {
 }
 
 // Inline in the batch's DrawTriangle: most triangles are culled in a few
-// instructions, and a call would cost as much.
+// instructions, and a call would cost as much. `a`, `b` and `c` are the
+// corners' vertices, which clipping starts from.
 [[gnu::always_inline]] inline void DrawPrepared(const DrawContext& ctx, const DrawState& state,
-                                                PreparedVertex* const (&corner)[3]) {
-  if ((corner[0]->outside | corner[1]->outside | corner[2]->outside) == 0)
+                                                PreparedVertex* const (&corner)[3], const Vertex& a,
+                                                const Vertex& b, const Vertex& c) {
+  const unsigned kinds = corner[0]->kind | corner[1]->kind | corner[2]->kind;
+  if (kinds == 0)
     DrawInside(ctx, state, corner);
-  else
-    DrawClipped(ctx, state, corner);
+  else if (kinds & PreparedVertex::kOutside)
+    DrawClipped(ctx, state, a, b, c);
+  // else: inside the clip volume, with a corner that cannot be drawn
 }
 
 }  // namespace
@@ -508,7 +523,7 @@ void DrawTriangle(const DrawContext& ctx, const Vertex& a, const Vertex& b, cons
   PrepareVertex(ctx, b, prepared[1]);
   PrepareVertex(ctx, c, prepared[2]);
   PreparedVertex* const corner[3] = {&prepared[0], &prepared[1], &prepared[2]};
-  DrawPrepared(ctx, state, corner);
+  DrawPrepared(ctx, state, corner, a, b, c);
 }
 
 namespace detail {
@@ -532,14 +547,14 @@ void DrawTriangle(const DrawContext& ctx, Batch& batch, const Vertex& a, const V
     PreparedVertex* const corner[3] = {&Prepared(ctx, entries, stamp, a, sa),
                                        &Prepared(ctx, entries, stamp, b, sb),
                                        &Prepared(ctx, entries, stamp, c, sc)};
-    DrawPrepared(ctx, batch.state, corner);
+    DrawPrepared(ctx, batch.state, corner, a, b, c);
     return;
   }
   // Copies: a later look-up may take the entry of an earlier one.
   PreparedVertex copies[3] = {Prepared(ctx, entries, stamp, a, sa), Prepared(ctx, entries, stamp, b, sb),
                               Prepared(ctx, entries, stamp, c, sc)};
   PreparedVertex* const corner[3] = {&copies[0], &copies[1], &copies[2]};
-  DrawPrepared(ctx, batch.state, corner);
+  DrawPrepared(ctx, batch.state, corner, a, b, c);
 }
 
 }  // namespace detail

@@ -139,6 +139,11 @@ TEST_F(Devices, EachFrameCallFailsWithTheCodeForcedUnderItsName) {
     host::ForcedFailures().clear();
     EXPECT_EQ(call(), D3D_OK) << name;
   }
+  // A failure forced under another call's name leaves Vertex drawing.
+  host::ForcedFailures()["EndScene"] = code;
+  EXPECT_EQ(DrawRect(0, 20, 320, 220, 0.5f, 0xFF123456u), D3D_OK);
+  host::ForcedFailures().clear();
+  EXPECT_EQ(Pixel(5, 100), 0x123456u);
 }
 
 TEST_F(Devices, TwentyFourBitScreensWithoutAZBufferDrawInOrder) {

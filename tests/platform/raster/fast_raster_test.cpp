@@ -159,6 +159,34 @@ void RecordU(const raster::detail::Pipeline&, raster::detail::SpanRoutine, const
 // floor of the least, so the least lies in [0, 1): not at all from +0 up to
 // 1, by -0 from -0 (which turns a -0 into +0), by 1 from 1. In texels of a
 // texture 4 wide, bit for bit.
+// Corners inside the clip volume whose depth is not finite (a depth range
+// wider than a float holds times a depth of 0) drop their triangle, through a
+// batch and one by one, though their screen positions are set; within a
+// range of 0 to 1 the triangle is drawn.
+TEST(FastRaster, CornersWithoutAFiniteDepthDropTheTriangle) {
+  raster::detail::Batch batch;
+  Canvas untouched(100, 100);
+  untouched.Fill(0x123456);
+  for (float range : {1.0f, 3e38f, 1.0f}) {
+    batch.Reset();  // a new context each time
+    Canvas batched(100, 100), plain(100, 100);
+    batched.Fill(0x123456);
+    plain.Fill(0x123456);
+    raster::DrawContext c = rastertest::ScreenContext(batched);
+    c.viewport = {0, 0, 100, 100, -1, 1, 2, 2, 1 - range, range};
+    c.states.depthTest = true;
+    c.transform.m[2][2] = 0;  // clip z = 0: depth 1 - range, or 0 * infinity
+    const raster::Vertex a{-0.5f, -0.5f, 1, ~0u, 0, 0, 0}, b{-0.5f, 0.5f, 1, ~0u, 0, 0, 0}, corner{0.5f, 0, 1, ~0u, 0, 0, 0};
+    raster::detail::DrawTriangle(c, batch, a, b, corner, {0, 1, 2});
+    c.target = plain.Target();
+    raster::DrawTriangle(c, a, b, corner);
+    for (Canvas* canvas : {&batched, &plain}) {
+      EXPECT_EQ(canvas->color != untouched.color, range == 1.0f) << range;
+      EXPECT_EQ(canvas->depth != untouched.depth, range == 1.0f) << range;
+    }
+  }
+}
+
 TEST(FastRaster, TextureCoordinatesMoveByWholeTilesTowardsZero) {
   struct Case {
     float u[3], texels[3];

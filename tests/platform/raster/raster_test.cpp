@@ -127,6 +127,34 @@ TEST(RasterCoverage, NearPlaneCutsTrianglesAndDropsWhatLiesBehindTheEye) {
   EXPECT_GT(drawn, 1500);
 }
 
+// A triangle with an infinite or NaN texture coordinate at a corner is
+// dropped, whether it lies inside the clip volume or crosses the near plane,
+// with and without perspective; with finite coordinates it is drawn.
+TEST(RasterCoverage, NonFiniteTextureCoordinatesDropTheTriangle) {
+  const float inf = std::numeric_limits<float>::infinity();
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  const struct {
+    float u, v;
+    bool drawn;
+  } cases[] = {{0.5f, 0.5f, true}, {inf, 0.5f, false},  {-inf, 0.5f, false}, {nan, 0.5f, false},
+               {0.5f, inf, false}, {0.5f, -inf, false}, {0.5f, nan, false}};
+  std::vector<std::uint8_t> texels(16 * 16 * 4, 0x7F);
+  for (bool crossing : {false, true})
+    for (bool perspective : {false, true})
+      for (const auto& k : cases) {
+        Canvas canvas(100, 100);
+        raster::DrawContext c = PerspectiveContext(canvas);
+        c.states.perspective = perspective;
+        c.texture = {texels.data(), 16, 16, 64, raster::TexelFormat::Xrgb8888, nullptr};
+        const raster::Vertex a{-1, -1, 5, ~0u, 0, 0, 0}, b{-1, 1, 5, ~0u, 0, 0, 1},
+            corner{crossing ? 3.0f : 1.0f, 0, crossing ? -5.0f : 5.0f, ~0u, 0, k.u, k.v};
+        raster::DrawTriangle(c, a, b, corner);
+        EXPECT_EQ(canvas.color != Canvas(100, 100).color, k.drawn)
+            << "u " << k.u << ", v " << k.v << (crossing ? ", crossing" : ", inside")
+            << (perspective ? ", perspective" : "");
+      }
+}
+
 TEST(RasterCoverage, HostileVerticesNeverWriteOutsideTheBuffers) {
   const float inf = std::numeric_limits<float>::infinity();
   const float nan = std::numeric_limits<float>::quiet_NaN();
