@@ -235,13 +235,11 @@ using namespace scan;
 // The fixed-point start values and steps of the attributes k.. of a run in
 // the lanes of d: the plain form's clamp, scale, truncation and step division.
 template <class D>
-HWY_INLINE void FixedLanes(D d, const Planes& p, int k, float fx0, float fx1, float fy, int steps,
+HWY_INLINE void FixedLanes(D d, const Planes& p, int k, float fx0, float fx1, float fy, float divisor,
                            hn::Vec<hn::RebindToSigned<D>>& start, hn::Vec<hn::RebindToSigned<D>>& step) {
   const hn::RebindToSigned<D> di;
   const auto zero = hn::Zero(d);
-  // A one-pixel run has b == a, so dividing by 1 gives its step of 0 without
-  // a branch, which the runs' lengths would mispredict.
-  const auto vsteps = hn::Set(d, static_cast<float>(std::max(steps, 1)));
+  const auto vsteps = hn::Set(d, divisor);
   // ClampFixed: Max gives its second operand when the first is not a number
   // (on every target), and +0 for -0, which truncates to the same integers.
   auto clamp = [&](auto v, auto hi) { return hn::Min(hn::Max(v, zero), hi); };
@@ -256,12 +254,12 @@ HWY_INLINE void FixedLanes(D d, const Planes& p, int k, float fx0, float fx1, fl
 }
 
 // The eight fixed-point attributes of a span, as many at a time as a vector holds.
-HWY_INLINE void SetUpFixed(const Planes& p, float fx0, float fx1, float fy, int steps, Span& s) {
+HWY_INLINE void SetUpFixed(const Planes& p, float fx0, float fx1, float fy, float divisor, Span& s) {
   const hn::CappedTag<float, kFixedAttrs> d;
   const hn::RebindToSigned<decltype(d)> di;
   for (int k = 0; k < kFixedAttrs; k += static_cast<int>(hn::Lanes(d))) {
     hn::Vec<decltype(di)> start, step;
-    FixedLanes(d, p, k, fx0, fx1, fy, steps, start, step);
+    FixedLanes(d, p, k, fx0, fx1, fy, divisor, start, step);
     hn::StoreU(start, di, s.fixed + k);
     hn::StoreU(step, di, s.fixedStep + k);
   }
@@ -323,10 +321,13 @@ HWY_INLINE void SetUpPerspectiveVector(const Planes& p, float fx0, float fy, Spa
   }
 }
 
-// Where a run lies: row y from x0 to x1, and the same relative to the planes' origin.
+// Where a run lies: row y from x0 to x1, and the same relative to the planes'
+// origin; `divisor` divides the difference of its ends into its steps: the
+// number of steps, or 1 for a one-pixel run, whose ends are the same, so that
+// its step is 0 without a branch (which the runs' lengths would mispredict).
 struct RunPlace {
   int x0, x1, y;
-  float fx0, fx1, fy;
+  float fx0, fx1, fy, divisor;
 };
 
 // Rows yFirst..yLast of a triangle; `runOf(y, lo, hi)` narrows [lo, hi] to
@@ -342,8 +343,9 @@ HWY_INLINE void ScanRows(const Draw& draw, const Bounds& b, const Planes& planes
     if (lo > hi) continue;
     const int x0 = static_cast<int>(lo), x1 = static_cast<int>(hi), yy = static_cast<int>(y);
     const float fy = static_cast<float>(yy) - planes.y0;
-    const float fx0 = static_cast<float>(x0) - planes.x0, fx1 = static_cast<float>(x1) - planes.x0;
-    drawRun(RunPlace{x0, x1, yy, fx0, fx1, fy});
+    // Columns within the vertices' range (kMaxScreen): converted and subtracted exactly.
+    const float px0 = static_cast<float>(x0), px1 = static_cast<float>(x1);
+    drawRun(RunPlace{x0, x1, yy, px0 - planes.x0, px1 - planes.x0, fy, std::max(px1 - px0, 1.0f)});
   }
 }
 
@@ -435,7 +437,7 @@ void ScanTriangleVector(const Pipeline& pipeline, SpanRoutine routine, const Tar
     return [&](const RunPlace& r) __attribute__((always_inline)) {
       Span span;
       PlaceSpan(pipeline, target, r.x0, r.x1, r.y, span);
-      SetUpFixed(planes, r.fx0, r.fx1, r.fy, r.x1 - r.x0, span);
+      SetUpFixed(planes, r.fx0, r.fx1, r.fy, r.divisor, span);
       SetUpPerspectiveVector(planes, r.fx0, r.fy, span);
       routine(pipeline, span);
     };
@@ -455,19 +457,18 @@ struct FixedRun {
 template <class D = hn::CappedTag<float, kFixedAttrs>>  // a template: the branch not taken is not compiled
 HWY_INLINE FixedRun FixedRunLanes(const Planes& p, const RunPlace& r) {
   const hn::FixedTag<std::uint32_t, 4> du;
-  const int steps = r.x1 - r.x0;
   const D d;
   if constexpr (hn::MaxLanes(d) >= 8) {
     const hn::Half<hn::RebindToSigned<D>> dh;
     hn::Vec<hn::RebindToSigned<decltype(d)>> start, step;
-    FixedLanes(d, p, 0, r.fx0, r.fx1, r.fy, steps, start, step);
+    FixedLanes(d, p, 0, r.fx0, r.fx1, r.fy, r.divisor, start, step);
     return {hn::BitCast(du, hn::LowerHalf(dh, start)), hn::BitCast(du, hn::LowerHalf(dh, step)),
             hn::BitCast(du, hn::UpperHalf(dh, start)), hn::BitCast(du, hn::UpperHalf(dh, step))};
   } else {
     const hn::FixedTag<float, 4> d4;
     hn::Vec<hn::RebindToSigned<decltype(d4)>> start[2], step[2];
-    FixedLanes(d4, p, 0, r.fx0, r.fx1, r.fy, steps, start[0], step[0]);
-    FixedLanes(d4, p, 4, r.fx0, r.fx1, r.fy, steps, start[1], step[1]);
+    FixedLanes(d4, p, 0, r.fx0, r.fx1, r.fy, r.divisor, start[0], step[0]);
+    FixedLanes(d4, p, 4, r.fx0, r.fx1, r.fy, r.divisor, start[1], step[1]);
     return {hn::BitCast(du, start[0]), hn::BitCast(du, step[0]), hn::BitCast(du, start[1]),
             hn::BitCast(du, step[1])};
   }
