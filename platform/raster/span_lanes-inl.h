@@ -43,8 +43,11 @@ HWY_INLINE std::uint32_t Pack(hn::Vec<decltype(kU16)> v) {
   return hn::GetLane(hn::BitCast(kOne32, hn::DemoteTo(kU8, hn::BitCast(kI16, v))));
 }
 // x / 255 rounded, lane by lane, for x up to 255 * 255.
+// The constant is loaded from memory, as an operand of the sum: made by a
+// broadcast, it was made again before every run.
 HWY_INLINE hn::Vec<decltype(kU16)> Div255Lanes(hn::Vec<decltype(kU16)> x) {
-  const auto y = hn::Add(x, hn::Set(kU16, 128));
+  alignas(8) static constexpr std::uint16_t kHalf[4] = {128, 128, 128, 128};
+  const auto y = hn::Add(x, hn::Load(kU16, kHalf));
   return hn::ShiftRight<8>(hn::Add(y, hn::ShiftRight<8>(y)));
 }
 
