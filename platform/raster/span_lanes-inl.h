@@ -166,8 +166,8 @@ class CoordLanes {
 struct Run {
   std::uint8_t* color;
   std::uint8_t* depth;  // null without depth test
-  int count;
-  std::uint32_t z, zStep;  // unsigned: the step past the last pixel may wrap
+  int count;  // at least 1: the scans hand over no empty run
+  std::uint32_t z, zStep;  // unsigned, as the plain form steps them
   ShadeLanes shade;
   float iw, iwStep;
   CoordLanes coords;
@@ -189,13 +189,14 @@ HWY_INLINE void DrawRun(const Pipeline& p, Run r) {
       r.coords.Advance();
     }
   };
-  for (int i = 0; i < r.count; ++i, advance()) {
+  // One pixel, left as it is where the depth test hides it.
+  auto pixel = [&]() __attribute__((always_inline)) {
     if constexpr (kCommon) {
       const std::uint32_t zz = r.z >> 15;
-      if (zz > Load16(r.depth)) continue;
+      if (zz > Load16(r.depth)) return;
       Store16(r.depth, static_cast<std::uint16_t>(zz));
     } else if (r.depth && !DepthStep(p, r.depth, r.z)) {
-      continue;
+      return;
     }
     std::uint32_t argb;
     if constexpr (kTextured) {
@@ -214,6 +215,12 @@ HWY_INLINE void DrawRun(const Pipeline& p, Run r) {
         return BlendSrcAlpha32Lanes(out, rgb, a);
       });
     }
+  };
+  // The values step only between pixels, not past the last one.
+  for (int i = 1;; ++i) {
+    pixel();
+    if (i == r.count) break;
+    advance();
   }
 }
 
