@@ -433,6 +433,7 @@ HWY_INLINE void ScanWith(const Draw& draw, const Scissor& scissor, const ScreenV
 void ScanTriangleVector(const Pipeline& pipeline, SpanRoutine routine, const Target& target,
                         const Scissor& scissor, const ScreenVertex& v0, const ScreenVertex& v1,
                         const ScreenVertex& v2) {
+  // Each run set up in a Span for the span routine.
   auto draw = [&](const Planes& planes) {
     return [&](const RunPlace& r) __attribute__((always_inline)) {
       Span span;
@@ -460,7 +461,7 @@ HWY_INLINE FixedRun FixedRunLanes(const Planes& p, const RunPlace& r) {
   const D d;
   if constexpr (hn::MaxLanes(d) >= 8) {
     const hn::Half<hn::RebindToSigned<D>> dh;
-    hn::Vec<hn::RebindToSigned<decltype(d)>> start, step;
+    hn::Vec<hn::RebindToSigned<D>> start, step;
     FixedLanes(d, p, 0, r.fx0, r.fx1, r.fy, r.divisor, start, step);
     return {hn::BitCast(du, hn::LowerHalf(dh, start)), hn::BitCast(du, hn::LowerHalf(dh, step)),
             hn::BitCast(du, hn::UpperHalf(dh, start)), hn::BitCast(du, hn::UpperHalf(dh, step))};
@@ -483,6 +484,7 @@ void ScanTriangleCommon(const Pipeline& pipeline, SpanRoutine, const Target& tar
                         const ScreenVertex& v0, const ScreenVertex& v1, const ScreenVertex& v2) {
   static_assert(kSb == 0 && kZ == 3 && kB == 4 && kUw == kIw + 1 && kVw == kIw + 2);
   const auto specularMask = lanes::ShadeLanes::SpecularMask(pipeline.specular);
+  // The run's lambda is forced inline, as the compiler otherwise calls it for each run.
   auto draw = [&](const Planes& planes) {
     const float iwStep = planes.dx[kIw];
     const auto uvStep = hn::LoadU(hn::FixedTag<float, 2>(), planes.dx + kUw);
