@@ -296,12 +296,20 @@ HWY_INLINE void MakePlanesVector(const ScreenVertex& v0, const ScreenVertex& v1,
 #endif
 }
 
+// v in every lane of four: where vectors of eight exist, the lower half of
+// the eight SetUpFixed's lanes take, so that one broadcast serves both.
+template <class D8 = hn::CappedTag<float, kFixedAttrs>>  // a template: the branch not taken is not compiled
+HWY_INLINE hn::Vec<hn::CappedTag<float, 4>> Broadcast4(float v) {
+  if constexpr (hn::MaxLanes(D8()) >= 8) return hn::LowerHalf(hn::Half<D8>(), hn::Set(D8(), v));
+  else return hn::Set(hn::CappedTag<float, 4>(), v);
+}
+
 // SetUpPerspective's three sums, 1/w, u/w and v/w, in the first lanes of one
 // vector, each the plain form's operations in its order.
 HWY_INLINE hn::Vec<hn::CappedTag<float, 4>> PerspectiveLanes(const Planes& p, float fx0, float fy) {
   const hn::CappedTag<float, 4> d;
-  const auto row = hn::Add(hn::LoadU(d, p.base + kIw), hn::Mul(hn::Set(d, fy), hn::LoadU(d, p.dy + kIw)));
-  return hn::Add(row, hn::Mul(hn::Set(d, fx0), hn::LoadU(d, p.dx + kIw)));
+  const auto row = hn::Add(hn::LoadU(d, p.base + kIw), hn::Mul(Broadcast4(fy), hn::LoadU(d, p.dy + kIw)));
+  return hn::Add(row, hn::Mul(Broadcast4(fx0), hn::LoadU(d, p.dx + kIw)));
 }
 
 // SetUpPerspective with its three sums in the lanes of one vector.
