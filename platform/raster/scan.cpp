@@ -131,17 +131,19 @@ inline bool MakeBounds(const Scissor& scissor, const ScreenVertex& v0, const Scr
   return b.yFirst <= b.yLast && b.xFirst <= b.xLast;
 }
 
-// Points a span at row y from x0 to x1. kCommon: the pipeline span::Common()
-// accepts, whose four bytes a pixel and depth test are known.
-template <bool kCommon = false>
+// Pixel (x, y) of the target's colour and depth buffers.
+inline std::uint8_t* ColorAt(const Target& target, int bytesPerPixel, int x, int y) {
+  return target.pixels + static_cast<std::ptrdiff_t>(y) * target.pitch + static_cast<std::ptrdiff_t>(x) * bytesPerPixel;
+}
+inline std::uint8_t* DepthAt(const Target& target, int x, int y) {
+  return target.depth + static_cast<std::ptrdiff_t>(y) * target.depthPitch + 2 * x;
+}
+
+// Points a span at row y from x0 to x1.
 inline void PlaceSpan(const Pipeline& pipeline, const Target& target, int x0, int x1, int y, Span& span) {
-  const int bytesPerPixel = kCommon ? 4 : target.bytesPerPixel;
   span.count = x1 - x0 + 1;
-  span.color = target.pixels + static_cast<std::ptrdiff_t>(y) * target.pitch +
-               static_cast<std::ptrdiff_t>(x0) * bytesPerPixel;
-  span.depth = kCommon || pipeline.depthTest
-                   ? target.depth + static_cast<std::ptrdiff_t>(y) * target.depthPitch + 2 * x0
-                   : nullptr;
+  span.color = ColorAt(target, target.bytesPerPixel, x0, y);
+  span.depth = pipeline.depthTest ? DepthAt(target, x0, y) : nullptr;
 }
 
 // Perspective terms of a span: stepped in floating point by the span routine.
@@ -230,28 +232,36 @@ namespace HWY_NAMESPACE {
 namespace hn = hwy::HWY_NAMESPACE;
 using namespace scan;
 
-// The eight fixed-point attributes of a span: the plain form's clamp, scale,
-// truncation and step division.
-HWY_INLINE void SetUpFixed(const Planes& p, float fx0, float fx1, float fy, int steps, Span& s) {
-  const hn::CappedTag<float, kFixedAttrs> d;
-  const hn::RebindToSigned<decltype(d)> di;
-  const auto vy = hn::Set(d, fy), vx0 = hn::Set(d, fx0), vx1 = hn::Set(d, fx1);
+// The fixed-point start values and steps of the attributes k.. of a run in
+// the lanes of d: the plain form's clamp, scale, truncation and step division.
+template <class D>
+HWY_INLINE void FixedLanes(D d, const Planes& p, int k, float fx0, float fx1, float fy, float divisor,
+                           hn::Vec<hn::RebindToSigned<D>>& start, hn::Vec<hn::RebindToSigned<D>>& step) {
+  const hn::RebindToSigned<D> di;
   const auto zero = hn::Zero(d);
-  // A one-pixel run has b == a, so dividing by 1 gives its step of 0 without
-  // a branch, which the runs' lengths would mispredict.
-  const auto vsteps = hn::Set(d, static_cast<float>(std::max(steps, 1)));
+  const auto vsteps = hn::Set(d, divisor);
   // ClampFixed: Max gives its second operand when the first is not a number
   // (on every target), and +0 for -0, which truncates to the same integers.
   auto clamp = [&](auto v, auto hi) { return hn::Min(hn::Max(v, zero), hi); };
+  const auto dx = hn::LoadU(d, p.dx + k);
+  const auto row = hn::Add(hn::LoadU(d, p.base + k), hn::Mul(hn::Set(d, fy), hn::LoadU(d, p.dy + k)));
+  const auto hi = hn::Load(d, kFixedMax + k);
+  const auto scale = hn::Load(d, kFixedScale + k);
+  const auto a = hn::Mul(clamp(hn::Add(row, hn::Mul(hn::Set(d, fx0), dx)), hi), scale);
+  const auto b = hn::Mul(clamp(hn::Add(row, hn::Mul(hn::Set(d, fx1), dx)), hi), scale);
+  start = hn::ConvertTo(di, a);
+  step = hn::ConvertTo(di, hn::Div(hn::Sub(b, a), vsteps));
+}
+
+// The eight fixed-point attributes of a span, as many at a time as a vector holds.
+HWY_INLINE void SetUpFixed(const Planes& p, float fx0, float fx1, float fy, float divisor, Span& s) {
+  const hn::CappedTag<float, kFixedAttrs> d;
+  const hn::RebindToSigned<decltype(d)> di;
   for (int k = 0; k < kFixedAttrs; k += static_cast<int>(hn::Lanes(d))) {
-    const auto dx = hn::LoadU(d, p.dx + k);
-    const auto row = hn::Add(hn::LoadU(d, p.base + k), hn::Mul(vy, hn::LoadU(d, p.dy + k)));
-    const auto hi = hn::Load(d, kFixedMax + k);
-    const auto scale = hn::Load(d, kFixedScale + k);
-    const auto a = hn::Mul(clamp(hn::Add(row, hn::Mul(vx0, dx)), hi), scale);
-    const auto b = hn::Mul(clamp(hn::Add(row, hn::Mul(vx1, dx)), hi), scale);
-    hn::StoreU(hn::ConvertTo(di, a), di, s.fixed + k);
-    hn::StoreU(hn::ConvertTo(di, hn::Div(hn::Sub(b, a), vsteps)), di, s.fixedStep + k);
+    hn::Vec<decltype(di)> start, step;
+    FixedLanes(d, p, k, fx0, fx1, fy, divisor, start, step);
+    hn::StoreU(start, di, s.fixed + k);
+    hn::StoreU(step, di, s.fixedStep + k);
   }
 }
 
@@ -286,16 +296,30 @@ HWY_INLINE void MakePlanesVector(const ScreenVertex& v0, const ScreenVertex& v1,
 #endif
 }
 
-// SetUpPerspective with its three sums in the lanes of one vector, each the
-// plain form's operations in its order.
+// v in every lane of four: where vectors of eight exist, the lower half of
+// the eight SetUpFixed's lanes take, so that one broadcast serves both.
+template <class D8 = hn::CappedTag<float, kFixedAttrs>>  // a template: the branch not taken is not compiled
+HWY_INLINE hn::Vec<hn::CappedTag<float, 4>> Broadcast4(float v) {
+  if constexpr (hn::MaxLanes(D8()) >= 8) return hn::LowerHalf(hn::Half<D8>(), hn::Set(D8(), v));
+  else return hn::Set(hn::CappedTag<float, 4>(), v);
+}
+
+// SetUpPerspective's three sums, 1/w, u/w and v/w, in the first lanes of one
+// vector, each the plain form's operations in its order.
+HWY_INLINE hn::Vec<hn::CappedTag<float, 4>> PerspectiveLanes(const Planes& p, float fx0, float fy) {
+  const hn::CappedTag<float, 4> d;
+  const auto row = hn::Add(hn::LoadU(d, p.base + kIw), hn::Mul(Broadcast4(fy), hn::LoadU(d, p.dy + kIw)));
+  return hn::Add(row, hn::Mul(Broadcast4(fx0), hn::LoadU(d, p.dx + kIw)));
+}
+
+// SetUpPerspective with its three sums in the lanes of one vector.
 HWY_INLINE void SetUpPerspectiveVector(const Planes& p, float fx0, float fy, Span& s) {
   const hn::CappedTag<float, 4> d;
   if constexpr (hn::MaxLanes(d) < 4) {
     SetUpPerspective(p, fx0, fy, s);
   } else {
-    const auto row = hn::Add(hn::LoadU(d, p.base + kIw), hn::Mul(hn::Set(d, fy), hn::LoadU(d, p.dy + kIw)));
     alignas(16) float at[4];
-    hn::Store(hn::Add(row, hn::Mul(hn::Set(d, fx0), hn::LoadU(d, p.dx + kIw))), d, at);
+    hn::Store(PerspectiveLanes(p, fx0, fy), d, at);
     s.iw = at[0];
     s.uw = at[1];
     s.vw = at[2];
@@ -305,24 +329,31 @@ HWY_INLINE void SetUpPerspectiveVector(const Planes& p, float fx0, float fy, Spa
   }
 }
 
+// Where a run lies: row y from x0 to x1, and the same relative to the planes'
+// origin; `divisor` divides the difference of its ends into its steps: the
+// number of steps, or 1 for a one-pixel run, whose ends are the same, so that
+// its step is 0 without a branch (which the runs' lengths would mispredict).
+struct RunPlace {
+  int x0, x1, y;
+  float fx0, fx1, fy, divisor;
+};
+
 // Rows yFirst..yLast of a triangle; `runOf(y, lo, hi)` narrows [lo, hi] to
 // row y's run and steps its edges to the next row. A run goes from the
-// largest left bound to the smallest right one.
-template <bool kCommon, class Draw, class RunOf>
-HWY_INLINE void ScanRows(const Pipeline& pipeline, const Draw& draw, const Target& target, const Bounds& b,
-                         const Planes& planes, const RunOf& runOf) {
-  Span span;
+// largest left bound to the smallest right one. `draw(planes)` works out
+// once what the triangle's runs share and gives what draws one run.
+template <class Draw, class RunOf>
+HWY_INLINE void ScanRows(const Draw& draw, const Bounds& b, const Planes& planes, const RunOf& runOf) {
+  const auto drawRun = draw(planes);
   for (i64 y = b.yFirst; y <= b.yLast; ++y) {
     i64 lo = b.xFirst, hi = b.xLast;
     runOf(y, lo, hi);
     if (lo > hi) continue;
     const int x0 = static_cast<int>(lo), x1 = static_cast<int>(hi), yy = static_cast<int>(y);
-    PlaceSpan<kCommon>(pipeline, target, x0, x1, yy, span);
     const float fy = static_cast<float>(yy) - planes.y0;
-    const float fx0 = static_cast<float>(x0) - planes.x0, fx1 = static_cast<float>(x1) - planes.x0;
-    SetUpFixed(planes, fx0, fx1, fy, x1 - x0, span);
-    SetUpPerspectiveVector(planes, fx0, fy, span);
-    draw(span);
+    // Columns within the vertices' range (kMaxScreen): converted and subtracted exactly.
+    const float px0 = static_cast<float>(x0), px1 = static_cast<float>(x1);
+    drawRun(RunPlace{x0, x1, yy, px0 - planes.x0, px1 - planes.x0, fy, std::max(px1 - px0, 1.0f)});
   }
 }
 
@@ -338,10 +369,9 @@ HWY_INLINE void ScanRows(const Pipeline& pipeline, const Draw& draw, const Targe
 // the lower one starts on the first row below M: one loop, whose end is the
 // only branch on the triangle's shape (a loop for each part would end twice,
 // and the ends of loops this short are mispredicted).
-template <bool kCommon, bool kPairLeft, class Draw>
-HWY_INLINE void ScanSplit(const Pipeline& pipeline, const Draw& draw, const Target& target, const Bounds& b,
-                          const Edge (&edges)[3], int single, const ScreenVertex* const (&v)[3],
-                          const Planes& planes) {
+template <bool kPairLeft, class Draw>
+HWY_INLINE void ScanSplit(const Draw& draw, const Bounds& b, const Edge (&edges)[3], int single,
+                          const ScreenVertex* const (&v)[3], const Planes& planes) {
   // The pair in the order of the triangle: edge `in` ends at M, `out` starts there.
   constexpr int kNext[3] = {1, 2, 0};
   const int in = kNext[single], out = kNext[in];
@@ -350,7 +380,7 @@ HWY_INLINE void ScanSplit(const Pipeline& pipeline, const Draw& draw, const Targ
   EdgeStepper above = MakeStepper(edges[kPairLeft ? out : in], b.yFirst);
   EdgeStepper below = MakeStepper(edges[kPairLeft ? in : out], std::max(b.yFirst, firstBelow));
   EdgeStepper alone = MakeStepper(edges[single], b.yFirst);
-  ScanRows<kCommon>(pipeline, draw, target, b, planes, [&](i64 y, i64& lo, i64& hi) {
+  ScanRows(draw, b, planes, [&](i64 y, i64& lo, i64& hi) {
     EdgeStepper& pair = *(y < firstBelow ? &above : &below);
     if constexpr (kPairLeft) {
       lo = std::max(lo, pair.Bound());
@@ -364,11 +394,10 @@ HWY_INLINE void ScanSplit(const Pipeline& pipeline, const Draw& draw, const Targ
   });
 }
 
-// The runs of a triangle, each set up and handed to draw(span); kCommon as
-// for PlaceSpan.
-template <bool kCommon, class Draw>
-HWY_INLINE void ScanWith(const Pipeline& pipeline, const Draw& draw, const Target& target, const Scissor& scissor,
-                         const ScreenVertex& v0, const ScreenVertex& v1, const ScreenVertex& v2) {
+// The runs of a triangle, each handed to what draw(planes) gives (ScanRows).
+template <class Draw>
+HWY_INLINE void ScanWith(const Draw& draw, const Scissor& scissor, const ScreenVertex& v0, const ScreenVertex& v1,
+                         const ScreenVertex& v2) {
   Bounds b;
   if (!MakeBounds(scissor, v0, v1, v2, b)) return;
   const Edge edges[3] = {MakeEdge(v0, v1), MakeEdge(v1, v2), MakeEdge(v2, v0)};
@@ -388,8 +417,8 @@ HWY_INLINE void ScanWith(const Pipeline& pipeline, const Draw& draw, const Targe
   MakePlanesVector(v0, v1, v2, planes);
   if (lowers + uppers == 3 && SnappedArea(v0, v1, v2) > 0) {
     const ScreenVertex* const v[3] = {&v0, &v1, &v2};
-    if (lowers == 2) ScanSplit<kCommon, true>(pipeline, draw, target, b, edges, upperEdge[0], v, planes);
-    else ScanSplit<kCommon, false>(pipeline, draw, target, b, edges, lowerEdge[0], v, planes);
+    if (lowers == 2) ScanSplit<true>(draw, b, edges, upperEdge[0], v, planes);
+    else ScanSplit<false>(draw, b, edges, lowerEdge[0], v, planes);
     return;
   }
   // Any other triangle (counter-clockwise or flat, which cover no pixel, or
@@ -397,7 +426,7 @@ HWY_INLINE void ScanWith(const Pipeline& pipeline, const Draw& draw, const Targe
   EdgeStepper lower[2], upper[2];
   for (int i = 0; i < lowers; ++i) lower[i] = MakeStepper(edges[lowerEdge[i]], b.yFirst);
   for (int i = 0; i < uppers; ++i) upper[i] = MakeStepper(edges[upperEdge[i]], b.yFirst);
-  ScanRows<kCommon>(pipeline, draw, target, b, planes, [&](i64, i64& lo, i64& hi) {
+  ScanRows(draw, b, planes, [&](i64, i64& lo, i64& hi) {
     for (int i = 0; i < lowers; ++i) {
       lo = std::max(lo, lower[i].Bound());
       lower[i].Next();
@@ -412,19 +441,75 @@ HWY_INLINE void ScanWith(const Pipeline& pipeline, const Draw& draw, const Targe
 void ScanTriangleVector(const Pipeline& pipeline, SpanRoutine routine, const Target& target,
                         const Scissor& scissor, const ScreenVertex& v0, const ScreenVertex& v1,
                         const ScreenVertex& v2) {
-  ScanWith<false>(pipeline, [&](Span& span) { routine(pipeline, span); }, target, scissor, v0, v1, v2);
+  // Each run set up in a Span for the span routine.
+  auto draw = [&](const Planes& planes) {
+    return [&](const RunPlace& r) __attribute__((always_inline)) {
+      Span span;
+      PlaceSpan(pipeline, target, r.x0, r.x1, r.y, span);
+      SetUpFixed(planes, r.fx0, r.fx1, r.fy, r.divisor, span);
+      SetUpPerspectiveVector(planes, r.fx0, r.fy, span);
+      routine(pipeline, span);
+    };
+  };
+  ScanWith(draw, scissor, v0, v1, v2);
 }
 
 #if HWY_TARGET == HWY_SCALAR || HWY_TARGET == HWY_EMU128
 ScanRoutine ChooseScanRoutineVector(TexelFormat, bool, bool) { return &ScanTriangleVector; }
 #else
+// The eight fixed-point attributes of a run in two vectors of four lanes,
+// kSb..kZ and kB..kA, and their steps: one vector of eight where the target
+// has it, split in halves.
+struct FixedRun {
+  hn::Vec<hn::FixedTag<std::uint32_t, 4>> spec, specStep, color, colorStep;
+};
+template <class D = hn::CappedTag<float, kFixedAttrs>>  // a template: the branch not taken is not compiled
+HWY_INLINE FixedRun FixedRunLanes(const Planes& p, const RunPlace& r) {
+  const hn::FixedTag<std::uint32_t, 4> du;
+  const D d;
+  if constexpr (hn::MaxLanes(d) >= 8) {
+    const hn::Half<hn::RebindToSigned<D>> dh;
+    hn::Vec<hn::RebindToSigned<D>> start, step;
+    FixedLanes(d, p, 0, r.fx0, r.fx1, r.fy, r.divisor, start, step);
+    return {hn::BitCast(du, hn::LowerHalf(dh, start)), hn::BitCast(du, hn::LowerHalf(dh, step)),
+            hn::BitCast(du, hn::UpperHalf(dh, start)), hn::BitCast(du, hn::UpperHalf(dh, step))};
+  } else {
+    const hn::FixedTag<float, 4> d4;
+    hn::Vec<hn::RebindToSigned<decltype(d4)>> start[2], step[2];
+    FixedLanes(d4, p, 0, r.fx0, r.fx1, r.fy, r.divisor, start[0], step[0]);
+    FixedLanes(d4, p, 4, r.fx0, r.fx1, r.fy, r.divisor, start[1], step[1]);
+    return {hn::BitCast(du, start[0]), hn::BitCast(du, step[0]), hn::BitCast(du, start[1]),
+            hn::BitCast(du, step[1])};
+  }
+}
+
 // The scan of the common pipeline (span::Common) with its span loop inline:
-// no call through a pointer and no test of the pipeline for each run.
+// no call through a pointer and no test of the pipeline for each run. Each
+// run's start values go to the loop in registers; the steps of 1/w, u/w and
+// v/w (the planes' dx) and the specular mask are worked out per triangle.
 template <TexelFormat F, bool kBilinear>
 void ScanTriangleCommon(const Pipeline& pipeline, SpanRoutine, const Target& target, const Scissor& scissor,
                         const ScreenVertex& v0, const ScreenVertex& v1, const ScreenVertex& v2) {
-  auto draw = [&](Span& span) { lanes::DrawSpanLoop<F, kBilinear, true>(pipeline, span); };
-  ScanWith<true>(pipeline, draw, target, scissor, v0, v1, v2);
+  static_assert(kSb == 0 && kZ == 3 && kB == 4 && kUw == kIw + 1 && kVw == kIw + 2);
+  const auto specularMask = lanes::ShadeLanes::SpecularMask(pipeline.specular);
+  // The run's lambda is forced inline, as the compiler otherwise calls it for each run.
+  auto draw = [&](const Planes& planes) {
+    const float iwStep = planes.dx[kIw];
+    const auto uvStep = hn::LoadU(hn::FixedTag<float, 2>(), planes.dx + kUw);
+    return [&, iwStep, uvStep](const RunPlace& r) __attribute__((always_inline)) {
+      const FixedRun f = FixedRunLanes(planes, r);
+      // 1/w, u/w, v/w: the pair moved down a lane from the sums' vector.
+      const auto persp = PerspectiveLanes(planes, r.fx0, r.fy);
+      const hn::CappedTag<float, 4> d4;
+      const auto uv = hn::LowerHalf(hn::ShiftRightLanes<1>(d4, persp));
+      lanes::DrawRun<F, kBilinear, true>(
+          pipeline, lanes::Run{ColorAt(target, 4, r.x0, r.y), DepthAt(target, r.x0, r.y), r.x1 - r.x0 + 1,
+                               hn::ExtractLane(f.spec, kZ), hn::ExtractLane(f.specStep, kZ),
+                               lanes::ShadeLanes(f.color, f.colorStep, f.spec, f.specStep, specularMask),
+                               hn::GetLane(persp), iwStep, lanes::CoordLanes(uv, uvStep)});
+    };
+  };
+  ScanWith(draw, scissor, v0, v1, v2);
 }
 
 // The 3D scene's texel formats get the inline loop; the others the span routine.

@@ -43,8 +43,11 @@ HWY_INLINE std::uint32_t Pack(hn::Vec<decltype(kU16)> v) {
   return hn::GetLane(hn::BitCast(kOne32, hn::DemoteTo(kU8, hn::BitCast(kI16, v))));
 }
 // x / 255 rounded, lane by lane, for x up to 255 * 255.
+// The constant is loaded from memory, as an operand of the sum: made by a
+// broadcast, it was made again before every run.
 HWY_INLINE hn::Vec<decltype(kU16)> Div255Lanes(hn::Vec<decltype(kU16)> x) {
-  const auto y = hn::Add(x, hn::Set(kU16, 128));
+  alignas(8) static constexpr std::uint16_t kHalf[4] = {128, 128, 128, 128};
+  const auto y = hn::Add(x, hn::Load(kU16, kHalf));
   return hn::ShiftRight<8>(hn::Add(y, hn::ShiftRight<8>(y)));
 }
 
@@ -84,10 +87,21 @@ HWY_INLINE hn::Vec<decltype(kU16)> BilinearLanes(const Quad& q) {
 // hold 0, whose sum changes nothing, so no pixel tests for it.
 class ShadeLanes {
  public:
+  using V = hn::Vec<decltype(kU32)>;
+  // From the lanes kB..kA and kSb..kZ of the start values and steps, the
+  // latter cleared where `specularMask` (SpecularMask) is.
+  ShadeLanes(V color, V colorStep, V spec, V specStep, V specularMask)
+      : color_(color), colorStep_(colorStep), spec_(hn::And(spec, specularMask)),
+        specStep_(hn::And(specStep, specularMask)) {}
   ShadeLanes(const Span& s, bool specular)
-      : color_(Lanes(s.fixed + kB)), colorStep_(Lanes(s.fixedStep + kB)),
-        spec_(hn::And(Lanes(s.fixed + kSb), SpecularLanes(specular))),
-        specStep_(hn::And(Lanes(s.fixedStep + kSb), SpecularLanes(specular))) {}
+      : ShadeLanes(Lanes(s.fixed + kB), Lanes(s.fixedStep + kB), Lanes(s.fixed + kSb), Lanes(s.fixedStep + kSb),
+                   SpecularMask(specular)) {}
+  // Specular has no alpha: its fourth lane (depth) is cleared, and every
+  // lane when specular is off. The same for every run of a pipeline.
+  static V SpecularMask(bool specular) {
+    alignas(16) static constexpr std::uint32_t kMask[4] = {~0u, ~0u, ~0u, 0u};
+    return specular ? hn::Load(kU32, kMask) : hn::Zero(kU32);
+  }
   void Advance() {
     color_ = hn::Add(color_, colorStep_);
     spec_ = hn::Add(spec_, specStep_);
@@ -105,15 +119,8 @@ class ShadeLanes {
   }
 
  private:
-  using V = hn::Vec<decltype(kU32)>;
   static_assert(kG == kB + 1 && kR == kB + 2 && kA == kB + 3 && kSg == kSb + 1 && kSr == kSb + 2);
   static V Lanes(const std::int32_t* v) { return hn::BitCast(kU32, hn::LoadU(kI32, v)); }
-  // Specular has no alpha: its fourth lane (depth) is cleared, and every
-  // lane when specular is off.
-  static V SpecularLanes(bool specular) {
-    alignas(16) static constexpr std::uint32_t kMask[4] = {~0u, ~0u, ~0u, 0u};
-    return specular ? hn::Load(kU32, kMask) : hn::Zero(kU32);
-  }
   // The whole part of each lane in 16 bits, saturating as a signed pack does.
   static hn::Vec<decltype(kU16)> Whole(V v) {
     return hn::BitCast(kU16, hn::DemoteTo(kI16, hn::BitCast(kI32, hn::ShiftRight<16>(v))));
@@ -125,7 +132,11 @@ class ShadeLanes {
 // they give, both at once, with the plain form's ClampCoord and FloorToInt:
 // each lane sees the same additions, products and limits in the same order.
 class CoordLanes {
+  static constexpr hn::FixedTag<float, 2> kF32{};
+
  public:
+  using V = hn::Vec<decltype(kF32)>;
+  CoordLanes(V uv, V step) : uv_(uv), step_(step) {}
   explicit CoordLanes(const Span& s) : uv_(Pair(s.uw, s.vw)), step_(Pair(s.uwStep, s.vwStep)) {}
   void Advance() { uv_ = hn::Add(uv_, step_); }
   // The texel (nearest) or, for bilinear, the point in 1/256 of a texel less
@@ -145,61 +156,80 @@ class CoordLanes {
   }
 
  private:
-  static constexpr hn::FixedTag<float, 2> kF32{};
-  using V = hn::Vec<decltype(kF32)>;
   static V Pair(float a, float b) { return hn::InterleaveLower(kF32, hn::Set(kF32, a), hn::Set(kF32, b)); }
   V uv_, step_;
+};
+
+// What the span loop starts from: where the run lies, its length and its
+// attributes' start values and steps, held as the loop holds them, so that
+// the scan can hand them over in registers.
+struct Run {
+  std::uint8_t* color;
+  std::uint8_t* depth;  // null without depth test
+  int count;  // at least 1: the scans hand over no empty run
+  std::uint32_t z, zStep;  // unsigned, as the plain form steps them
+  ShadeLanes shade;
+  float iw, iwStep;
+  CoordLanes coords;
 };
 
 // One row of pixels; kCommon: with the pipeline Common() accepts, whose
 // tests and wrapping are then known rather than looked up at each pixel.
 template <TexelFormat F, bool kBilinear, bool kCommon>
-HWY_INLINE void DrawSpanLoop(const Pipeline& p, Span& s) {
+HWY_INLINE void DrawRun(const Pipeline& p, Run r) {
   constexpr bool kTextured = F != TexelFormat::None;
-  std::uint8_t* color = s.color;
-  std::uint8_t* depth = s.depth;
   const int bpp = kCommon ? 4 : p.bytesPerPixel;
-  std::uint32_t z = static_cast<std::uint32_t>(s.fixed[kZ]);
-  const std::uint32_t zStep = static_cast<std::uint32_t>(s.fixedStep[kZ]);
-  ShadeLanes shade(s, p.specular);
-  float iw = s.iw;
-  CoordLanes coords(s);
   auto advance = [&] {
-    color += bpp;
-    if (kCommon || depth) depth += 2;
-    z += zStep;
-    shade.Advance();
+    r.color += bpp;
+    if (kCommon || r.depth) r.depth += 2;
+    r.z += r.zStep;
+    r.shade.Advance();
     if constexpr (kTextured) {
-      iw += s.iwStep;
-      coords.Advance();
+      r.iw += r.iwStep;
+      r.coords.Advance();
     }
   };
-  for (int i = 0; i < s.count; ++i, advance()) {
+  // One pixel, left as it is where the depth test hides it.
+  auto pixel = [&]() __attribute__((always_inline)) {
     if constexpr (kCommon) {
-      const std::uint32_t zz = z >> 15;
-      if (zz > Load16(depth)) continue;
-      Store16(depth, static_cast<std::uint16_t>(zz));
-    } else if (depth && !DepthStep(p, depth, z)) {
-      continue;
+      const std::uint32_t zz = r.z >> 15;
+      if (zz > Load16(r.depth)) return;
+      Store16(r.depth, static_cast<std::uint16_t>(zz));
+    } else if (r.depth && !DepthStep(p, r.depth, r.z)) {
+      return;
     }
     std::uint32_t argb;
     if constexpr (kTextured) {
       int x, y;
-      coords.Floored<kBilinear>(1.0f / iw, x, y);
-      argb = kBilinear ? shade.Modulated<true>(BilinearLanes(QuadAtFixed<F, kCommon>(p, x, y)))
-                       : shade.Pixel<true>(SampleNearestAt<F, kCommon>(p, x, y));
+      r.coords.Floored<kBilinear>(1.0f / r.iw, x, y);
+      argb = kBilinear ? r.shade.Modulated<true>(BilinearLanes(QuadAtFixed<F, kCommon>(p, x, y)))
+                       : r.shade.Pixel<true>(SampleNearestAt<F, kCommon>(p, x, y));
     } else {
-      argb = shade.Pixel<false>(0);
+      argb = r.shade.Pixel<false>(0);
     }
     if constexpr (kCommon) {
       const std::uint32_t a = argb >> 24, rgb = argb & 0xFFFFFFu;
-      Store32(color, p.blend == BlendMode::SrcAlpha && a != 255 ? BlendSrcAlpha32Lanes(color, rgb, a) : rgb);
+      Store32(r.color, p.blend == BlendMode::SrcAlpha && a != 255 ? BlendSrcAlpha32Lanes(r.color, rgb, a) : rgb);
     } else {
-      WritePixel(p, color, argb, [](const std::uint8_t* out, std::uint32_t rgb, std::uint32_t a) {
+      WritePixel(p, r.color, argb, [](const std::uint8_t* out, std::uint32_t rgb, std::uint32_t a) {
         return BlendSrcAlpha32Lanes(out, rgb, a);
       });
     }
+  };
+  // The values step only between pixels, not past the last one.
+  for (int i = 1;; ++i) {
+    pixel();
+    if (i == r.count) break;
+    advance();
   }
+}
+
+// DrawRun for a span the scan has stored.
+template <TexelFormat F, bool kBilinear, bool kCommon>
+HWY_INLINE void DrawSpanLoop(const Pipeline& p, const Span& s) {
+  DrawRun<F, kBilinear, kCommon>(p, Run{s.color, s.depth, s.count, static_cast<std::uint32_t>(s.fixed[kZ]),
+                                        static_cast<std::uint32_t>(s.fixedStep[kZ]), ShadeLanes(s, p.specular),
+                                        s.iw, s.iwStep, CoordLanes(s)});
 }
 
 }  // namespace lanes
