@@ -461,7 +461,7 @@ ScanRoutine ChooseScanRoutineVector(TexelFormat, bool, bool) { return &ScanTrian
 // kSb..kZ and kB..kA, and their steps: one vector of eight where the target
 // has it, split in halves.
 struct FixedRun {
-  hn::Vec<hn::FixedTag<std::uint32_t, 4>> spec, specStep, color, colorStep;
+  hn::Vec<hn::FixedTag<std::uint32_t, 4>> specular, specularStep, color, colorStep;
 };
 template <class D = hn::CappedTag<float, kFixedAttrs>>  // a template: the branch not taken is not compiled
 HWY_INLINE FixedRun FixedRunLanes(const Planes& p, const RunPlace& r) {
@@ -504,8 +504,8 @@ void ScanTriangleCommon(const Pipeline& pipeline, SpanRoutine, const Target& tar
       const auto uv = hn::LowerHalf(hn::ShiftRightLanes<1>(d4, persp));
       lanes::DrawRun<F, kBilinear, true>(
           pipeline, lanes::Run{ColorAt(target, 4, r.x0, r.y), DepthAt(target, r.x0, r.y), r.x1 - r.x0 + 1,
-                               hn::ExtractLane(f.spec, kZ), hn::ExtractLane(f.specStep, kZ),
-                               lanes::ShadeLanes(f.color, f.colorStep, f.spec, f.specStep, specularMask),
+                               hn::ExtractLane(f.specular, kZ), hn::ExtractLane(f.specularStep, kZ),
+                               lanes::ShadeLanes(f.color, f.colorStep, f.specular, f.specularStep, specularMask),
                                hn::GetLane(persp), iwStep, lanes::CoordLanes(uv, uvStep)});
     };
   };

@@ -90,9 +90,9 @@ class ShadeLanes {
   using V = hn::Vec<decltype(kU32)>;
   // From the lanes kB..kA and kSb..kZ of the start values and steps, the
   // latter cleared where `specularMask` (SpecularMask) is.
-  ShadeLanes(V color, V colorStep, V spec, V specStep, V specularMask)
-      : color_(color), colorStep_(colorStep), spec_(hn::And(spec, specularMask)),
-        specStep_(hn::And(specStep, specularMask)) {}
+  ShadeLanes(V color, V colorStep, V specular, V specularStep, V specularMask)
+      : color_(color), colorStep_(colorStep), specular_(hn::And(specular, specularMask)),
+        specularStep_(hn::And(specularStep, specularMask)) {}
   ShadeLanes(const Span& s, bool specular)
       : ShadeLanes(Lanes(s.fixed + kB), Lanes(s.fixedStep + kB), Lanes(s.fixed + kSb), Lanes(s.fixedStep + kSb),
                    SpecularMask(specular)) {}
@@ -104,7 +104,7 @@ class ShadeLanes {
   }
   void Advance() {
     color_ = hn::Add(color_, colorStep_);
-    spec_ = hn::Add(spec_, specStep_);
+    specular_ = hn::Add(specular_, specularStep_);
   }
   template <bool kTextured>
   std::uint32_t Pixel(std::uint32_t texel) const {
@@ -115,7 +115,7 @@ class ShadeLanes {
   std::uint32_t Modulated(hn::Vec<decltype(kU16)> texel) const {
     auto c = Whole(color_);
     if constexpr (kTextured) c = Div255Lanes(hn::Mul(texel, c));
-    return Pack(hn::Add(c, Whole(spec_)));
+    return Pack(hn::Add(c, Whole(specular_)));
   }
 
  private:
@@ -125,7 +125,7 @@ class ShadeLanes {
   static hn::Vec<decltype(kU16)> Whole(V v) {
     return hn::BitCast(kU16, hn::DemoteTo(kI16, hn::BitCast(kI32, hn::ShiftRight<16>(v))));
   }
-  V color_, colorStep_, spec_, specStep_;
+  V color_, colorStep_, specular_, specularStep_;
 };
 
 // u/w and v/w stepped along a span in two lanes, and the texel coordinates
