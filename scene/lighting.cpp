@@ -214,18 +214,4 @@ void LightColumns(const Scene& scene, const float diffuse[3], VertexColumns& c, 
   vuxa_lighting::Light(scene, diffuse, c, count);
 }
 
-void LightMesh(const Scene& scene, const float diffuse[3], SceneMesh* mesh, std::size_t count) {
-  thread_local VertexColumns c;
-  c.Resize(count);
-  for (std::size_t i = 0; i < count; ++i) {
-    const SceneLitVertex& lit = mesh->litVertices[i];
-    c.px[i] = lit.x, c.py[i] = lit.y, c.pz[i] = lit.z;
-    c.nx[i] = lit.nx, c.ny[i] = lit.ny, c.nz[i] = lit.nz;
-  }
-  LightColumns(scene, diffuse, c, count);
-  for (std::size_t i = 0; i < count; ++i) {
-    SceneLitVertex& lit = mesh->litVertices[i];
-    lit.red = c.red[i], lit.green = c.green[i], lit.blue = c.blue[i];
-  }
-}
 #endif  // HWY_ONCE

@@ -11,11 +11,6 @@
 float PointLightIntensity(const SceneLight& light, Vec3 p, Vec3 n);
 float SpotLightIntensity(const SceneLight& light, Vec3 p, Vec3 n);
 
-// Lights the first `count` lit vertices of the mesh (placed positions and
-// normals already written) against every light of the scene, clamps each
-// channel at 1 and multiplies by the material's diffuse colour.
-void LightMesh(const Scene& scene, const float diffuse[3], SceneMesh* mesh, std::size_t count);
-
 // A mesh's vertices with each component in a column of its own, so that a
 // light is evaluated for several vertices per instruction.
 struct VertexColumns {
@@ -26,6 +21,8 @@ struct VertexColumns {
   void Resize(std::size_t count);
 };
 
-// LightMesh on columns: the first `count` placed positions and normals in,
-// the lit colour out (red, green, blue overwritten).
+// Lights the first `count` placed positions and normals of the columns
+// against every light of the scene, clamps each channel at 1 and multiplies by
+// the material's diffuse colour: the lit colour out (red, green, blue
+// overwritten).
 void LightColumns(const Scene& scene, const float diffuse[3], VertexColumns& c, std::size_t count);

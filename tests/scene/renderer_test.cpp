@@ -196,7 +196,15 @@ TEST(SceneRenderer, EveryVertexOfALargeMeshIsLitAsIfAlone) {
   const float diffuse[3] = {0.9f, 0.8f, 0.7f};
   ForEachSimdTarget([&](const char* target) {
     for (SceneLitVertex& v : mesh.litVertices) v.red = v.green = v.blue = -1;
-    LightMesh(s, diffuse, &mesh, count);
+    VertexColumns c;  // the lit vertices' positions and normals in, their colours out
+    c.Resize(count);
+    for (std::size_t i = 0; i < count; ++i) {
+      const SceneLitVertex& v = mesh.litVertices[i];
+      c.px[i] = v.x, c.py[i] = v.y, c.pz[i] = v.z, c.nx[i] = v.nx, c.ny[i] = v.ny, c.nz[i] = v.nz;
+    }
+    LightColumns(s, diffuse, c, count);
+    for (std::size_t i = 0; i < count; ++i)
+      mesh.litVertices[i].red = c.red[i], mesh.litVertices[i].green = c.green[i], mesh.litVertices[i].blue = c.blue[i];
     int lit = 0;
     for (std::size_t i = 0; i < count; ++i) {
       const SceneLitVertex& v = mesh.litVertices[i];
