@@ -17,7 +17,8 @@
 // horizontal edge only decides which rows are covered at all, so it narrows
 // the rows; the others bound each row's run from the left or from the right.
 // Of the two edges on one side of a clockwise triangle only one binds on each
-// row (ScanSplit), so its rows step two edges, not three. For the pipeline
+// row (ScanSplit), so its rows take two bounds, not three; where vectors hold
+// four 64-bit lanes, the three edges step together in one. For the pipeline
 // the 3D scene draws with, the span loop runs inline (ScanTriangleCommon).
 // Rows and spans here are a few pixels long: 512-bit vectors made the 3D frame
 // slower than the 256-bit ones (measured), so the targets stop at AVX2.
@@ -232,6 +233,20 @@ namespace HWY_NAMESPACE {
 namespace hn = hwy::HWY_NAMESPACE;
 using namespace scan;
 
+// Lanes truncated towards zero that are known to fit in 32 bits. Highway's
+// ConvertTo on x86 guards each lane against overflow, at four instructions a
+// vector, which values clamped to the attributes' ranges never need; the other
+// targets' conversions saturate without a guard.
+template <class DI, class V>
+HWY_INLINE hn::Vec<DI> TruncateInRange(DI di, V v) {
+#if HWY_ARCH_X86 && HWY_TARGET != HWY_SCALAR && HWY_TARGET != HWY_EMU128
+  if constexpr (sizeof(v.raw) == 32) return hn::Vec<DI>{_mm256_cvttps_epi32(v.raw)};
+  else return hn::Vec<DI>{_mm_cvttps_epi32(v.raw)};
+#else
+  return hn::ConvertTo(di, v);
+#endif
+}
+
 // The fixed-point start values and steps of the attributes k.. of a run in
 // the lanes of d: the plain form's clamp, scale, truncation and step division.
 template <class D>
@@ -249,8 +264,8 @@ HWY_INLINE void FixedLanes(D d, const Planes& p, int k, float fx0, float fx1, fl
   const auto scale = hn::Load(d, kFixedScale + k);
   const auto a = hn::Mul(clamp(hn::Add(row, hn::Mul(hn::Set(d, fx0), dx)), hi), scale);
   const auto b = hn::Mul(clamp(hn::Add(row, hn::Mul(hn::Set(d, fx1), dx)), hi), scale);
-  start = hn::ConvertTo(di, a);
-  step = hn::ConvertTo(di, hn::Div(hn::Sub(b, a), vsteps));
+  start = TruncateInRange(di, a);
+  step = TruncateInRange(di, hn::Div(hn::Sub(b, a), vsteps));
 }
 
 // The eight fixed-point attributes of a span, as many at a time as a vector holds.
@@ -357,6 +372,49 @@ HWY_INLINE void ScanRows(const Draw& draw, const Bounds& b, const Planes& planes
   }
 }
 
+#if HWY_TARGET != HWY_SCALAR && HWY_TARGET != HWY_EMU128
+// ScanSplit's three steppers stepped together, one in each 64-bit lane of a
+// vector of four: the edge alone, and the upper and the lower edge of the
+// pair. The lower one is stepped from the first row as well, which gives the
+// same bounds on its own rows as starting there; a row picks the pair's bound
+// for its side of M. Kept in vector registers, the steppers leave the general
+// ones to the runs: stepped one by one, they were loaded and stored on every row.
+template <bool kPairLeft, class Draw>
+HWY_INLINE void ScanSplitLanes(const Draw& draw, const Bounds& b, const Edge& alone, const Edge& upper,
+                               const Edge& lower, i64 firstBelow, const Planes& planes) {
+  using I64 = std::int64_t;  // Highway's lane type
+  const hn::CappedTag<I64, 4> d;
+  const hn::Half<decltype(d)> dh;
+  // Each stepper made straight into its lane; the fourth lane is not used.
+  alignas(32) I64 q[4] = {}, r[4] = {}, divisor[4] = {}, dq[4] = {}, dr[4] = {};
+  const Edge* const edge[3] = {&alone, &upper, &lower};
+  for (int k = 0; k < 3; ++k) {
+    const EdgeStepper e = MakeStepper(*edge[k], b.yFirst);
+    q[k] = e.q, r[k] = e.r, divisor[k] = e.d - 1, dq[k] = e.dq, dr[k] = e.dr;
+  }
+  auto vq = hn::Load(d, q), vr = hn::Load(d, r);
+  const auto vdivisor = hn::Load(d, divisor), vdq = hn::Load(d, dq), vdr = hn::Load(d, dr);
+  const auto one = hn::Set(d, 1);
+  ScanRows(draw, b, planes, [&](i64 y, i64& lo, i64& hi) {
+    const i64 bounds[3] = {hn::GetLane(vq), hn::ExtractLane(hn::LowerHalf(dh, vq), 1),
+                           hn::GetLane(hn::UpperHalf(dh, vq))};
+    const i64 pair = y < firstBelow ? bounds[1] : bounds[2];
+    if constexpr (kPairLeft) {
+      lo = std::max(lo, pair);
+      hi = std::min(hi, bounds[0]);
+    } else {
+      lo = std::max(lo, bounds[0]);
+      hi = std::min(hi, pair);
+    }
+    // EdgeStepper::Next in each lane: the carry is -1 where r reaches d.
+    vr = hn::Add(vr, vdr);
+    const auto carry = hn::VecFromMask(d, hn::Gt(vr, vdivisor));
+    vq = hn::Sub(hn::Add(vq, vdq), carry);
+    vr = hn::Sub(vr, hn::And(hn::Add(vdivisor, one), carry));
+  });
+}
+#endif
+
 // A clockwise triangle (twice its snapped area above 0) with no horizontal
 // edge: `single` is the edge alone on its side, the other two meet at the
 // middle vertex M. Each of those two bounds the runs only on its own side of
@@ -377,8 +435,16 @@ HWY_INLINE void ScanSplit(const Draw& draw, const Bounds& b, const Edge (&edges)
   const int in = kNext[single], out = kNext[in];
   // A left pair runs upwards (dy < 0): `out` goes from M up; a right pair down.
   const i64 firstBelow = CeilDivSub(v[out]->sy);  // the first row with Y = y kSub >= M's
-  EdgeStepper above = MakeStepper(edges[kPairLeft ? out : in], b.yFirst);
-  EdgeStepper below = MakeStepper(edges[kPairLeft ? in : out], std::max(b.yFirst, firstBelow));
+  const Edge& upper = edges[kPairLeft ? out : in];
+  const Edge& lower = edges[kPairLeft ? in : out];
+#if HWY_TARGET != HWY_SCALAR && HWY_TARGET != HWY_EMU128
+  if constexpr (hn::MaxLanes(hn::CappedTag<std::int64_t, 4>()) >= 4) {
+    ScanSplitLanes<kPairLeft>(draw, b, edges[single], upper, lower, firstBelow, planes);
+    return;
+  }
+#endif
+  EdgeStepper above = MakeStepper(upper, b.yFirst);
+  EdgeStepper below = MakeStepper(lower, std::max(b.yFirst, firstBelow));
   EdgeStepper alone = MakeStepper(edges[single], b.yFirst);
   ScanRows(draw, b, planes, [&](i64 y, i64& lo, i64& hi) {
     EdgeStepper& pair = *(y < firstBelow ? &above : &below);
