@@ -77,9 +77,9 @@ HWY_INLINE hn::Vec<decltype(kU16)> BilinearLanes(const Quad& q) {
   const auto wy = hn::Set(kU16, static_cast<std::uint16_t>(q.wy));
   const auto iy = hn::Sub(hn::Set(kU16, 256), wy);
   const auto v = hn::ShiftRight<8>(hn::Add(hn::Mul(hn::LowerHalf(kU16, rows), iy), hn::Mul(hn::UpperHalf(kU16, rows), wy)));
+  // Every lane is at most 255, so an OR with 255 sets the alpha lane to 255.
   alignas(8) static constexpr std::uint16_t kAlpha[4] = {0, 0, 0, 255};
-  alignas(8) static constexpr std::uint16_t kColour[4] = {0xFFFF, 0xFFFF, 0xFFFF, 0};
-  return hn::Or(hn::And(v, hn::Load(kU16, kColour)), hn::Load(kU16, kAlpha));
+  return hn::Or(v, hn::Load(kU16, kAlpha));
 }
 
 // Colour and specular stepped along a span, four channels at once. Lanes hold
