@@ -17,8 +17,8 @@
 // horizontal edge only decides which rows are covered at all, so it narrows
 // the rows; the others bound each row's run from the left or from the right.
 // Of the two edges on one side of a clockwise triangle only one binds on each
-// row (ScanSplit), so its rows take two bounds, not three; where vectors hold
-// four 64-bit lanes, the three edges step together in one. For the pipeline
+// row (ScanSplit), so its rows take two bounds, not three; where x86 vectors
+// hold four 64-bit lanes, the three edges step together in one. For the pipeline
 // the 3D scene draws with, the span loop runs inline (ScanTriangleCommon).
 // Rows and spans here are a few pixels long: 512-bit vectors made the 3D frame
 // slower than the 256-bit ones (measured), so the targets stop at AVX2.
@@ -372,7 +372,8 @@ HWY_INLINE void ScanRows(const Draw& draw, const Bounds& b, const Planes& planes
   }
 }
 
-#if HWY_TARGET != HWY_SCALAR && HWY_TARGET != HWY_EMU128
+// x86 only: its vectors have the same number of lanes at compile and run time.
+#if HWY_ARCH_X86 && HWY_TARGET != HWY_SCALAR && HWY_TARGET != HWY_EMU128
 // ScanSplit's three steppers stepped together, one in each 64-bit lane of a
 // vector of four: the edge alone, and the upper and the lower edge of the
 // pair. The lower one is stepped from the first row as well, which gives the
@@ -437,7 +438,7 @@ HWY_INLINE void ScanSplit(const Draw& draw, const Bounds& b, const Edge (&edges)
   const i64 firstBelow = CeilDivSub(v[out]->sy);  // the first row with Y = y kSub >= M's
   const Edge& upper = edges[kPairLeft ? out : in];
   const Edge& lower = edges[kPairLeft ? in : out];
-#if HWY_TARGET != HWY_SCALAR && HWY_TARGET != HWY_EMU128
+#if HWY_ARCH_X86 && HWY_TARGET != HWY_SCALAR && HWY_TARGET != HWY_EMU128
   if constexpr (hn::MaxLanes(hn::CappedTag<std::int64_t, 4>()) >= 4) {
     ScanSplitLanes<kPairLeft>(draw, b, edges[single], upper, lower, firstBelow, planes);
     return;
