@@ -55,7 +55,21 @@ HWY_INLINE hn::Vec<decltype(kU16)> Div255Lanes(hn::Vec<decltype(kU16)> x) {
 // the plain form's arithmetic: (s a + d (255 - a)) / 255, rounded.
 HWY_INLINE std::uint32_t BlendSrcAlpha32Lanes(const std::uint8_t* out, std::uint32_t rgb, std::uint32_t a) {
   const auto x = hn::Add(hn::Mul(Bytes(rgb), hn::Set(kU16, static_cast<std::uint16_t>(a))),
-                         hn::Mul(Bytes(Load32(out)), hn::Set(kU16, static_cast<std::uint16_t>(255 - a))));
+                         hn::Mul(hn::PromoteTo(kU16, hn::LoadU(kU8, out)),
+                                 hn::Set(kU16, static_cast<std::uint16_t>(255 - a))));
+  return Pack(Div255Lanes(x)) & 0xFFFFFFu;
+}
+
+// The same for a shaded pixel still in its lanes (ShadeLanes::Shaded), its
+// alpha the fourth: the channels as Pack would store them, none above 255,
+// blended without a round trip through a packed pixel. The alpha lane's
+// result is cleared with the pixel's top byte.
+HWY_INLINE std::uint32_t BlendShadedLanes(const std::uint8_t* out, hn::Vec<decltype(kU16)> shaded) {
+  alignas(8) static constexpr std::uint16_t kMax[4] = {255, 255, 255, 255};
+  const auto max = hn::Load(kU16, kMax);
+  const auto s = hn::Min(shaded, max);
+  const auto a = hn::Broadcast<3>(s);
+  const auto x = hn::Add(hn::Mul(s, a), hn::Mul(hn::PromoteTo(kU16, hn::LoadU(kU8, out)), hn::Sub(max, a)));
   return Pack(Div255Lanes(x)) & 0xFFFFFFu;
 }
 
@@ -82,6 +96,9 @@ HWY_INLINE hn::Vec<decltype(kU16)> BilinearLanes(const Quad& q) {
   return hn::Or(v, hn::Load(kU16, kAlpha));
 }
 
+// A texel as ShadeLanes::Shaded takes it: its channels in lanes, alpha 255.
+HWY_INLINE hn::Vec<decltype(kU16)> TexelLanes(std::uint32_t texel) { return Bytes(texel | 0xFF000000u); }
+
 // Colour and specular stepped along a span, four channels at once. Lanes hold
 // blue, green, red, alpha in 16.16 fixed point. Without specular its lanes
 // hold 0, whose sum changes nothing, so no pixel tests for it.
@@ -106,16 +123,14 @@ class ShadeLanes {
     color_ = hn::Add(color_, colorStep_);
     specular_ = hn::Add(specular_, specularStep_);
   }
+  // The pixel's channels in lanes, before Pack saturates them: at most 510,
+  // a channel and its specular. The texel is given as its channels in lanes
+  // (alpha 255; TexelLanes).
   template <bool kTextured>
-  std::uint32_t Pixel(std::uint32_t texel) const {
-    return Modulated<kTextured>(Bytes(texel | 0xFF000000u));
-  }
-  // Pixel, the texel given as its channels in lanes (alpha 255).
-  template <bool kTextured>
-  std::uint32_t Modulated(hn::Vec<decltype(kU16)> texel) const {
+  hn::Vec<decltype(kU16)> Shaded(hn::Vec<decltype(kU16)> texel) const {
     auto c = Whole(color_);
     if constexpr (kTextured) c = Div255Lanes(hn::Mul(texel, c));
-    return Pack(hn::Add(c, Whole(specular_)));
+    return hn::Add(c, Whole(specular_));
   }
 
  private:
@@ -198,18 +213,19 @@ HWY_INLINE void DrawRun(const Pipeline& p, Run r) {
     } else if (r.depth && !DepthStep(p, r.depth, r.z)) {
       return;
     }
-    std::uint32_t argb;
+    hn::Vec<decltype(kU16)> shaded;
     if constexpr (kTextured) {
       int x, y;
       r.coords.Floored<kBilinear>(1.0f / r.iw, x, y);
-      argb = kBilinear ? r.shade.Modulated<true>(BilinearLanes(QuadAtFixed<F, kCommon>(p, x, y)))
-                       : r.shade.Pixel<true>(SampleNearestAt<F, kCommon>(p, x, y));
+      if constexpr (kBilinear) shaded = r.shade.Shaded<true>(BilinearLanes(QuadAtFixed<F, kCommon>(p, x, y)));
+      else shaded = r.shade.Shaded<true>(TexelLanes(SampleNearestAt<F, kCommon>(p, x, y)));
     } else {
-      argb = r.shade.Pixel<false>(0);
+      shaded = r.shade.Shaded<false>(hn::Zero(kU16));
     }
+    const std::uint32_t argb = Pack(shaded);
     if constexpr (kCommon) {
-      const std::uint32_t a = argb >> 24, rgb = argb & 0xFFFFFFu;
-      Store32(r.color, p.blend == BlendMode::SrcAlpha && a != 255 ? BlendSrcAlpha32Lanes(r.color, rgb, a) : rgb);
+      const bool blend = p.blend == BlendMode::SrcAlpha && argb >> 24 != 255;
+      Store32(r.color, blend ? BlendShadedLanes(r.color, shaded) : argb & 0xFFFFFFu);
     } else {
       WritePixel(p, r.color, argb, [](const std::uint8_t* out, std::uint32_t rgb, std::uint32_t a) {
         return BlendSrcAlpha32Lanes(out, rgb, a);
