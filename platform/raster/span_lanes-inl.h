@@ -159,9 +159,10 @@ class CoordLanes {
   template <bool kBilinear>
   HWY_INLINE void Floored(float w, int& x, int& y) const {
     auto c = hn::Mul(uv_, hn::Set(kF32, w));
-    // Whatever is not at least the lower limit, NaN included, becomes it.
-    const auto low = hn::Set(kF32, -kCoordLimit);
-    c = hn::Min(hn::IfThenElse(hn::Ge(c, low), c, low), hn::Set(kF32, kCoordLimit));
+    // Whatever is not at least the lower limit, NaN included, becomes it: Max
+    // gives its second operand when the first is not a number (x86, Arm's
+    // 64-bit targets and WebAssembly).
+    c = hn::Min(hn::Max(c, hn::Set(kF32, -kCoordLimit)), hn::Set(kF32, kCoordLimit));
     if constexpr (kBilinear) c = hn::Sub(hn::Mul(c, hn::Set(kF32, 256.0f)), hn::Set(kF32, 128.0f));
     // Whole numbers of at most 2^30: each converts exactly, without the
     // vector conversion's guard against overflow.
