@@ -73,6 +73,9 @@ HWY_INLINE std::uint32_t BlendShadedLanes(const std::uint8_t* out, hn::Vec<declt
   return Pack(Div255Lanes(x)) & 0xFFFFFFu;
 }
 
+// 255 in the alpha lane of a pixel's channels, 0 in the others.
+alignas(8) constexpr std::uint16_t kAlphaLane[4] = {0, 0, 0, 255};
+
 // Lerp's filtering of a quad of texels, every channel of two texels at once
 // (no product or sum leaves its 16-bit lane), as channels with alpha 255.
 HWY_INLINE hn::Vec<decltype(kU16)> BilinearLanes(const Quad& q) {
@@ -92,12 +95,27 @@ HWY_INLINE hn::Vec<decltype(kU16)> BilinearLanes(const Quad& q) {
   const auto iy = hn::Sub(hn::Set(kU16, 256), wy);
   const auto v = hn::ShiftRight<8>(hn::Add(hn::Mul(hn::LowerHalf(kU16, rows), iy), hn::Mul(hn::UpperHalf(kU16, rows), wy)));
   // Every lane is at most 255, so an OR with 255 sets the alpha lane to 255.
-  alignas(8) static constexpr std::uint16_t kAlpha[4] = {0, 0, 0, 255};
-  return hn::Or(v, hn::Load(kU16, kAlpha));
+  return hn::Or(v, hn::Load(kU16, kAlphaLane));
 }
 
 // A texel as ShadeLanes::Shaded takes it: its channels in lanes, alpha 255.
 HWY_INLINE hn::Vec<decltype(kU16)> TexelLanes(std::uint32_t texel) { return Bytes(texel | 0xFF000000u); }
+
+// TexelLanes(SampleNearestAt<F, kPow2>(p, x, y)). A texel of 32 bits, or the
+// palette's entry of an 8-bit one, is widened straight from where it lies.
+template <TexelFormat F, bool kPow2>
+HWY_INLINE hn::Vec<decltype(kU16)> NearestLanes(const Pipeline& p, int x, int y) {
+  if constexpr (F == TexelFormat::Xrgb8888 || F == TexelFormat::Indexed8) {
+    x = Wrap<kPow2>(x, p.texWidth, p.texMaskU);
+    y = Wrap<kPow2>(y, p.texHeight, p.texMaskV);
+    const std::uint8_t* row = p.texels + static_cast<std::ptrdiff_t>(y) * p.texPitch;
+    const void* texel = F == TexelFormat::Indexed8 ? static_cast<const void*>(p.palette + row[x]) : row + 4 * x;
+    const auto bytes = hn::LoadU(kU8, static_cast<const std::uint8_t*>(texel));
+    return hn::Or(hn::PromoteTo(kU16, bytes), hn::Load(kU16, kAlphaLane));
+  } else {
+    return TexelLanes(SampleNearestAt<F, kPow2>(p, x, y));
+  }
+}
 
 // Colour and specular stepped along a span, four channels at once. Lanes hold
 // blue, green, red, alpha in 16.16 fixed point. Without specular its lanes
@@ -219,7 +237,7 @@ HWY_INLINE void DrawRun(const Pipeline& p, Run r) {
       int x, y;
       r.coords.Floored<kBilinear>(1.0f / r.iw, x, y);
       if constexpr (kBilinear) shaded = r.shade.Shaded<true>(BilinearLanes(QuadAtFixed<F, kCommon>(p, x, y)));
-      else shaded = r.shade.Shaded<true>(TexelLanes(SampleNearestAt<F, kCommon>(p, x, y)));
+      else shaded = r.shade.Shaded<true>(NearestLanes<F, kCommon>(p, x, y));
     } else {
       shaded = r.shade.Shaded<false>(hn::Zero(kU16));
     }
