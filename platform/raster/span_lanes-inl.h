@@ -51,19 +51,11 @@ HWY_INLINE hn::Vec<decltype(kU16)> Div255Lanes(hn::Vec<decltype(kU16)> x) {
   return hn::ShiftRight<8>(hn::Add(y, hn::ShiftRight<8>(y)));
 }
 
-// Source-alpha blending over a 32-bit pixel, the three channels at once with
-// the plain form's arithmetic: (s a + d (255 - a)) / 255, rounded.
-HWY_INLINE std::uint32_t BlendSrcAlpha32Lanes(const std::uint8_t* out, std::uint32_t rgb, std::uint32_t a) {
-  const auto x = hn::Add(hn::Mul(Bytes(rgb), hn::Set(kU16, static_cast<std::uint16_t>(a))),
-                         hn::Mul(hn::PromoteTo(kU16, hn::LoadU(kU8, out)),
-                                 hn::Set(kU16, static_cast<std::uint16_t>(255 - a))));
-  return Pack(Div255Lanes(x)) & 0xFFFFFFu;
-}
-
-// The same for a shaded pixel still in its lanes (ShadeLanes::Shaded), its
-// alpha the fourth: the channels as Pack would store them, none above 255,
-// blended without a round trip through a packed pixel. The alpha lane's
-// result is cleared with the pixel's top byte.
+// Source-alpha blending of a shaded pixel still in its lanes (ShadeLanes::
+// Shaded) over a 32-bit pixel, its alpha the fourth lane, the three channels
+// at once with the plain form's arithmetic: (s a + d (255 - a)) / 255,
+// rounded. The channels are taken as Pack would store them, none above 255;
+// the alpha lane's result is cleared with the pixel's top byte.
 HWY_INLINE std::uint32_t BlendShadedLanes(const std::uint8_t* out, hn::Vec<decltype(kU16)> shaded) {
   alignas(8) static constexpr std::uint16_t kMax[4] = {255, 255, 255, 255};
   const auto max = hn::Load(kU16, kMax);
@@ -71,6 +63,11 @@ HWY_INLINE std::uint32_t BlendShadedLanes(const std::uint8_t* out, hn::Vec<declt
   const auto a = hn::Broadcast<3>(s);
   const auto x = hn::Add(hn::Mul(s, a), hn::Mul(hn::PromoteTo(kU16, hn::LoadU(kU8, out)), hn::Sub(max, a)));
   return Pack(Div255Lanes(x)) & 0xFFFFFFu;
+}
+
+// The same for a packed pixel 0x00RRGGBB and its alpha.
+HWY_INLINE std::uint32_t BlendSrcAlpha32Lanes(const std::uint8_t* out, std::uint32_t rgb, std::uint32_t a) {
+  return BlendShadedLanes(out, Bytes(rgb | a << 24));
 }
 
 // 255 in the alpha lane of a pixel's channels, 0 in the others.
