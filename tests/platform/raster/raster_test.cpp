@@ -409,4 +409,34 @@ TEST(RasterTexel, FillsStayInsideTheirRectangleAndBuffer) {
   EXPECT_TRUE(narrow.GuardsIntact());
 }
 
+// Fills of one repeated byte (black, grey, the far plane) are set as bytes:
+// packed rows as one block, which must still end at the rectangle's rows.
+TEST(RasterTexel, RepeatedByteFillsStayInsideTheirRectangle) {
+  constexpr int kW = 8, kH = 6;
+  std::vector<std::uint8_t> color(kW * kH * 4 + 4, 0x55), depth(kW * kH * 2 + 2, 0x55);
+  const raster::Target packed{color.data(), kW, kH, kW * 4, 4, depth.data(), kW, kH, kW * 2};
+  raster::FillColor(packed, -3, 2, 30, 4, 0);     // whole rows 2 and 3
+  raster::FillColor(packed, 1, 4, 3, 5, 0);       // part of row 4
+  raster::FillDepth(packed, 0, 1, kW, 3, 0xFFFF);  // whole rows 1 and 2
+  raster::FillDepth(packed, 5, 5, 7, 9, 0);        // part of row 5
+  for (int y = 0; y < kH; ++y)
+    for (int x = 0; x < kW; ++x) {
+      const bool black = (y == 2 || y == 3) || (y == 4 && x >= 1 && x < 3);
+      EXPECT_EQ(color[(y * kW + x) * 4 + 1], black ? 0 : 0x55) << x << "," << y;
+      const int far = (y == 1 || y == 2) ? 0xFF : (y == 5 && x >= 5 && x < 7) ? 0 : 0x55;
+      EXPECT_EQ(depth[(y * kW + x) * 2 + 1], far) << x << "," << y;
+    }
+  EXPECT_EQ(color.back(), 0x55);
+  EXPECT_EQ(depth.back(), 0x55);
+  Canvas grey(6, 4, 3);
+  grey.Fill(0x123456u);
+  raster::FillColor(grey.Target(), 2, 1, 4, 3, 0x00808080u);
+  raster::FillColor(grey.Target(), 0, 3, 6, 4, 0x00808081u);
+  EXPECT_EQ(grey.Rgb(2, 1), 0x808080u);
+  EXPECT_EQ(grey.Rgb(1, 1), 0x123456u);
+  EXPECT_EQ(grey.Rgb(4, 2), 0x123456u);
+  EXPECT_EQ(grey.Rgb(5, 3), 0x808081u);
+  EXPECT_TRUE(grey.GuardsIntact());
+}
+
 }  // namespace
