@@ -19,6 +19,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <vector>
 
 #include "scene/lighting.h"
@@ -108,17 +109,40 @@ void AddSpotRamp(const SceneLight& light, const float* __restrict facing, const 
   }
 }
 
-// A spotlight in three passes: the cosines for all vertices, the arc cosine
-// (libm's, one call a vertex) only where the vertex faces the spot, then the
-// ramp and the sums.
+// The arc cosine (libm's, one call a vertex) of each cosine where the vertex
+// faces the spot, but only near the cones' edges. Well below the falloff's
+// cosine the vertex is outside the falloff cone, where any angle above the
+// falloff gives the same sums (none); well above the cosine of the smaller
+// half-angle it is inside both cones, where any angle above neither gives the
+// same sums (the full facing term). The margin, 1e-4 in the cosine and so at
+// least that in the angle, is far wider than acos's rounding. Half-angles
+// outside 0 to 3 radians (where the cosine would not order the angles) and
+// NaN ones take the arc cosine everywhere, as do NaN cosines.
+void SpotAngles(const SceneLight& light, const float* __restrict facing, float* __restrict angle,
+                std::size_t count) {
+  constexpr double kMargin = 1e-4;
+  auto ordered = [](float a) { return a >= 0.0f && a <= 3.0f; };
+  const float falloff = light.falloff, least = std::min(light.hotspot, falloff);
+  float outside = -2.0f, inside = 2.0f;  // cosines no vertex has: no shortcut
+  if (ordered(falloff)) outside = static_cast<float>(std::cos(double{falloff}) - kMargin);
+  if (ordered(light.hotspot) && ordered(falloff)) inside = static_cast<float>(std::cos(double{least}) + kMargin);
+  const float beyond = std::numeric_limits<float>::infinity();
+  for (std::size_t i = 0; i < count; ++i) {
+    if (!(facing[i] > 0.0f)) continue;
+    const float cosine = angle[i];
+    angle[i] = cosine < outside ? beyond : cosine > inside ? least : std::acos(cosine);
+  }
+}
+
+// A spotlight in three passes: the cosines for all vertices, their angles
+// where the vertex faces the spot, then the ramp and the sums.
 void AddSpotLight(const SceneLight& light, VertexColumns& c, std::size_t count) {
   c.facing.resize(count);
   c.angle.resize(count);
   float* const facing = c.facing.data();
   float* const angle = c.angle.data();
   SpotCosines(light, c, facing, angle, count);
-  for (std::size_t i = 0; i < count; ++i)
-    if (facing[i] > 0.0f) angle[i] = std::acos(angle[i]);
+  SpotAngles(light, facing, angle, count);
   AddSpotRamp(light, facing, angle, c.red.data(), c.green.data(), c.blue.data(), count);
 }
 
