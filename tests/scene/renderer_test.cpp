@@ -147,6 +147,8 @@ TEST(SceneRenderer, VertexColoursAtTheLightsEdges) {
       {"hotspot past falloff: full", {Spot({0, 0, 0}, {0, 0, 1}, 1, 0.7f, 0.5f)}, {6, 0, 8}, {0, 0, -1}, 0xFF7F7F7F},
       {"axis a rounding step past 1", {Spot({0, 0, 0}, {0, 0, std::nextafter(1.0f, 2.0f)}, 0, 0.1f, 0.5f)},
        {0, 0, 20}, {0, 0, -1}, 0xFF7F7F7F},
+      {"falloff past pi: behind the spot too", {Spot({0, 0, 0}, {0, 0, 1}, 4, 4, 0.5f)}, {0, 0, -5}, {0, 0, -1},
+       0xFF7F7F7F},
   };
   for (const auto& c : cases) {
     Scene s = CameraScene();
