@@ -357,20 +357,83 @@ struct RunPlace {
 // row y's run and steps its edges to the next row. A run goes from the
 // largest left bound to the smallest right one. `draw(planes)` works out
 // once what the triangle's runs share and gives what draws one run.
+// Draws row y's run from lo to hi (lo <= hi) with what draw(planes) gave.
+template <class DrawRun>
+HWY_INLINE void DrawRow(const DrawRun& drawRun, const Planes& planes, i64 y, i64 lo, i64 hi) {
+  const int x0 = static_cast<int>(lo), x1 = static_cast<int>(hi), yy = static_cast<int>(y);
+  const float fy = static_cast<float>(yy) - planes.y0;
+  // Columns within the vertices' range (kMaxScreen): converted and subtracted exactly.
+  const float px0 = static_cast<float>(x0), px1 = static_cast<float>(x1);
+  drawRun(RunPlace{x0, x1, yy, px0 - planes.x0, px1 - planes.x0, fy, std::max(px1 - px0, 1.0f)});
+}
+
 template <class Draw, class RunOf>
 HWY_INLINE void ScanRows(const Draw& draw, const Bounds& b, const Planes& planes, const RunOf& runOf) {
   const auto drawRun = draw(planes);
   for (i64 y = b.yFirst; y <= b.yLast; ++y) {
     i64 lo = b.xFirst, hi = b.xLast;
     runOf(y, lo, hi);
-    if (lo > hi) continue;
-    const int x0 = static_cast<int>(lo), x1 = static_cast<int>(hi), yy = static_cast<int>(y);
-    const float fy = static_cast<float>(yy) - planes.y0;
-    // Columns within the vertices' range (kMaxScreen): converted and subtracted exactly.
-    const float px0 = static_cast<float>(x0), px1 = static_cast<float>(x1);
-    drawRun(RunPlace{x0, x1, yy, px0 - planes.x0, px1 - planes.x0, fy, std::max(px1 - px0, 1.0f)});
+    if (lo <= hi) DrawRow(drawRun, planes, y, lo, hi);
   }
 }
+
+#if HWY_TARGET != HWY_SCALAR && HWY_TARGET != HWY_EMU128
+// Edges shorter than this (in snapped units, 64 pixels) keep a narrow
+// triangle's edge functions within 32 bits.
+constexpr i64 kNarrowExtent = i64{64} << kSubBits;
+
+// A triangle whose box (clamped to the scissor) is at most a vector of
+// columns wide, with edges shorter than kNarrowExtent: each row's run comes
+// from the three edge functions at every column of the box at once, the
+// pixels where each is at least its bias, which are the pixels the steppers
+// bound; no division and no sorting of the edges. The functions start at the
+// box's first pixel and step by whole columns and rows. The box lies within
+// the corners' range, so |E| <= |dx| |Y - ay| + |dy| |X - ax| < 2^14 (2^14 +
+// 2^14 + 2^11), which fits in 32 bits. False (nothing drawn) for any other triangle.
+template <class Draw>
+HWY_INLINE bool ScanNarrow(const Draw& draw, const Bounds& b, const Edge (&edges)[3], const ScreenVertex& v0,
+                           const ScreenVertex& v1, const ScreenVertex& v2) {
+  const hn::CappedTag<std::int32_t, 8> d;
+  const i64 width = b.xLast - b.xFirst + 1;
+  i64 extent = 0;
+  for (const Edge& e : edges) extent |= (e.dx < 0 ? -e.dx : e.dx) | (e.dy < 0 ? -e.dy : e.dy);
+  if (width > static_cast<i64>(hn::Lanes(d)) || extent >= kNarrowExtent) return false;
+  const i64 x0 = b.xFirst * kSub, y0 = b.yFirst * kSub;
+  // E - bias of each edge in lane k for column xFirst + k, and its step down a row.
+  hn::Vec<decltype(d)> e[3], down[3];
+  for (int i = 0; i < 3; ++i) {
+    const Edge& g = edges[i];
+    const i64 first = g.dx * (y0 - g.ay) - g.dy * (x0 - g.ax) - Bias(g);
+    const auto across = hn::Mul(hn::Iota(d, 0), hn::Set(d, static_cast<std::int32_t>(-g.dy * kSub)));
+    e[i] = hn::Add(hn::Set(d, static_cast<std::int32_t>(first)), across);
+    down[i] = hn::Set(d, static_cast<std::int32_t>(g.dx * kSub));
+  }
+  const unsigned columns = (1u << width) - 1;
+  // The row's covered columns, a bit each from xFirst (all three functions
+  // at least 0: their OR is), then the functions step down a row.
+  auto nextRow = [&] {
+    std::uint8_t bits[8];
+    hn::StoreMaskBits(d, hn::Gt(hn::Or(hn::Or(e[0], e[1]), e[2]), hn::Set(d, -1)), bits);
+    for (int i = 0; i < 3; ++i) e[i] = hn::Add(e[i], down[i]);
+    return bits[0] & columns;
+  };
+  // The planes only once a row is covered: many tiny triangles cover none.
+  i64 y = b.yFirst;
+  unsigned bits = nextRow();
+  while (bits == 0) {
+    if (++y > b.yLast) return true;
+    bits = nextRow();
+  }
+  Planes planes;
+  MakePlanesVector(v0, v1, v2, planes);
+  const auto drawRun = draw(planes);
+  for (;;) {
+    if (bits != 0) DrawRow(drawRun, planes, y, b.xFirst + __builtin_ctz(bits), b.xFirst + 31 - __builtin_clz(bits));
+    if (++y > b.yLast) return true;
+    bits = nextRow();
+  }
+}
+#endif
 
 // x86 only: its vectors have the same number of lanes at compile and run time.
 #if HWY_ARCH_X86 && HWY_TARGET != HWY_SCALAR && HWY_TARGET != HWY_EMU128
@@ -468,6 +531,9 @@ HWY_INLINE void ScanWith(const Draw& draw, const Scissor& scissor, const ScreenV
   Bounds b;
   if (!MakeBounds(scissor, v0, v1, v2, b)) return;
   const Edge edges[3] = {MakeEdge(v0, v1), MakeEdge(v1, v2), MakeEdge(v2, v0)};
+#if HWY_TARGET != HWY_SCALAR && HWY_TARGET != HWY_EMU128
+  if (ScanNarrow(draw, b, edges, v0, v1, v2)) return;
+#endif
   for (const Edge& e : edges)
     if (e.dy == 0) NarrowRows(e, b.yFirst, b.yLast);
   if (b.yFirst > b.yLast) return;
