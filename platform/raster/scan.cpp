@@ -18,7 +18,9 @@
 // the rows; the others bound each row's run from the left or from the right.
 // Of the two edges on one side of a clockwise triangle only one binds on each
 // row (ScanSplit), so its rows take two bounds, not three; where x86 vectors
-// hold four 64-bit lanes, the three edges step together in one. For the pipeline
+// hold four 64-bit lanes, the three edges step together in one. A triangle at
+// most a vector of columns wide skips the steppers: each row tests its edge
+// functions at every column at once (ScanNarrow). For the pipeline
 // the 3D scene draws with, the span loop runs inline (ScanTriangleCommon).
 // Rows and spans here are a few pixels long: 512-bit vectors made the 3D frame
 // slower than the 256-bit ones (measured), so the targets stop at AVX2.
