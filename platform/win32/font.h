@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "platform/win32/gdi.h"
@@ -24,6 +25,9 @@ struct TextMask {
   int width = 0;
   int height = 0;
   std::vector<std::uint8_t> coverage;  // width x height, row after row
+  // Each row's covered columns lie in [ink[row].first, ink[row].second)
+  // (both 0 for a row without any).
+  std::vector<std::pair<int, int>> ink;
 };
 
 struct Font final : HGDIOBJ__ {

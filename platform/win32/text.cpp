@@ -120,7 +120,7 @@ TextMask RenderMask(const Font& font, std::string_view text) {
     right = std::max(right, g.left + g.width);
     bottom = std::max(bottom, g.top + g.rows);
   }
-  mask = {left, top, right - left, bottom - top, {}};
+  mask = {left, top, right - left, bottom - top, {}, {}};
   mask.coverage.assign(static_cast<std::size_t>(mask.width) * mask.height, 0);
   for (const auto& g : glyphs) {
     for (int row = 0; row < g.rows; ++row) {
@@ -130,6 +130,14 @@ TextMask RenderMask(const Font& font, std::string_view text) {
       for (int col = 0; col < g.width; ++col)
         dst[col] = static_cast<std::uint8_t>(dst[col] + src[col] - dst[col] * src[col] / 255);
     }
+  }
+  mask.ink.assign(static_cast<std::size_t>(mask.height), {0, 0});
+  for (int row = 0; row < mask.height; ++row) {
+    const std::uint8_t* cover = &mask.coverage[static_cast<std::size_t>(row) * mask.width];
+    int first = 0, end = mask.width;
+    while (first < end && cover[first] == 0) ++first;
+    while (end > first && cover[end - 1] == 0) --end;
+    if (first < end) mask.ink[static_cast<std::size_t>(row)] = {first, end};
   }
   return mask;
 }
@@ -155,10 +163,16 @@ void BlendMask(const TextTarget& target, const TextMask& mask, int x, int y, COL
       std::min<long long>(target.height, static_cast<long long>(y) + mask.top + mask.height);
   if (x0 >= x1) return;
   for (long long py = y0; py < y1; ++py) {
+    const long long maskRow = py - y - mask.top;
+    // Only the row's inked columns: the rest leave the pixels as they are.
+    const auto [first, end] = mask.ink[static_cast<std::size_t>(maskRow)];
+    const long long from = std::max(x0, static_cast<long long>(x) + mask.left + first);
+    const long long to = std::min(x1, static_cast<long long>(x) + mask.left + end);
+    if (from >= to) continue;
     const std::uint8_t* cover =
-        &mask.coverage[static_cast<std::size_t>(py - y - mask.top) * mask.width + (x0 - x - mask.left)];
-    std::uint8_t* row = target.pixels + py * target.pitch + x0 * target.bytesPerPixel;
-    BlendCoverageRow(row, target.bytesPerPixel, cover, static_cast<int>(x1 - x0), rgb);
+        &mask.coverage[static_cast<std::size_t>(maskRow) * mask.width + (from - x - mask.left)];
+    std::uint8_t* row = target.pixels + py * target.pitch + from * target.bytesPerPixel;
+    BlendCoverageRow(row, target.bytesPerPixel, cover, static_cast<int>(to - from), rgb);
   }
 }
 
