@@ -113,8 +113,8 @@ void AddSpotRamp(const SceneLight& light, const float* __restrict facing, const 
 // faces the spot, but only near the cones' edges. Well below the falloff's
 // cosine the vertex is outside the falloff cone, where any angle above the
 // falloff gives the same sums (none); well above the cosine of the smaller
-// half-angle it is inside both cones, where any angle above neither gives the
-// same sums (the full facing term). The margin, 1e-4 in the cosine and so at
+// half-angle it is inside both cones, where any angle above neither half-angle
+// gives the same sums (the full facing term). The margin, 1e-4 in the cosine and so at
 // least that in the angle, is far wider than acos's rounding. Half-angles
 // outside 0 to 3 radians (where the cosine would not order the angles) and
 // NaN ones take the arc cosine everywhere, as do NaN cosines.

@@ -355,10 +355,6 @@ struct RunPlace {
   float fx0, fx1, fy, divisor;
 };
 
-// Rows yFirst..yLast of a triangle; `runOf(y, lo, hi)` narrows [lo, hi] to
-// row y's run and steps its edges to the next row. A run goes from the
-// largest left bound to the smallest right one. `draw(planes)` works out
-// once what the triangle's runs share and gives what draws one run.
 // Draws row y's run from lo to hi (lo <= hi) with what draw(planes) gave.
 template <class DrawRun>
 HWY_INLINE void DrawRow(const DrawRun& drawRun, const Planes& planes, i64 y, i64 lo, i64 hi) {
@@ -369,6 +365,10 @@ HWY_INLINE void DrawRow(const DrawRun& drawRun, const Planes& planes, i64 y, i64
   drawRun(RunPlace{x0, x1, yy, px0 - planes.x0, px1 - planes.x0, fy, std::max(px1 - px0, 1.0f)});
 }
 
+// Rows yFirst..yLast of a triangle; `runOf(y, lo, hi)` narrows [lo, hi] to
+// row y's run and steps its edges to the next row. A run goes from the
+// largest left bound to the smallest right one. `draw(planes)` works out
+// once what the triangle's runs share and gives what draws one run.
 template <class Draw, class RunOf>
 HWY_INLINE void ScanRows(const Draw& draw, const Bounds& b, const Planes& planes, const RunOf& runOf) {
   const auto drawRun = draw(planes);
