@@ -235,20 +235,6 @@ namespace HWY_NAMESPACE {
 namespace hn = hwy::HWY_NAMESPACE;
 using namespace scan;
 
-// Lanes truncated towards zero that are known to fit in 32 bits. Highway's
-// ConvertTo on x86 guards each lane against overflow, at four instructions a
-// vector, which values clamped to the attributes' ranges never need; the other
-// targets' conversions saturate without a guard.
-template <class DI, class V>
-HWY_INLINE hn::Vec<DI> TruncateInRange(DI di, V v) {
-#if HWY_ARCH_X86 && HWY_TARGET != HWY_SCALAR && HWY_TARGET != HWY_EMU128
-  if constexpr (sizeof(v.raw) == 32) return hn::Vec<DI>{_mm256_cvttps_epi32(v.raw)};
-  else return hn::Vec<DI>{_mm_cvttps_epi32(v.raw)};
-#else
-  return hn::ConvertTo(di, v);
-#endif
-}
-
 // The fixed-point start values and steps of the attributes k.. of a run in
 // the lanes of d: the plain form's clamp, scale, truncation and step division.
 template <class D>

@@ -3,7 +3,9 @@
 // Steps colour and specular and modulates, adds specular and blends the
 // channels of a pixel at once, with the plain form's arithmetic: every sum
 // fits its lane, so nothing wraps or saturates that the plain form would
-// not. Included once per target (Highway's -inl.h convention) by span.cpp,
+// not. With the pipeline the 3D scene draws with, two neighbouring pixels
+// that the depth test shows are shaded, packed and blended in one vector,
+// their texture coordinates found together. Included once per target (Highway's -inl.h convention) by span.cpp,
 // whose routines run it for one row, and by scan.cpp, which runs it inline
 // for the rows of the pipeline the 3D scene draws with.
 
@@ -17,15 +19,32 @@
 
 #include <hwy/highway.h>
 
+#include <cstring>
+
 #include "platform/raster/span_shared.h"
 
 HWY_BEFORE_NAMESPACE();
 namespace raster::detail {
 namespace HWY_NAMESPACE {
+namespace hn = hwy::HWY_NAMESPACE;
+
+// Lanes truncated towards zero that are known to fit in 32 bits. Highway's
+// ConvertTo on x86 guards each lane against overflow, at four instructions a
+// vector, which values clamped to the attributes' ranges and whole texel
+// coordinates never need; the other targets' conversions saturate without a guard.
+template <class DI, class V>
+HWY_INLINE hn::Vec<DI> TruncateInRange(DI di, V v) {
+#if HWY_ARCH_X86 && HWY_TARGET != HWY_SCALAR && HWY_TARGET != HWY_EMU128
+  if constexpr (sizeof(v.raw) == 32) return hn::Vec<DI>{_mm256_cvttps_epi32(v.raw)};
+  else return hn::Vec<DI>{_mm_cvttps_epi32(v.raw)};
+#else
+  return hn::ConvertTo(di, v);
+#endif
+}
+
 #if HWY_TARGET != HWY_SCALAR && HWY_TARGET != HWY_EMU128
 namespace lanes {
 using namespace span;
-namespace hn = hwy::HWY_NAMESPACE;
 
 const hn::FixedTag<std::int32_t, 4> kI32;
 const hn::FixedTag<std::uint32_t, 4> kU32;
@@ -33,6 +52,9 @@ const hn::Rebind<std::int16_t, decltype(kI32)> kI16;   // four lanes
 const hn::Rebind<std::uint16_t, decltype(kI32)> kU16;  // four lanes
 const hn::Rebind<std::uint8_t, decltype(kI32)> kU8;    // four lanes
 const hn::FixedTag<std::uint32_t, 1> kOne32;
+// Two pixels side by side: their channels in eight 16-bit lanes, their bytes.
+const hn::FixedTag<std::uint16_t, 8> kPairU16;
+const hn::Rebind<std::uint8_t, decltype(kPairU16)> kPairU8;  // eight lanes
 
 // The four bytes of a pixel (blue first) in 16-bit lanes.
 HWY_INLINE hn::Vec<decltype(kU16)> Bytes(std::uint32_t v) {
@@ -42,12 +64,18 @@ HWY_INLINE hn::Vec<decltype(kU16)> Bytes(std::uint32_t v) {
 HWY_INLINE std::uint32_t Pack(hn::Vec<decltype(kU16)> v) {
   return hn::GetLane(hn::BitCast(kOne32, hn::DemoteTo(kU8, hn::BitCast(kI16, v))));
 }
+// Pack for two pixels side by side: the low one's bytes first.
+HWY_INLINE std::uint64_t PackPair(hn::Vec<decltype(kPairU16)> v) {
+  const hn::FixedTag<std::uint64_t, 1> d64;
+  return hn::GetLane(hn::BitCast(d64, hn::DemoteTo(kPairU8, hn::BitCast(hn::RebindToSigned<decltype(kPairU16)>(), v))));
+}
 // x / 255 rounded, lane by lane, for x up to 255 * 255.
 // The constant is loaded from memory, as an operand of the sum: made by a
 // broadcast, it was made again before every run.
-HWY_INLINE hn::Vec<decltype(kU16)> Div255Lanes(hn::Vec<decltype(kU16)> x) {
-  alignas(8) static constexpr std::uint16_t kHalf[4] = {128, 128, 128, 128};
-  const auto y = hn::Add(x, hn::Load(kU16, kHalf));
+template <class V>
+HWY_INLINE V Div255Lanes(V x) {
+  alignas(16) static constexpr std::uint16_t kHalf[8] = {128, 128, 128, 128, 128, 128, 128, 128};
+  const auto y = hn::Add(x, hn::Load(hn::DFromV<V>(), kHalf));
   return hn::ShiftRight<8>(hn::Add(y, hn::ShiftRight<8>(y)));
 }
 
@@ -68,6 +96,19 @@ HWY_INLINE std::uint32_t BlendShadedLanes(const std::uint8_t* out, hn::Vec<declt
 // The same for a packed pixel 0x00RRGGBB and its alpha.
 HWY_INLINE std::uint32_t BlendSrcAlpha32Lanes(const std::uint8_t* out, std::uint32_t rgb, std::uint32_t a) {
   return BlendShadedLanes(out, Bytes(rgb | a << 24));
+}
+
+// BlendShadedLanes for two pixels side by side (their channels in lanes 0-3
+// and 4-7), each with its own alpha: their two blended pixels, low one first.
+// A pixel of alpha 255 comes out as its channels, saturated, as unblended.
+HWY_INLINE std::uint64_t BlendShadedPair(const std::uint8_t* out, hn::Vec<decltype(kPairU16)> shaded) {
+  const hn::Repartition<std::uint8_t, decltype(kPairU16)> bytes;
+  alignas(16) static constexpr std::uint8_t kAlphas[16] = {6, 7, 6, 7, 6, 7, 6, 7, 14, 15, 14, 15, 14, 15, 14, 15};
+  const auto max = hn::Set(kPairU16, 255);
+  const auto s = hn::Min(shaded, max);
+  const auto a = hn::TableLookupBytes(s, hn::BitCast(kPairU16, hn::Load(bytes, kAlphas)));
+  const auto x = hn::Add(hn::Mul(s, a), hn::Mul(hn::PromoteTo(kPairU16, hn::LoadU(kPairU8, out)), hn::Sub(max, a)));
+  return PackPair(Div255Lanes(x)) & 0x00FFFFFF00FFFFFFull;
 }
 
 // 255 in the alpha lane of a pixel's channels, 0 in the others.
@@ -147,6 +188,14 @@ class ShadeLanes {
     if constexpr (kTextured) c = Div255Lanes(hn::Mul(texel, c));
     return hn::Add(c, Whole(specular_));
   }
+  // Shaded for this pixel and the next, whose values are one step on, side
+  // by side (lanes 0-3 and 4-7), from both texels given the same way.
+  template <bool kTextured>
+  hn::Vec<decltype(kPairU16)> ShadedPair(hn::Vec<decltype(kPairU16)> texels) const {
+    auto c = WholePair(color_, hn::Add(color_, colorStep_));
+    if constexpr (kTextured) c = Div255Lanes(hn::Mul(texels, c));
+    return hn::Add(c, WholePair(specular_, hn::Add(specular_, specularStep_)));
+  }
 
  private:
   static_assert(kG == kB + 1 && kR == kB + 2 && kA == kB + 3 && kSg == kSb + 1 && kSr == kSb + 2);
@@ -154,6 +203,16 @@ class ShadeLanes {
   // The whole part of each lane in 16 bits, saturating as a signed pack does.
   static hn::Vec<decltype(kU16)> Whole(V v) {
     return hn::BitCast(kU16, hn::DemoteTo(kI16, hn::BitCast(kI32, hn::ShiftRight<16>(v))));
+  }
+  // Whole of a in lanes 0-3 and of b in lanes 4-7.
+  static hn::Vec<decltype(kPairU16)> WholePair(V a, V b) {
+    const hn::RebindToSigned<decltype(kPairU16)> d16;
+    const auto wa = hn::BitCast(kI32, hn::ShiftRight<16>(a)), wb = hn::BitCast(kI32, hn::ShiftRight<16>(b));
+#if HWY_ARCH_X86 || HWY_ARCH_WASM  // one signed pack, in order
+    return hn::BitCast(kPairU16, hn::ReorderDemote2To(d16, wa, wb));
+#else
+    return hn::BitCast(kPairU16, hn::Combine(d16, hn::DemoteTo(kI16, wb), hn::DemoteTo(kI16, wa)));
+#endif
   }
   V color_, colorStep_, specular_, specularStep_;
 };
@@ -173,20 +232,36 @@ class CoordLanes {
   // half a texel, at 1/w = `w`.
   template <bool kBilinear>
   HWY_INLINE void Floored(float w, int& x, int& y) const {
-    auto c = hn::Mul(uv_, hn::Set(kF32, w));
-    // Whatever is not at least the lower limit, NaN included, becomes it: Max
-    // gives its second operand when the first is not a number (x86, Arm's
-    // 64-bit targets and WebAssembly).
-    c = hn::Min(hn::Max(c, hn::Set(kF32, -kCoordLimit)), hn::Set(kF32, kCoordLimit));
-    if constexpr (kBilinear) c = hn::Sub(hn::Mul(c, hn::Set(kF32, 256.0f)), hn::Set(kF32, 128.0f));
     // Whole numbers of at most 2^30: each converts exactly, without the
     // vector conversion's guard against overflow.
-    const auto floored = hn::Floor(c);
+    const auto floored = hn::Floor(Limited<kBilinear>(hn::Mul(uv_, hn::Set(kF32, w))));
     x = static_cast<int>(hn::GetLane(floored));
     y = static_cast<int>(hn::ExtractLane(floored, 1));
   }
+  // Floored for this pixel, at 1/w = 1 / iw0, and the next, one step on, at
+  // 1 / iw1: the same operations in each lane, both pixels at once. `at` gets
+  // x0, y0, x1, y1.
+  template <bool kBilinear>
+  HWY_INLINE void FlooredPair(float iw0, float iw1, std::int32_t (&at)[4]) const {
+    const hn::FixedTag<float, 4> d;
+    const auto w = hn::Div(hn::Set(d, 1.0f), hn::ConcatLowerLower(d, hn::Set(d, iw1), hn::Set(d, iw0)));
+    const auto floored = hn::Floor(Limited<kBilinear>(hn::Mul(hn::Combine(d, hn::Add(uv_, step_), uv_), w)));
+    const hn::RebindToSigned<decltype(d)> di;
+    hn::StoreU(TruncateInRange(di, floored), di, at);
+  }
 
  private:
+  // Texel coordinates c clamped to the limits and, for bilinear, in 1/256 of
+  // a texel less half a texel. Whatever is not at least the lower limit, NaN
+  // included, becomes it: Max gives its second operand when the first is not
+  // a number (x86, Arm's 64-bit targets and WebAssembly).
+  template <bool kBilinear, class VF>
+  static HWY_INLINE VF Limited(VF c) {
+    const hn::DFromV<VF> d;
+    c = hn::Min(hn::Max(c, hn::Set(d, -kCoordLimit)), hn::Set(d, kCoordLimit));
+    if constexpr (kBilinear) c = hn::Sub(hn::Mul(c, hn::Set(d, 256.0f)), hn::Set(d, 128.0f));
+    return c;
+  }
   static V Pair(float a, float b) { return hn::InterleaveLower(kF32, hn::Set(kF32, a), hn::Set(kF32, b)); }
   V uv_, step_;
 };
@@ -248,11 +323,54 @@ HWY_INLINE void DrawRun(const Pipeline& p, Run r) {
       });
     }
   };
-  // The values step only between pixels, not past the last one.
-  for (int i = 1;; ++i) {
-    pixel();
-    if (i == r.count) break;
-    advance();
+  if constexpr (kCommon) {
+    // The texel of a pixel at texel coordinates x, y, as Shaded takes it.
+    auto texel = [&](int x, int y) __attribute__((always_inline)) {
+      if constexpr (kBilinear) return BilinearLanes(QuadAtFixed<F, true>(p, x, y));
+      else return NearestLanes<F, true>(p, x, y);
+    };
+    // This pixel and the next at once, when the depth test shows both:
+    // coordinates, shading, packing and blending take one vector for the
+    // two. False, with nothing written, when it hides either.
+    auto pair = [&]() __attribute__((always_inline)) {
+      const std::uint32_t z0 = r.z >> 15, z1 = (r.z + r.zStep) >> 15;
+      if ((z0 > Load16(r.depth)) | (z1 > Load16(r.depth + 2))) return false;
+      Store16(r.depth, static_cast<std::uint16_t>(z0));
+      Store16(r.depth + 2, static_cast<std::uint16_t>(z1));
+      hn::Vec<decltype(kPairU16)> texels = hn::Zero(kPairU16);
+      if constexpr (kTextured) {
+        alignas(16) std::int32_t at[4];
+        r.coords.FlooredPair<kBilinear>(r.iw, r.iw + r.iwStep, at);
+        texels = hn::Combine(kPairU16, texel(at[2], at[3]), texel(at[0], at[1]));
+      }
+      const auto shaded = r.shade.ShadedPair<kTextured>(texels);
+      const std::uint64_t argb = PackPair(shaded);
+      constexpr std::uint64_t kAlphas = 0xFF000000FF000000ull;
+      const bool blend = p.blend == BlendMode::SrcAlpha && (argb & kAlphas) != kAlphas;
+      const std::uint64_t out = blend ? BlendShadedPair(r.color, shaded) : argb & ~kAlphas;
+      std::memcpy(r.color, &out, sizeof out);
+      return true;
+    };
+    // Pairs, then a last pixel when the count is odd. The values step only
+    // between pixels, not past the last one.
+    for (int left = r.count;; left -= 2) {
+      if (left == 1) return pixel();
+      if (pair()) {
+        advance();
+      } else {
+        pixel();
+        advance();
+        pixel();
+      }
+      if (left == 2) return;
+      advance();
+    }
+  } else {
+    for (int i = 1;; ++i) {
+      pixel();
+      if (i == r.count) break;
+      advance();
+    }
   }
 }
 
