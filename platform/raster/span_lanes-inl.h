@@ -334,7 +334,8 @@ HWY_INLINE void DrawRun(const Pipeline& p, Run r) {
     // two. False, with nothing written, when it hides either.
     auto pair = [&]() __attribute__((always_inline)) {
       const std::uint32_t z0 = r.z >> 15, z1 = (r.z + r.zStep) >> 15;
-      if ((z0 > Load16(r.depth)) | (z1 > Load16(r.depth + 2))) return false;
+      const unsigned hidden = unsigned{z0 > Load16(r.depth)} | unsigned{z1 > Load16(r.depth + 2)};  // one branch
+      if (hidden != 0) return false;
       Store16(r.depth, static_cast<std::uint16_t>(z0));
       Store16(r.depth + 2, static_cast<std::uint16_t>(z1));
       hn::Vec<decltype(kPairU16)> texels = hn::Zero(kPairU16);
@@ -351,20 +352,20 @@ HWY_INLINE void DrawRun(const Pipeline& p, Run r) {
       std::memcpy(r.color, &out, sizeof out);
       return true;
     };
-    // Pairs, then a last pixel when the count is odd. The values step only
-    // between pixels, not past the last one.
-    for (int left = r.count;; left -= 2) {
-      if (left == 1) return pixel();
+    // Pairs where the depth test shows both, a single pixel where it hides
+    // either, and the last one of an odd count. The values step only between
+    // pixels, not past the last one.
+    int left = r.count;
+    for (; left >= 2; advance()) {
       if (pair()) {
+        if ((left -= 2) == 0) return;
         advance();
       } else {
         pixel();
-        advance();
-        pixel();
+        --left;
       }
-      if (left == 2) return;
-      advance();
     }
+    pixel();
   } else {
     for (int i = 1;; ++i) {
       pixel();
