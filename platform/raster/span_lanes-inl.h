@@ -3,11 +3,11 @@
 // Steps colour and specular and modulates, adds specular and blends the
 // channels of a pixel at once, with the plain form's arithmetic: every sum
 // fits its lane, so nothing wraps or saturates that the plain form would
-// not. With the pipeline the 3D scene draws with, two neighbouring pixels
-// that the depth test shows are shaded, packed and blended in one vector,
-// their texture coordinates found together. Included once per target (Highway's -inl.h convention) by span.cpp,
+// not. Included once per target (Highway's -inl.h convention) by span.cpp,
 // whose routines run it for one row, and by scan.cpp, which runs it inline
-// for the rows of the pipeline the 3D scene draws with.
+// for the rows of the pipeline the 3D scene draws with. There, two
+// neighbouring pixels that the depth test shows are shaded, packed and
+// blended in one vector, their texture coordinates found together.
 
 // Per-target include guard: toggled by foreach_target.h for each target.
 #if defined(VUXA_RASTER_SPAN_LANES_INL_H_) == defined(HWY_TARGET_TOGGLE)
@@ -352,9 +352,10 @@ HWY_INLINE void DrawRun(const Pipeline& p, Run r) {
       std::memcpy(r.color, &out, sizeof out);
       return true;
     };
-    // Pairs where the depth test shows both, a single pixel where it hides
-    // either, and the last one of an odd count. The values step only between
-    // pixels, not past the last one.
+    // Pairs where the depth test shows both; where it hides either, the
+    // first pixel alone, and the next pair starts after it; the last pixel
+    // of an odd count alone. The values step only between pixels, not past
+    // the last one.
     int left = r.count;
     for (; left >= 2; advance()) {
       if (pair()) {
