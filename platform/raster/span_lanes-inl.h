@@ -296,6 +296,11 @@ HWY_INLINE void DrawRun(const Pipeline& p, Run r) {
     }
   };
   // One pixel, left as it is where the depth test hides it.
+  // The texel of a pixel at texel coordinates x, y, as Shaded takes it.
+  auto texel = [&](int x, int y) __attribute__((always_inline)) {
+    if constexpr (kBilinear) return BilinearLanes(QuadAtFixed<F, kCommon>(p, x, y));
+    else return NearestLanes<F, kCommon>(p, x, y);
+  };
   auto pixel = [&]() __attribute__((always_inline)) {
     if constexpr (kCommon) {
       const std::uint32_t zz = r.z >> 15;
@@ -308,8 +313,7 @@ HWY_INLINE void DrawRun(const Pipeline& p, Run r) {
     if constexpr (kTextured) {
       int x, y;
       r.coords.Floored<kBilinear>(1.0f / r.iw, x, y);
-      if constexpr (kBilinear) shaded = r.shade.Shaded<true>(BilinearLanes(QuadAtFixed<F, kCommon>(p, x, y)));
-      else shaded = r.shade.Shaded<true>(NearestLanes<F, kCommon>(p, x, y));
+      shaded = r.shade.Shaded<true>(texel(x, y));
     } else {
       shaded = r.shade.Shaded<false>(hn::Zero(kU16));
     }
@@ -324,11 +328,6 @@ HWY_INLINE void DrawRun(const Pipeline& p, Run r) {
     }
   };
   if constexpr (kCommon) {
-    // The texel of a pixel at texel coordinates x, y, as Shaded takes it.
-    auto texel = [&](int x, int y) __attribute__((always_inline)) {
-      if constexpr (kBilinear) return BilinearLanes(QuadAtFixed<F, true>(p, x, y));
-      else return NearestLanes<F, true>(p, x, y);
-    };
     // This pixel and the next at once, when the depth test shows both:
     // coordinates, shading, packing and blending take one vector for the
     // two. False, with nothing written, when it hides either.
