@@ -119,9 +119,11 @@ inline float ClampFixed(float v, float hi) {
 }
 
 // The rows a triangle may cover and the columns its runs are clamped to;
-// false when none.
+// false when none. `extent` is the larger side of the corners' snapped box,
+// which is the largest |dx| or |dy| of the three edges: the corners at the
+// box's two ends of either axis share an edge.
 struct Bounds {
-  i64 yFirst, yLast, xFirst, xLast;
+  i64 yFirst, yLast, xFirst, xLast, extent;
 };
 inline bool MakeBounds(const Scissor& scissor, const ScreenVertex& v0, const ScreenVertex& v1,
                        const ScreenVertex& v2, Bounds& b) {
@@ -131,6 +133,7 @@ inline bool MakeBounds(const Scissor& scissor, const ScreenVertex& v0, const Scr
   b.yLast = std::min<i64>(scissor.y1, FloorDivSub(maxY));
   b.xFirst = std::max<i64>(scissor.x0, CeilDivSub(minX));
   b.xLast = std::min<i64>(scissor.x1, FloorDivSub(maxX));
+  b.extent = std::max(maxX - minX, maxY - minY);
   return b.yFirst <= b.yLast && b.xFirst <= b.xLast;
 }
 
@@ -383,9 +386,7 @@ HWY_INLINE bool ScanNarrow(const Draw& draw, const Bounds& b, const Edge (&edges
                            const ScreenVertex& v1, const ScreenVertex& v2) {
   const hn::CappedTag<std::int32_t, 8> d;
   const i64 width = b.xLast - b.xFirst + 1;
-  i64 extent = 0;
-  for (const Edge& e : edges) extent |= (e.dx < 0 ? -e.dx : e.dx) | (e.dy < 0 ? -e.dy : e.dy);
-  if (width > static_cast<i64>(hn::Lanes(d)) || extent >= kNarrowExtent) return false;
+  if (width > static_cast<i64>(hn::Lanes(d)) || b.extent >= kNarrowExtent) return false;
   const i64 x0 = b.xFirst * kSub, y0 = b.yFirst * kSub;
   // E - bias of each edge in lane k for column xFirst + k, and its step down a row.
   hn::Vec<decltype(d)> e[3], down[3];
