@@ -9,7 +9,6 @@
 // presented frame asks the show to close, and the end of the run removes its
 // unfinished files.
 #include <algorithm>
-#include <bit>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -105,38 +104,6 @@ void CaptureFrame(const Frame& frame, std::vector<std::uint8_t> rgb, unsigned in
 }
 
 }  // namespace
-
-std::vector<std::uint8_t> ToRgb(const std::uint8_t* pixels, int bytes, int width, int height) {
-  if (bytes < 3) return {};
-  const std::size_t count = static_cast<std::size_t>(width) * height;
-  std::vector<std::uint8_t> rgb(count * 3);
-  std::uint8_t* dst = rgb.data();
-  std::size_t i = 0;
-  if (bytes == 4) {
-    // Four pixels at a time in whole words, twice as fast as byte by byte: a
-    // capture's every frame waits for this. A pixel's word reversed and
-    // shifted holds red, green, blue in its low three bytes.
-    static_assert(std::endian::native == std::endian::little);
-    for (; i + 4 <= count; i += 4, dst += 12) {
-      std::uint32_t c[4];
-      for (int k = 0; k < 4; ++k) {
-        std::uint32_t word;
-        std::memcpy(&word, pixels + 4 * (i + k), 4);
-        c[k] = __builtin_bswap32(word) >> 8;
-      }
-      const std::uint64_t low = c[0] | std::uint64_t{c[1]} << 24 | std::uint64_t{c[2]} << 48;
-      const std::uint32_t high = c[2] >> 16 | c[3] << 8;
-      std::memcpy(dst, &low, 8);
-      std::memcpy(dst + 8, &high, 4);
-    }
-  }
-  for (const std::uint8_t* src = pixels + i * bytes; i < count; ++i, src += bytes) {
-    *dst++ = src[2];
-    *dst++ = src[1];
-    *dst++ = src[0];
-  }
-  return rgb;
-}
 
 FramePlace PlaceFrame(int w, int h) {
   int scale = std::min(w / kFrameWidth, h / kFrameHeight);

@@ -20,9 +20,11 @@ void ResetClock();
 bool TakeCloseRequest();
 // present.cpp: true when a frame of the capture could not be written.
 bool CaptureFailed();
-// Packed surface memory (blue first, 3 or 4 bytes a pixel) as packed RGB
-// bytes; empty for depths that are never shown.
+// to_rgb.cpp: packed surface memory (blue first, 3 or 4 bytes a pixel) as
+// packed RGB bytes; empty for depths that are never shown. ToRgbPlain is the
+// same, pixel by pixel: the reference for tests.
 std::vector<std::uint8_t> ToRgb(const std::uint8_t* pixels, int bytes, int width, int height);
+std::vector<std::uint8_t> ToRgbPlain(const std::uint8_t* pixels, int bytes, int width, int height);
 
 // music_capture.cpp: fills samples from the audio source (silence without one).
 void PullAudio(std::span<std::int16_t> interleaved);

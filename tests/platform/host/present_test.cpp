@@ -17,6 +17,7 @@
 #include "support/display_fixture.h"
 #include "support/scratch_files.h"
 #include "platform/host/pictures.h"
+#include "platform/host/present.h"
 
 namespace {
 
@@ -121,6 +122,22 @@ TEST(ScaleRgb, NearestTakesThePixelUnderEachCentreLinearBlendsAndClampsBadSizesG
   EXPECT_TRUE(host::ScaleRgb(kFrame, 320, 240, 0, 720, false).empty());
   EXPECT_TRUE(host::ScaleRgb(kFrame, 320, 240, 960, -1, true).empty());
   EXPECT_TRUE(host::ScaleRgb({kFrame.data(), 100}, 320, 240, 640, 480, false).empty());
+}
+
+TEST(ToRgb, EveryLengthMatchesThePlainLoopWithoutWritingPastTheEnd) {
+  // Lengths around the vector loop's groups of four and its stop two pixels
+  // short; each byte of the source different, so a swapped channel shows.
+  std::vector<std::uint8_t> surface(4 * 40);
+  for (std::size_t i = 0; i < surface.size(); ++i) surface[i] = static_cast<std::uint8_t>(i * 7 + 3);
+  for (int bytes : {3, 4})
+    for (int width = 1; width <= 40; ++width) {
+      const std::vector<std::uint8_t> rgb = host::ToRgb(surface.data(), bytes, width, 1);
+      ASSERT_EQ(rgb, host::ToRgbPlain(surface.data(), bytes, width, 1)) << bytes << " bytes, width " << width;
+      ASSERT_EQ(rgb.size(), 3u * width);
+      ASSERT_EQ(rgb[0], surface[2]);
+      ASSERT_EQ(rgb[3 * width - 1], surface[(width - 1) * bytes]);
+    }
+  EXPECT_TRUE(host::ToRgb(surface.data(), 2, 10, 1).empty());
 }
 
 TEST(ScreenshotName, ShowTimeInMillisecondsAndTheSize) {
