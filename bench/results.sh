@@ -9,7 +9,10 @@ here=$(cd "$(dirname "$0")" && pwd)
 frames=$(mktemp) show=$(mktemp) raster=$(mktemp)
 trap 'rm -f "$frames" "$show" "$raster"' EXIT
 
-"$build/bench/vuxa_bench" --table "$frames" --benchmark_repetitions=5 "$@" >&2
+# The repetitions of all the benchmarks run interleaved in random order, so
+# that a figure and its floor see the same drift of a shared machine's speed.
+"$build/bench/vuxa_bench" --table "$frames" --benchmark_repetitions=5 --benchmark_enable_random_interleaving=true \
+  "$@" >&2
 "$build/bench/vuxa_show_bench" --runs 3 --table "$show" >&2
 "$build/bench/vuxa_raster_bench" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true \
   --benchmark_format=console 2>/dev/null | grep -E "^(Benchmark|[A-Za-z]+_median)" >"$raster"
@@ -19,8 +22,9 @@ cpu=$(lscpu | sed -n 's/^Model name: *//p' | head -1)
   echo "# Benchmark results"
   echo
   echo "$(date -u +%Y-%m-%d), $cpu, $(nproc) cores, $(uname -sr), $(${CXX:-c++} --version | head -1)."
-  echo "Times are CPU time per frame (median of 5 runs); for the llvmpipe reference the CPU time"
-  echo "of all its threads. Each ratio is the figure over a floor measured in the same run."
+  echo "Times are CPU time per frame (median of 5 runs, the runs of all benchmarks interleaved in"
+  echo "random order); for the llvmpipe reference the CPU time of all its threads. Each ratio is the"
+  echo "figure over a floor measured in the same run."
   echo
   cat "$frames"
   echo
