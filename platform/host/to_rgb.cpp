@@ -61,23 +61,24 @@ void PlainRgb(const std::uint8_t* src, int bytes, std::size_t count, std::uint8_
   }
 }
 
-}  // namespace
-
-std::vector<std::uint8_t> ToRgb(const std::uint8_t* pixels, int bytes, int width, int height) {
+// The conversion, with the vector loop first where `lanes` allows it.
+std::vector<std::uint8_t> Rgb(const std::uint8_t* pixels, int bytes, int width, int height, bool lanes) {
   if (bytes < 3) return {};
   const std::size_t count = static_cast<std::size_t>(width) * height;
   std::vector<std::uint8_t> rgb(count * 3);
-  const std::size_t done = bytes == 4 ? HWY_DYNAMIC_DISPATCH(ToRgbLanes)(pixels, count, rgb.data()) : 0;
+  const std::size_t done = lanes && bytes == 4 ? HWY_DYNAMIC_DISPATCH(ToRgbLanes)(pixels, count, rgb.data()) : 0;
   PlainRgb(pixels + done * bytes, bytes, count - done, rgb.data() + done * 3);
   return rgb;
 }
 
+}  // namespace
+
+std::vector<std::uint8_t> ToRgb(const std::uint8_t* pixels, int bytes, int width, int height) {
+  return Rgb(pixels, bytes, width, height, true);
+}
+
 std::vector<std::uint8_t> ToRgbPlain(const std::uint8_t* pixels, int bytes, int width, int height) {
-  if (bytes < 3) return {};
-  const std::size_t count = static_cast<std::size_t>(width) * height;
-  std::vector<std::uint8_t> rgb(count * 3);
-  PlainRgb(pixels, bytes, count, rgb.data());
-  return rgb;
+  return Rgb(pixels, bytes, width, height, false);
 }
 
 }  // namespace host
