@@ -295,12 +295,12 @@ HWY_INLINE void DrawRun(const Pipeline& p, Run r) {
       r.coords.Advance();
     }
   };
-  // One pixel, left as it is where the depth test hides it.
   // The texel of a pixel at texel coordinates x, y, as Shaded takes it.
   auto texel = [&](int x, int y) __attribute__((always_inline)) {
     if constexpr (kBilinear) return BilinearLanes(QuadAtFixed<F, kCommon>(p, x, y));
     else return NearestLanes<F, kCommon>(p, x, y);
   };
+  // One pixel, left as it is where the depth test hides it.
   auto pixel = [&]() __attribute__((always_inline)) {
     if constexpr (kCommon) {
       const std::uint32_t zz = r.z >> 15;
