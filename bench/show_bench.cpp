@@ -16,7 +16,8 @@
 //                                    at 60 fps as packed RGB, as --video gets them
 //
 // Each measurement runs in a child process made from this program, which
-// holds the same code as vuxa; the figures are medians over the runs.
+// holds the same code as vuxa; the figures are medians over the runs, with
+// the lowest and highest run beside those of the whole show and the capture.
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/resource.h>
@@ -176,7 +177,7 @@ double Median(std::vector<double> values) {
 
 // "lowest to highest" of the runs, so that a reader sees how far one run may
 // stray from the median on a shared machine.
-std::string Spread(std::vector<double> values, const char* format) {
+std::string Spread(const std::vector<double>& values, const char* format) {
   if (values.empty()) return "";
   const auto [low, high] = std::minmax_element(values.begin(), values.end());
   char text[64];
